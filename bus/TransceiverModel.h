@@ -41,7 +41,8 @@ public:
 
     std::vector<std::uint8_t> Feed(std::span<const std::uint8_t> written);
 
-    void SetFaults(const TransceiverFaults& faults) { m_Faults = faults; }
+    // Faults may be switched at any time; they act on the next message received.
+    TransceiverFaults& Faults() { return m_Faults; }
     const TransceiverFaults& Faults() const { return m_Faults; }
 
     // The stored settings; the name holds its 8 bytes as written (blanks included).
