@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+
+// The kernel's line settings of a tty descriptor, read and written with
+// termios2 so that any baud rate (16457 included) can be set exactly. The
+// kernel header that defines termios2 cannot share a translation unit with
+// <termios.h> or <pty.h>, so it stays alone in LineControl.cpp and nothing
+// here mentions a termios type. Every function returns 0 or an errno value.
+namespace serial_line {
+
+struct LineParams {
+    std::uint32_t baudRate = 0;
+    int byteSize = 8;          // 5..8
+    int parity = 0;            // NOPARITY .. SPACEPARITY; NOPARITY when parity is off
+    bool twoStopBits = false;
+    bool rtsCtsFlow = false;   // hardware flow control
+    bool xonXoffOut = false;   // IXON: the peer's XOFF stops our output
+    bool xonXoffIn = false;    // IXOFF: we send XOFF when our input fills
+};
+
+int ReadLineParams(int fd, LineParams& params);
+
+// Refuses values the line cannot take (data bits outside 5..8, parity outside
+// 0..4, 1.5 stop bits, baud 0) with EINVAL before touching the descriptor, so
+// a refused change leaves the line as it was.
+int WriteLineParams(int fd, const LineParams& params);
+
+// Raw 8-bit mode: no echo, no line editing, no signals, no character
+// translation, receiver on, modem lines ignored. Reads on a non-blocking
+// descriptor then fail with EAGAIN when nothing is buffered (and return 0
+// only on hang-up). The baud rate is kept.
+int MakeRaw(int fd);
+
+int FlushInput(int fd);
+
+// Bytes received and not yet read.
+int BytesWaiting(int fd, int& count);
+
+// Raises or lowers RTS and DTR. Devices without modem lines (pseudo-terminals)
+// answer ENOTTY or EINVAL; those count as success.
+int SetModemLines(int fd, bool rts, bool dtr);
+
+}  // namespace serial_line

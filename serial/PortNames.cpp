@@ -1,0 +1,85 @@
+#include "serial/PortNames.h"
+
+#include <cctype>
+#include <charconv>
+#include <mutex>
+
+namespace {
+
+std::mutex& LookupLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+PortLookup& InstalledLookup()
+{
+    static PortLookup lookup;
+    return lookup;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void SetPortLookup(PortLookup lookup)
+{
+    std::lock_guard guard(LookupLock());
+    InstalledLookup() = std::move(lookup);
+}
+
+std::optional<int> ComNumberOf(std::string_view name)
+{
+    if (name.starts_with("\\\\.\\"))
+        name.remove_prefix(4);
+    if (!StartsWithNoCase(name, "COM"))
+        return std::nullopt;
+    name.remove_prefix(3);
+    int number = 0;
+    auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), number);
+    if (error != std::errc() || end != name.data() + name.size())
+        return std::nullopt;
+    return number;
+}
+
+std::optional<std::string> BuiltInPortPath(int comNumber)
+{
+    if (comNumber >= 1 && comNumber <= 8)
+        return "/dev/ttyACM" + std::to_string(comNumber - 1);
+    if (comNumber >= 9 && comNumber <= 16)
+        return "/dev/ttyUSB" + std::to_string(comNumber - 9);
+    if (comNumber >= 17 && comNumber <= 20)
+        return "/dev/ttyS" + std::to_string(comNumber - 17);
+    return std::nullopt;
+}
+
+std::optional<std::string> ResolvePortName(std::string_view name, const PortLookup& lookup)
+{
+    const std::optional<int> number = ComNumberOf(name);
+    if (!number)
+        return std::string(name);
+    if (lookup) {
+        if (std::optional<std::string> mapped = lookup(*number); mapped && !mapped->empty())
+            return mapped;
+    }
+    return BuiltInPortPath(*number);
+}
+
+std::optional<std::string> ResolvePortName(std::string_view name)
+{
+    PortLookup lookup;
+    {
+        std::lock_guard guard(LookupLock());
+        lookup = InstalledLookup();
+    }
+    return ResolvePortName(name, lookup);
+}

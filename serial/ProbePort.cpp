@@ -1,0 +1,16 @@
+#include "serial/ProbePort.h"
+
+#include "serial/PortDevice.h"
+
+int ProbePort(const char* portName)
+{
+    int fd = -1;
+    switch (serial_device::OpenExclusive(portName, false, fd)) {
+    case ERROR_SUCCESS:
+        serial_device::Release(fd, false);
+        return PortFree;
+    case ERROR_FILE_NOT_FOUND: return PortAbsent;
+    case ERROR_ACCESS_DENIED: return PortBusy;
+    default: return PortUnknown;
+    }
+}

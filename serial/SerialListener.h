@@ -1,0 +1,77 @@
+#pragma once
+
+#include "serial/SerialLine.h"
+
+#include <atomic>
+#include <thread>
+
+// A serial port with one thread that waits for its events and hands those
+// of the current mask, with the line errors of the same pass, to
+// OnPortEvent. The thread never reads data.
+//
+// On Linux the thread waits with poll on the port and on a wake-up
+// descriptor (m_listenerEvent). Input that stays unread keeps the port
+// readable, so after reporting an arrival the thread stops watching for
+// input until the owner reads (Read re-arms it) or more bytes arrive (it then
+// looks at the input queue every few milliseconds): unread data never makes
+// it spin, and every arrival is reported.
+//
+// A stop, requested at any moment, wakes the thread and ends it; Close and
+// StopListening return only when the thread is gone. When the device
+// vanishes the thread ends with an error (IsListening turns false and
+// GetListenerResult tells why) and nothing more is reported.
+//
+// A class that implements OnPortEvent must call Close (or StopListening) in
+// its own destructor: OnPortEvent runs on the thread until it is stopped.
+// OnPortEvent must not block and must not call Close or StopListening.
+class CSerialListener : public CSerialLine {
+public:
+    CSerialListener() = default;
+    ~CSerialListener() override;
+
+    // Opens the port with finite time-outs allowed; the last argument says
+    // whether to start listening at once (a failure to start is returned with
+    // the port left open).
+    LONG Open(const char* device, DWORD inQueue, DWORD outQueue, bool startListening) override;
+    LONG Close() override;
+    // A new mask wakes the listener; that pass reports nothing.
+    LONG SetMask(DWORD mask) override;
+    // Reading hands input watching back to the listener.
+    LONG Read(void* buffer, DWORD count, DWORD* read = nullptr, OVERLAPPED* overlapped = nullptr,
+              DWORD timeoutMs = INFINITE) override;
+
+    // Starts the thread unless one exists (then returns 0 and starts none).
+    // A closed port is refused with ERROR_INVALID_HANDLE.
+    virtual LONG StartListening();
+    // Ends the thread and waits for it. The stop wakes the thread at once, so
+    // the wait is short; the time-out is accepted for the interface's sake,
+    // but the call never returns while the thread still runs.
+    virtual LONG StopListening(DWORD timeoutMs = INFINITE);
+    // Called on the listener thread for a pass with events of the mask.
+    virtual void OnPortEvent(DWORD events, DWORD errors) = 0;
+
+    // True while the thread waits for events; false once it ended on its own
+    // (device gone) or was stopped.
+    bool IsListening() const { return m_listening.load(); }
+    // Why the thread ended on its own (0 while it runs or after a stop).
+    LONG GetListenerResult() const { return m_listenerResult.load(); }
+
+    // The thread's entry: runs the loop and gives its result.
+    static LONG ListenerThreadProc(CSerialListener* listener);
+
+protected:
+    LONG ListenerLoop();
+
+    std::atomic<bool> m_stopRequested {false};
+    std::thread m_listenerThread;
+    int m_listenerEvent = -1;  // eventfd that wakes the thread; open while the port is
+
+private:
+    void Wake();
+    LONG EndListening(LONG result);
+
+    std::atomic<bool> m_listening {false};
+    std::atomic<LONG> m_listenerResult {0};
+    // Set by the thread when it stops watching for input; a Read clears it.
+    std::atomic<bool> m_inputParked {false};
+};

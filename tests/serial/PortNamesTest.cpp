@@ -1,0 +1,76 @@
+#include "serial/PortNames.h"
+#include "serial/ProbePort.h"
+#include "serial/SerialLine.h"
+
+#include "PseudoTerminal.h"
+#include "SafePorts.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(PortNames, ComNumbersAreReadFromBothSpellings)
+{
+    EXPECT_EQ(ComNumberOf("\\\\.\\COM5"), 5);
+    EXPECT_EQ(ComNumberOf("COM12"), 12);
+    EXPECT_EQ(ComNumberOf("com3"), 3);
+    EXPECT_EQ(ComNumberOf("\\\\.\\COM0"), 0);
+    EXPECT_EQ(ComNumberOf("\\\\.\\COM-1"), -1);
+    EXPECT_EQ(ComNumberOf("/dev/ttyUSB0"), std::nullopt);
+    EXPECT_EQ(ComNumberOf("\\\\.\\COM"), std::nullopt);
+    EXPECT_EQ(ComNumberOf("COM5x"), std::nullopt);
+}
+
+TEST(PortNames, BuiltInTableCoversOneToTwenty)
+{
+    EXPECT_EQ(BuiltInPortPath(1), "/dev/ttyACM0");
+    EXPECT_EQ(BuiltInPortPath(8), "/dev/ttyACM7");
+    EXPECT_EQ(BuiltInPortPath(9), "/dev/ttyUSB0");
+    EXPECT_EQ(BuiltInPortPath(16), "/dev/ttyUSB7");
+    EXPECT_EQ(BuiltInPortPath(17), "/dev/ttyS0");
+    EXPECT_EQ(BuiltInPortPath(20), "/dev/ttyS3");
+    EXPECT_EQ(BuiltInPortPath(0), std::nullopt);
+    EXPECT_EQ(BuiltInPortPath(-1), std::nullopt);
+    EXPECT_EQ(BuiltInPortPath(21), std::nullopt);
+}
+
+TEST(PortNames, UsersMappingComesFirst)
+{
+    const PortLookup lookup = [](int n) -> std::optional<std::string> {
+        if (n == 3 || n == 21)
+            return "/tmp/brenvik-sim-" + std::to_string(n);
+        if (n == 4)
+            return std::string();  // an empty entry counts as none
+        return std::nullopt;
+    };
+    EXPECT_EQ(ResolvePortName("\\\\.\\COM3", lookup), "/tmp/brenvik-sim-3");
+    EXPECT_EQ(ResolvePortName("\\\\.\\COM21", lookup), "/tmp/brenvik-sim-21");
+    EXPECT_EQ(ResolvePortName("\\\\.\\COM4", lookup), "/dev/ttyACM3");
+    EXPECT_EQ(ResolvePortName("\\\\.\\COM10", lookup), "/dev/ttyUSB1");
+    EXPECT_EQ(ResolvePortName("\\\\.\\COM22", lookup), std::nullopt);
+    EXPECT_EQ(ResolvePortName("/dev/serial/by-id/usb-x", lookup), "/dev/serial/by-id/usb-x");
+    EXPECT_EQ(ResolvePortName("\\\\.\\COM2", PortLookup {}), "/dev/ttyACM1");
+}
+
+TEST(ProbePort, ReportsFreeAbsentAndBusy)
+{
+    SafePorts ports;
+    PseudoTerminal pty;
+    ports.Map(7, pty.SlavePath());
+    EXPECT_EQ(ProbePort("\\\\.\\COM7"), PortFree);
+    EXPECT_EQ(ProbePort(pty.Path()), PortFree);
+    EXPECT_EQ(ProbePort("\\\\.\\COM8"), PortAbsent);
+    SetPortLookup({});
+    EXPECT_EQ(ProbePort("\\\\.\\COM21"), PortAbsent);
+    EXPECT_EQ(ProbePort("/nonexistent/ttyACM0"), PortAbsent);
+
+    CSerialLine holder;
+    ASSERT_EQ(holder.Open(pty.Path(), 0, 0, true), 0);
+    EXPECT_EQ(ProbePort(pty.Path()), PortBusy);
+    // Probing left nothing behind: the holder's port still works.
+    EXPECT_EQ(holder.Setup(16457, 8, NOPARITY, ONESTOPBIT), 0);
+    holder.Close();
+    EXPECT_EQ(ProbePort(pty.Path()), PortFree);
+}
+
+}  // namespace
