@@ -1,0 +1,17 @@
+#include "res/Strings.h"
+
+#include "res/Resource.h"
+
+QString LoadResourceString(int id)
+{
+    switch (id) {
+    case AFX_IDS_APP_TITLE:
+        return QStringLiteral("Brenvik");
+    case IDS_VERSION:
+        return QStringLiteral("Version 1.03");
+    case IDR_MAINFRAME:
+        return QStringLiteral("Brenvik\n\nFlash\nFlash Files (*.hex,*.bin)\n.hex;*.bin\nBrenvik.Document\nFlash Document");
+    default:
+        return QString();
+    }
+}
