@@ -48,6 +48,7 @@ private:
     std::int32_t m_nRxIndex = 0;
     RxState m_nRxState = WaitOpcode;
     std::int32_t m_nRxLength = 0;
+    std::uint8_t m_nRxXor = 0; // of the bytes stored for the current message
     std::uint64_t m_nBadChecksums = 0;
     MessageHandler m_GroupMessageHandler;
     MessageHandler m_MessageObserver;
