@@ -1,0 +1,115 @@
+#include "controls/RssiCtrl.h"
+
+#include "controls/SysColors.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPolygon>
+
+using namespace rssi_geometry;
+
+CRssiCtrl::CRssiCtrl(QWidget* parent)
+    : QWidget(parent)
+    , m_penPeak(m_crPeak, 2)
+    , m_penAverage(m_crAverage, 2)
+    , m_penGrid(QColor(128, 128, 0), 0)
+    , m_penThreshold(QColor(255, 255, 0), 0)
+{
+    // Dots of three pixels with gaps of three, one pixel wide.
+    m_penThreshold.setDashPattern({3, 3});
+    // The paint covers every pixel itself: nothing is erased before it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CRssiCtrl::SetLevel(int nChannel, int nLevel)
+{
+    if (nChannel < kFirstChannel || nChannel > kLastChannel || nLevel < 0)
+        return;
+    const auto i = static_cast<std::size_t>(nChannel - kFirstChannel);
+    m_nLevel[i] = nLevel;
+    m_nSum[i] += nLevel;
+    m_nSamples[i] += 1;
+    if (nLevel > m_nPeak[i])
+        m_nPeak[i] = nLevel;
+    Redraw();
+}
+
+void CRssiCtrl::ResetStats()
+{
+    m_nSamples.fill(0);
+    m_nPeak.fill(0);
+    m_nSum.fill(0);
+    Redraw();
+}
+
+void CRssiCtrl::ClearLevels()
+{
+    m_nLevel.fill(0);
+    Redraw();
+}
+
+void CRssiCtrl::Redraw()
+{
+    update();
+}
+
+void CRssiCtrl::Render(QImage& image) const
+{
+    const int w = image.width();
+    const int h = image.height();
+    QPolygon peakLine(kChannels + 2);
+    QPolygon averageLine(kChannels + 2);
+    peakLine.setPoint(0, 0, h);
+    averageLine.setPoint(0, 0, h);
+    peakLine.setPoint(kChannels + 1, w, h);
+    averageLine.setPoint(kChannels + 1, w, h);
+
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    for (int i = 0; i < kChannels; ++i) {
+        const int left = ColumnEdge(w, i);
+        const int right = ColumnEdge(w, i + 1);
+        const int top = LevelY(h, m_nLevel[i]);
+        painter.fillRect(QRect(left, top, right - left, h - top), m_crBar);
+        peakLine.setPoint(i + 1, ColumnMiddle(w, i), LevelY(h, m_nPeak[i]));
+        averageLine.setPoint(i + 1, ColumnMiddle(w, i), AverageY(h, m_nSum[i], m_nSamples[i]));
+    }
+
+    painter.setPen(m_penPeak);
+    painter.drawPolyline(peakLine);
+    painter.setPen(m_penAverage);
+    painter.drawPolyline(averageLine);
+
+    painter.setPen(m_penGrid);
+    for (int i = 0; i < kChannels; ++i) {
+        const int right = ColumnEdge(w, i + 1);
+        painter.drawLine(right, 0, right, h);
+    }
+
+    // The gaps of the dotted line are filled black.
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    painter.setBackground(Qt::black);
+    painter.setPen(m_penThreshold);
+    const int y96 = LevelY(h, kThresholdLevel);
+    painter.drawLine(0, y96, w, y96);
+
+    QFont labelFont = QApplication::font();
+    labelFont.setPixelSize(LabelPixelSize(logicalDpiY()));
+    painter.setFont(labelFont);
+    painter.setBackgroundMode(Qt::TransparentMode);
+    painter.setPen(GetSysColor(COLOR_BACKGROUND));
+    for (int i = 0; i < kChannels; ++i) {
+        const int left = ColumnEdge(w, i);
+        const QRect labelRect(left, h - h / 4, ColumnEdge(w, i + 1) - left, h / 4);
+        painter.drawText(labelRect, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine,
+                         QString::number(i + kFirstChannel));
+    }
+}
+
+void CRssiCtrl::paintEvent(QPaintEvent*)
+{
+    if (m_bmpBack.size() != size())
+        m_bmpBack = QImage(size(), QImage::Format_RGB32);
+    Render(m_bmpBack);
+    QPainter(this).drawImage(0, 0, m_bmpBack);
+}

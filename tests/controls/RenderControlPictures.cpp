@@ -1,0 +1,75 @@
+// Writes pictures of the three display controls, idle and during a channel
+// scan, into the folder given as the only argument. Run it offscreen:
+//   QT_QPA_PLATFORM=offscreen controls_pictures docs/images
+#include "controls/ClockCtrl.h"
+#include "controls/ColorButton.h"
+#include "controls/RssiCtrl.h"
+#include "controls/SysColors.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTextStream>
+
+namespace {
+
+bool Save(QWidget& widget, const QDir& folder, const QString& name)
+{
+    const QString path = folder.filePath(name);
+    const bool saved = widget.grab().save(path);
+    QTextStream(saved ? stdout : stderr) << (saved ? "wrote " : "could not write ") << path << '\n';
+    return saved;
+}
+
+// A scan of a few rounds over the channels, with a Wi-Fi network near
+// channels 16 to 19 and a little noise elsewhere; the same every run.
+void FeedScan(CRssiCtrl& graph)
+{
+    graph.ResetStats();
+    unsigned noise = 12345;
+    for (int round = 0; round < 6; ++round) {
+        for (int channel = CRssiCtrl::kFirstChannel; channel <= CRssiCtrl::kLastChannel; ++channel) {
+            noise = noise * 1103515245u + 12345u;
+            const int jitter = static_cast<int>((noise >> 16) % 40);
+            const bool busy = channel >= 16 && channel <= 19;
+            graph.SetLevel(channel, (busy ? 120 : 15) + jitter + (busy && round == 2 ? 60 : 0));
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        QTextStream(stderr) << "usage: controls_pictures <folder>\n";
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const QFont dialogFont(QStringLiteral("Sans Serif"), 8);
+    bool ok = true;
+
+    CRssiCtrl graph;
+    graph.resize(255, 93);
+    ok &= Save(graph, folder, "rssi-idle.png");
+    FeedScan(graph);
+    ok &= Save(graph, folder, "rssi-scan.png");
+
+    CClockCtrl clock;
+    clock.resize(332, 18);
+    clock.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    clock.SetTimeSource([] { return QDateTime(QDate(2026, 12, 6), QTime(14, 5, 9)); });
+    clock.m_crText = QColor(0, 0, 128);
+    clock.OnTimer();
+    ok &= Save(clock, folder, "clock.png");
+
+    CColorButton button;
+    button.setFont(dialogFont);
+    button.resize(89, 23);
+    button.setText(QStringLiteral("Start Chan Scan"));
+    ok &= Save(button, folder, "button-idle.png");
+    button.SetColors(GetSysColor(COLOR_BTNTEXT), QColor(255, 0, 0));
+    button.setText(QStringLiteral("42 Stop Scan"));
+    ok &= Save(button, folder, "button-scan.png");
+    return ok ? 0 : 1;
+}
