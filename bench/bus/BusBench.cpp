@@ -4,7 +4,7 @@
 #include "bus/GroupMessage.h"
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
-#include "bus/TransceiverModel.h"
+#include "tests/bus/MixedStream.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,28 +13,9 @@
 
 namespace {
 
-// About 1 MB of what the line carries during scans and Gets: echoes, level and
-// settings replies, messages of other bus members and stray bytes.
-std::vector<std::uint8_t> MixedStream()
-{
-    CTransceiverModel model({}, 5);
-    model.Faults().noiseBytes = 2;
-    model.Faults().foreignMessages = true;
-    std::vector<std::uint8_t> stream;
-    while (stream.size() < 1'000'000) {
-        for (std::int32_t channel = 11; channel <= 26; ++channel) {
-            const auto answer = model.Feed(bus::PackGroupMessage(bus::MakeLevelQuery(channel)));
-            stream.insert(stream.end(), answer.begin(), answer.end());
-        }
-        const auto answer = model.Feed(bus::PackGroupMessage(bus::MakeSettingsRequest()));
-        stream.insert(stream.end(), answer.begin(), answer.end());
-    }
-    return stream;
-}
-
 void BM_FramerMixedStream(benchmark::State& state)
 {
-    const std::vector<std::uint8_t> stream = MixedStream();
+    const std::vector<std::uint8_t> stream = bustest::MixedStream(1'000'000, 5);
     CBusFramer framer;
     std::int64_t replies = 0;
     std::int64_t messages = 0;

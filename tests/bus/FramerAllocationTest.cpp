@@ -1,9 +1,8 @@
 // Framing allocates nothing per byte: every operator new in this program is
 // counted while a large mixed stream goes through the framer.
+#include "MixedStream.h"
+
 #include "bus/BusFramer.h"
-#include "bus/GroupReply.h"
-#include "bus/GroupRequests.h"
-#include "bus/TransceiverModel.h"
 
 #include <gtest/gtest.h>
 
@@ -28,21 +27,7 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 TEST(FramerAllocation, LargeStreamIsFramedWithoutAllocating)
 {
-    // A realistic stream: settings traffic, scan replies, foreign messages and noise.
-    CTransceiverModel model({}, 11);
-    model.Faults().noiseBytes = 3;
-    model.Faults().foreignMessages = true;
-    std::vector<std::uint8_t> stream;
-    while (stream.size() < 4'000'000) {
-        for (std::int32_t channel = 11; channel <= 26; ++channel) {
-            const auto query = bus::PackGroupMessage(bus::MakeLevelQuery(channel));
-            const auto answer = model.Feed(query);
-            stream.insert(stream.end(), answer.begin(), answer.end());
-        }
-        const auto get = bus::PackGroupMessage(bus::MakeSettingsRequest());
-        const auto answer = model.Feed(get);
-        stream.insert(stream.end(), answer.begin(), answer.end());
-    }
+    const std::vector<std::uint8_t> stream = bustest::MixedStream(4'000'000, 11);
 
     CBusFramer framer;
     std::size_t replies = 0;
