@@ -1,0 +1,47 @@
+#pragma once
+
+#include "bus/TransceiverModel.h"
+#include "sim/BytePacer.h"
+#include "sim/FrameLog.h"
+#include "sim/SimOptions.h"
+
+#include <memory>
+#include <string>
+
+namespace sim {
+
+// Serves the transceiver model on a new pseudo-terminal. The program opens
+// the slave; the server reads what it writes from the master, feeds the
+// model and sends the answers back paced at bus speed.
+//
+// The server keeps a descriptor of the slave open itself, so the master sees
+// no hang-up while the program has the port closed: it serves on when the
+// program closes and reopens the port.
+class PtyServer {
+public:
+    explicit PtyServer(const SimOptions& options, std::ostream* log = nullptr);
+    ~PtyServer();
+    PtyServer(const PtyServer&) = delete;
+    PtyServer& operator=(const PtyServer&) = delete;
+
+    // Creates the pseudo-terminal; false with `error` set when it cannot.
+    bool Open(std::string& error);
+    const std::string& SlavePath() const { return m_slavePath; }
+
+    // Serves until `stopFd` becomes readable (or fails). Returns 0 or an errno value.
+    int Serve(int stopFd);
+
+private:
+    void Answer(std::span<const std::uint8_t> received);
+    int Transmit();
+
+    SimOptions m_options;
+    CTransceiverModel m_model;
+    BytePacer m_pacer;
+    std::unique_ptr<FrameLog> m_log;
+    int m_master = -1;
+    int m_slave = -1;
+    std::string m_slavePath;
+};
+
+}  // namespace sim

@@ -1,0 +1,203 @@
+#include "sim/SimOptions.h"
+
+#include <charconv>
+#include <sstream>
+
+namespace sim {
+namespace {
+
+bool ParseInt(const std::string& text, long long low, long long high, long long& value)
+{
+    const char* end = text.data() + text.size();
+    auto [stop, err] = std::from_chars(text.data(), end, value);
+    return err == std::errc() && stop == end && value >= low && value <= high;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(text);
+    while (std::getline(in, part, separator))
+        parts.push_back(part);
+    if (!text.empty() && text.back() == separator)
+        parts.emplace_back();
+    return parts;
+}
+
+// NAME,ID,KEY,CHANNEL
+bool ParseSettings(const std::string& text, bus::RadioSettings& settings)
+{
+    const std::vector<std::string> parts = Split(text, ',');
+    long long id, key, channel;
+    if (parts.size() != 4 || parts[0].size() > 8 || !ParseInt(parts[1], 0, 127, id)
+        || !ParseInt(parts[2], 0, 9999, key) || !ParseInt(parts[3], 11, 26, channel))
+        return false;
+    settings = {parts[0], static_cast<std::int32_t>(key), static_cast<std::int32_t>(channel),
+                static_cast<std::int32_t>(id)};
+    return true;
+}
+
+bool ParseLevels(const std::string& text, std::array<int, 16>& levels)
+{
+    const std::vector<std::string> parts = Split(text, ',');
+    if (parts.size() != levels.size())
+        return false;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        long long level;
+        if (!ParseInt(parts[i], 0, 255, level))
+            return false;
+        levels[i] = static_cast<int>(level);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string HelpText()
+{
+    return R"(Usage: brenvik-sim [options]
+
+Simulates the bus interface and radio transceiver on a pseudo-terminal, so
+that Brenvik can be tried without hardware. The first line printed is the
+pseudo-terminal's path; point Brenvik at it (Port Setup, or the settings
+section "Ports", entry "COM<n>" = that path, or use --link for a stable name).
+The simulator echoes every message, answers Get and level queries, keeps
+what Set writes, and serves on when Brenvik closes and reopens the port.
+SIGINT or SIGTERM end it cleanly.
+
+Options:
+  --link PATH          also make PATH a symbolic link to the pseudo-terminal
+                       (an old link there is replaced; removed at exit)
+  --fast               no bus timing; by default bytes go out at 16457 baud
+                       8N1, about 0.61 ms a byte (12 ms for a 20-byte message)
+  --log                print every frame received (rx) and sent (tx) in hex,
+                       with a timestamp
+  --name TEXT          starting group name, up to 8 characters (Olv12345)
+  --group-id N         starting group ID, 0-127 (0)
+  --key N              starting password key, 0-9999 (0)
+  --channel N          starting RF channel, 11-26 (11)
+  --seed N             seed of the busy channels and level jitter (1)
+  --levels L11,...,L26 sixteen fixed signal levels 0-255 for channels 11-26
+                       instead of the seeded ones
+Faults:
+  --drop-echoes        send no echoes
+  --drop-replies       answer no Get or level query
+  --corrupt-echoes     echoes arrive with a wrong checksum
+  --corrupt-replies    replies arrive with a wrong checksum
+  --noise N            N stray data bytes before every message sent back
+  --foreign            messages of other kinds after the answers to each message
+  --second NAME,ID,KEY,CHANNEL
+                       a second transceiver that also answers every Get and
+                       level query, after the first
+  --flood N            N data bytes (0x00-0x7F counting) after the answers to
+                       each message
+  --help               show this text
+)";
+}
+
+ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = option + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        auto number = [&](long long low, long long high, long long& out) {
+            std::string text;
+            if (!value(text))
+                return false;
+            if (!ParseInt(text, low, high, out)) {
+                error = option + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high)
+                    + ", not \"" + text + "\"";
+                return false;
+            }
+            return true;
+        };
+        long long n = 0;
+        std::string text;
+
+        if (option == "--help" || option == "-h") {
+            return ParseResult::Help;
+        } else if (option == "--link") {
+            if (!value(options.linkPath))
+                return ParseResult::Error;
+        } else if (option == "--fast") {
+            options.fast = true;
+        } else if (option == "--log") {
+            options.log = true;
+        } else if (option == "--name") {
+            if (!value(text))
+                return ParseResult::Error;
+            if (text.size() > 8) {
+                error = "--name takes at most 8 characters";
+                return ParseResult::Error;
+            }
+            options.settings.name = text;
+        } else if (option == "--group-id") {
+            if (!number(0, 127, n))
+                return ParseResult::Error;
+            options.settings.netWorkId = static_cast<std::int32_t>(n);
+        } else if (option == "--key") {
+            if (!number(0, 9999, n))
+                return ParseResult::Error;
+            options.settings.pwKey = static_cast<std::int32_t>(n);
+        } else if (option == "--channel") {
+            if (!number(11, 26, n))
+                return ParseResult::Error;
+            options.settings.rfChannel = static_cast<std::int32_t>(n);
+        } else if (option == "--seed") {
+            if (!number(0, 0xFFFFFFFFll, n))
+                return ParseResult::Error;
+            options.seed = static_cast<std::uint32_t>(n);
+        } else if (option == "--levels") {
+            std::array<int, 16> levels {};
+            if (!value(text))
+                return ParseResult::Error;
+            if (!ParseLevels(text, levels)) {
+                error = "--levels takes 16 comma-separated levels from 0 to 255";
+                return ParseResult::Error;
+            }
+            options.levels = levels;
+        } else if (option == "--drop-echoes") {
+            options.faults.dropEchoes = true;
+        } else if (option == "--drop-replies") {
+            options.faults.dropReplies = true;
+        } else if (option == "--corrupt-echoes") {
+            options.faults.corruptEchoes = true;
+        } else if (option == "--corrupt-replies") {
+            options.faults.corruptReplies = true;
+        } else if (option == "--noise") {
+            if (!number(0, 1 << 20, n))
+                return ParseResult::Error;
+            options.faults.noiseBytes = static_cast<std::size_t>(n);
+        } else if (option == "--foreign") {
+            options.faults.foreignMessages = true;
+        } else if (option == "--second") {
+            bus::RadioSettings second;
+            if (!value(text))
+                return ParseResult::Error;
+            if (!ParseSettings(text, second)) {
+                error = "--second takes NAME,ID,KEY,CHANNEL (name up to 8 characters, ID 0-127, key 0-9999, "
+                        "channel 11-26)";
+                return ParseResult::Error;
+            }
+            options.faults.secondTransceiver = second;
+        } else if (option == "--flood") {
+            if (!number(0, 1ll << 30, n))
+                return ParseResult::Error;
+            options.floodBytes = static_cast<std::size_t>(n);
+        } else {
+            error = "unknown option \"" + option + "\" (see --help)";
+            return ParseResult::Error;
+        }
+    }
+    return ParseResult::Run;
+}
+
+}  // namespace sim

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "bus/GroupReply.h"
+#include "bus/TransceiverModel.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// Everything brenvik-sim can be told on its command line.
+struct SimOptions {
+    std::string linkPath;  // a symbolic link to the slave, made at start and removed at exit
+    bool fast = false;     // no bus timing: answers go out at once
+    bool log = false;      // every frame received and sent, in hex with a timestamp
+    bus::RadioSettings settings = CTransceiverModel::DefaultSettings();
+    std::uint32_t seed = 1;
+    std::optional<std::array<int, 16>> levels;  // fixed levels of channels 11-26
+    TransceiverFaults faults;
+    std::size_t floodBytes = 0;  // data bytes sent after the answers to each message
+};
+
+enum class ParseResult { Run, Help, Error };
+
+// Reads the arguments (without the program name). On Error, `error` says why.
+ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error);
+
+std::string HelpText();
+
+}  // namespace sim

@@ -1,0 +1,200 @@
+#include "sim/PtyServer.h"
+
+#include "bus/GroupReply.h"
+#include "bus/GroupRequests.h"
+
+#include "SimTestPort.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <sstream>
+#include <thread>
+
+namespace {
+
+constexpr size_t kMessage = bus::kGroupMessageSize;
+
+// Runs a server on its own thread for one test.
+class RunningServer {
+public:
+    explicit RunningServer(sim::SimOptions options, std::ostream* log = nullptr) : m_server(options, log)
+    {
+        std::string error;
+        if (!m_server.Open(error) || ::pipe2(m_stop, O_CLOEXEC) != 0)
+            throw std::runtime_error("cannot start the simulator: " + error);
+        m_thread = std::thread([this] { m_result = m_server.Serve(m_stop[0]); });
+    }
+    ~RunningServer() { Stop(); }
+    int Stop()
+    {
+        if (m_thread.joinable()) {
+            [[maybe_unused]] ssize_t n = ::write(m_stop[1], "x", 1);
+            m_thread.join();
+            ::close(m_stop[0]);
+            ::close(m_stop[1]);
+        }
+        return m_result;
+    }
+    const std::string& Path() const { return m_server.SlavePath(); }
+
+private:
+    sim::PtyServer m_server;
+    int m_stop[2] = {-1, -1};
+    int m_result = -1;
+    std::thread m_thread;
+};
+
+sim::SimOptions FastOptions()
+{
+    sim::SimOptions options;
+    options.fast = true;
+    return options;
+}
+
+bus::RadioSettings SettingsIn(const bus::GroupMessageFields& reply)
+{
+    const bus::GroupReply decoded = bus::DecodeGroupReply(reply);
+    EXPECT_TRUE(std::holds_alternative<bus::RadioSettings>(decoded));
+    return std::holds_alternative<bus::RadioSettings>(decoded) ? std::get<bus::RadioSettings>(decoded)
+                                                             : bus::RadioSettings {};
+}
+
+TEST(SimServer, AnswersGetWithEchoThenSettings)
+{
+    sim::SimOptions options = FastOptions();
+    options.settings = {"Yard", 1234, 17, 42};
+    RunningServer server(options);
+    SimTestPort port;
+    ASSERT_TRUE(port.Open(server.Path()));
+
+    ASSERT_TRUE(port.Send(bus::MakeSettingsRequest()));
+    const auto messages = SimTestPort::Messages(port.Receive(2 * kMessage));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], bus::MakeSettingsRequest());
+    EXPECT_EQ(messages[1].direction, bus::DirReply);
+    const bus::RadioSettings got = SettingsIn(messages[1]);
+    EXPECT_EQ(got.name, "Yard");
+    EXPECT_EQ(got.pwKey, 1234);
+    EXPECT_EQ(got.rfChannel, 17);
+    EXPECT_EQ(got.netWorkId, 42);
+}
+
+TEST(SimServer, SetChangesWhatTheNextGetReturns)
+{
+    RunningServer server(FastOptions());
+    SimTestPort port;
+    ASSERT_TRUE(port.Open(server.Path()));
+
+    for (const auto& write : bus::MakeSettingsWrites("Depot", 23, 7, 4321)) {
+        ASSERT_TRUE(port.Send(write));
+        ASSERT_EQ(port.Receive(kMessage).size(), kMessage);  // the echo, and no reply
+    }
+    ASSERT_TRUE(port.Send(bus::MakeSettingsRequest()));
+    const auto messages = SimTestPort::Messages(port.Receive(2 * kMessage));
+    ASSERT_EQ(messages.size(), 2u);
+    const bus::RadioSettings got = SettingsIn(messages[1]);
+    EXPECT_EQ(got.name, "Depot");
+    EXPECT_EQ(got.rfChannel, 23);
+    EXPECT_EQ(got.netWorkId, 7);
+    EXPECT_EQ(got.pwKey, 4321);
+}
+
+TEST(SimServer, AnswersLevelQueriesFromItsTable)
+{
+    sim::SimOptions options = FastOptions();
+    options.levels = std::array<int, 16> {};
+    for (int i = 0; i < 16; ++i)
+        (*options.levels)[static_cast<size_t>(i)] = 10 * i + 5;
+    RunningServer server(options);
+    SimTestPort port;
+    ASSERT_TRUE(port.Open(server.Path()));
+
+    for (int channel : {11, 18, 26}) {
+        ASSERT_TRUE(port.Send(bus::MakeLevelQuery(channel)));
+        const auto messages = SimTestPort::Messages(port.Receive(2 * kMessage));
+        ASSERT_EQ(messages.size(), 2u);
+        const bus::GroupReply reply = bus::DecodeGroupReply(messages[1]);
+        ASSERT_TRUE(std::holds_alternative<bus::ChannelLevelReply>(reply));
+        EXPECT_EQ(std::get<bus::ChannelLevelReply>(reply).channel, channel);
+        EXPECT_EQ(std::get<bus::ChannelLevelReply>(reply).level, 10 * (channel - 11) + 5);
+    }
+}
+
+TEST(SimServer, SeededLevelsStayInRange)
+{
+    RunningServer server(FastOptions());
+    SimTestPort port;
+    ASSERT_TRUE(port.Open(server.Path()));
+    for (int channel = 11; channel <= 26; ++channel) {
+        ASSERT_TRUE(port.Send(bus::MakeLevelQuery(channel)));
+        const auto messages = SimTestPort::Messages(port.Receive(2 * kMessage));
+        ASSERT_EQ(messages.size(), 2u);
+        const auto reply = std::get<bus::ChannelLevelReply>(bus::DecodeGroupReply(messages[1]));
+        EXPECT_EQ(reply.channel, channel);
+        EXPECT_GE(reply.level, 0);
+        EXPECT_LE(reply.level, 255);
+    }
+}
+
+TEST(SimServer, ServesOnAfterThePortIsClosedAndReopened)
+{
+    RunningServer server(FastOptions());
+    for (int round = 0; round < 3; ++round) {
+        SimTestPort port;
+        ASSERT_TRUE(port.Open(server.Path())) << round;
+        ASSERT_TRUE(port.Send(bus::MakeSettingsRequest()));
+        EXPECT_EQ(port.Receive(2 * kMessage).size(), 2 * kMessage) << round;
+    }
+    EXPECT_EQ(server.Stop(), 0);
+}
+
+TEST(SimServer, FaultsReachTheLine)
+{
+    sim::SimOptions options = FastOptions();
+    options.faults.dropReplies = true;
+    options.floodBytes = 300;
+    RunningServer server(options);
+    SimTestPort port;
+    ASSERT_TRUE(port.Open(server.Path()));
+    ASSERT_TRUE(port.Send(bus::MakeSettingsRequest()));
+    const auto bytes = port.Receive(kMessage + 300);
+    ASSERT_EQ(bytes.size(), kMessage + 300);
+    EXPECT_EQ(SimTestPort::Messages({bytes.begin(), bytes.begin() + kMessage})[0], bus::MakeSettingsRequest());
+    for (size_t i = 0; i < 300; ++i)
+        ASSERT_EQ(bytes[kMessage + i], i & 0x7F) << i;
+    EXPECT_EQ(port.Receive(1, std::chrono::milliseconds(100)).size(), 0u) << "no reply expected";
+}
+
+TEST(SimServer, BusTimingSpacesTheBytes)
+{
+    RunningServer server(sim::SimOptions {});
+    SimTestPort port;
+    ASSERT_TRUE(port.Open(server.Path()));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(port.Send(bus::MakeSettingsRequest()));
+    ASSERT_EQ(port.Receive(2 * kMessage).size(), 2 * kMessage);
+    // 40 bytes at 16457 baud take at least 24 ms; only the lower bound is
+    // certain on a busy machine.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(24));
+}
+
+TEST(SimServer, LogShowsFramesBothWays)
+{
+    std::ostringstream log;
+    {
+        RunningServer server(FastOptions(), &log);
+        SimTestPort port;
+        ASSERT_TRUE(port.Open(server.Path()));
+        ASSERT_TRUE(port.Send(bus::MakeSettingsRequest()));
+        ASSERT_EQ(port.Receive(2 * kMessage).size(), 2 * kMessage);
+    }
+    const std::string text = log.str();
+    EXPECT_NE(text.find(" rx E5 14 03 08 00"), std::string::npos) << text;
+    EXPECT_NE(text.find(" tx E5 14 03 08 00"), std::string::npos) << text;
+    EXPECT_NE(text.find(" tx E5 14 03 10"), std::string::npos) << text;
+}
+
+}  // namespace
