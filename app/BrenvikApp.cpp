@@ -1,0 +1,131 @@
+#include "app/BrenvikApp.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTimer>
+
+#include "app/AboutBox.h"
+#include "app/BrenvikDoc.h"
+#include "app/Globals.h"
+#include "app/MainFrame.h"
+#include "app/ShutdownSignals.h"
+#include "app/WindowPlacement.h"
+#include "res/Resource.h"
+#include "res/ResourceIcons.h"
+#include "res/Strings.h"
+
+CBrenvikApp::CBrenvikApp(ViewFactory makeView) : m_makeView(std::move(makeView)) {}
+
+CBrenvikApp::~CBrenvikApp() = default;
+
+QString CBrenvikApp::DocumentFileFilter()
+{
+    // "Brenvik\n\nFlash\nFlash Files (*.hex,*.bin)\n.hex;*.bin\n..."
+    const QStringList fields = LoadResourceString(IDR_MAINFRAME).split(QLatin1Char('\n'));
+    const QString patterns = (QStringLiteral("*") + fields.value(4)).split(QLatin1Char(';')).join(QLatin1Char(' '));
+    return QStringLiteral("%1 (%2)").arg(fields.value(3), patterns);
+}
+
+bool CBrenvikApp::InitInstance(const QStringList& arguments)
+{
+    QGuiApplication::setApplicationDisplayName(LoadResourceString(AFX_IDS_APP_TITLE));
+    QGuiApplication::setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
+    g_AppFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+
+    // The command line: a project path opens it, nothing makes a new document.
+    const bool started = arguments.isEmpty() ? OnFileNew() : OpenDocumentFile(arguments.first());
+    if (!started)
+        return false;
+
+    m_pMainFrame->show();
+    m_pMainFrame->setAcceptDrops(true);
+    m_strHelpFilePath = g_AppFolder + QLatin1String(kHelpFile);
+    m_pMainFrame->SetHelpFilePath(m_strHelpFilePath);
+    m_pMainFrame->setProperty(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUtf8(), 1);
+
+    m_pShutdown = std::make_unique<CShutdownSignals>();
+    QObject::connect(m_pShutdown.get(), &CShutdownSignals::ShutdownRequested, [this] { RequestClose(); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, [this] { RequestClose(); });
+    return true;
+}
+
+void CBrenvikApp::CreateFrame()
+{
+    if (!m_pDocument)
+        m_pDocument = std::make_unique<CBrenvikDoc>();
+    if (!m_pMainFrame)
+        m_pMainFrame = std::make_unique<CMainFrame>(*m_pDocument, m_makeView, this);
+}
+
+void CBrenvikApp::InitialUpdateFrame()
+{
+    m_pMainFrame->GetActiveView()->OnInitialUpdate();
+    m_pMainFrame->ActivateFrame(-1);
+}
+
+bool CBrenvikApp::OnFileNew()
+{
+    CreateFrame();
+    if (!m_pDocument->OnNewDocument())
+        return false;
+    InitialUpdateFrame();
+    return true;
+}
+
+bool CBrenvikApp::OpenDocumentFile(const QString& path)
+{
+    CreateFrame();
+    if (!m_pDocument->OnOpenDocument(QFileInfo(path).absoluteFilePath()))
+        return false;
+    InitialUpdateFrame();
+    return true;
+}
+
+void CBrenvikApp::OnFileOpen()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        m_pMainFrame.get(), QStringLiteral("Open"), QFileInfo(g_ProjectFilePath).path(),
+        DocumentFileFilter() + QStringLiteral(";;All Files (*)"), nullptr, QFileDialog::HideNameFilterDetails);
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+}
+
+void CBrenvikApp::OnAppAbout()
+{
+    CAboutBox about(m_pMainFrame.get());
+    about.exec();
+}
+
+bool CBrenvikApp::OnCommand(int command)
+{
+    switch (command) {
+    case ID_APP_ABOUT:
+        OnAppAbout();
+        return true;
+    case ID_FILE_NEW:
+        return OnFileNew();
+    case ID_FILE_OPEN:
+        OnFileOpen();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CBrenvikApp::RequestClose()
+{
+    // A modal dialog runs its own loop inside a handler of the window: end it
+    // first and close the window once that handler has returned.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        QTimer::singleShot(0, [this] { RequestClose(); });
+        return;
+    }
+    if (m_pMainFrame)
+        m_pMainFrame->close();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QStringList>
+#include <memory>
+
+#include "app/CommandTarget.h"
+#include "app/FrameView.h"
+
+class CBrenvikDoc;
+class CMainFrame;
+class CShutdownSignals;
+
+// The application: its start-up sequence ties one document, the main frame
+// and the view together, shows the window, sets the help path and marks the
+// window. It serves About, New and Open, and closes the window the normal way
+// on SIGTERM, SIGINT or the end of the session.
+class CBrenvikApp final : public ICommandTarget {
+public:
+    explicit CBrenvikApp(ViewFactory makeView);
+    ~CBrenvikApp() override;
+
+    // The start-up sequence; false ends the process. The arguments are those
+    // left after Qt took its own: an optional project path.
+    bool InitInstance(const QStringList& arguments);
+
+    bool OnCommand(int command) override;
+    // Records a project path (the document has no content) and runs the
+    // view's initial update again, as Open does.
+    bool OpenDocumentFile(const QString& path) override;
+    bool OnFileNew();
+    void OnFileOpen();
+    void OnAppAbout();
+    // Closes any modal dialog, then the main window (which saves everything).
+    void RequestClose();
+
+    CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
+    CBrenvikDoc* Document() const { return m_pDocument.get(); }
+    QString HelpFilePath() const { return m_strHelpFilePath; }
+
+    // The help file beside the program.
+    static constexpr const char* kHelpFile = "BrenvikHelp/index.html";
+    // The file dialog's filter, from the document strings: the filter text
+    // followed by the patterns Qt reads.
+    static QString DocumentFileFilter();
+
+private:
+    void CreateFrame();
+    void InitialUpdateFrame();
+
+    ViewFactory m_makeView;
+    std::unique_ptr<CBrenvikDoc> m_pDocument;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+    std::unique_ptr<CShutdownSignals> m_pShutdown;
+    QString m_strHelpFilePath;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+// The document: the five group settings the program remembers between runs
+// (GroupSettings) and the path of a project file that has no content of its
+// own. Settings are read by the view's initial update and written when the
+// document closes; opening a project file only records its path.
+class CBrenvikDoc {
+public:
+    CBrenvikDoc() = default;
+    virtual ~CBrenvikDoc() = default;
+
+    // The document has no file format: nothing is read or written.
+    virtual void Serialize() {}
+    virtual bool OnNewDocument();
+    virtual bool OnOpenDocument(const QString& path);
+    virtual void OnCloseDocument();
+    // Saving writes nothing: the document has no content, and writing it out
+    // would empty the user's project file.
+    virtual bool OnSaveDocument(const QString& path);
+
+    // Returns 1; numbers that are missing or no number fall back to defaults.
+    int LoadFromRegistry();
+    // Returns 1 when all five writes succeeded, 0 at the first failed one
+    // (the rest are then not written).
+    int SaveToRegistry();
+    // Stands for loading a project file, which has no content: returns 0.
+    int LoadProjectFile(const QString& path);
+
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    const QString& GetPathName() const { return m_strPathName; }
+    // Records the path; with addToRecentFiles it also heads the recent-file list.
+    void SetPathName(const QString& path, bool addToRecentFiles = true);
+
+    // GroupSettings.
+    int m_RFChannel = 11;
+    int m_PwKey = 0;
+    int m_NetWorkID = 0;
+    QString m_NetName = QStringLiteral("Olv12345");
+    int m_ActiveComPort = 1;
+
+private:
+    bool BaseOnNewDocument();
+    int ReadInt(const char* entry, int fallback);
+
+    bool m_bFirstNew = true;
+    QString m_strScratch;
+    QString m_strPathName;
+    bool m_bModified = false;
+};

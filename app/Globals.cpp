@@ -1,0 +1,4 @@
+#include "app/Globals.h"
+
+QString g_ProjectFilePath;
+QString g_AppFolder;
