@@ -30,6 +30,7 @@ public:
     // After a line error: the next opcode starts a fresh message.
     void RestartReceive();
     // When the port is (re)opened: receive state and the echo flag back to zero.
+    // m_bReplySeen is the owner's to clear once the port is configured.
     void Reset();
 
     RxState State() const { return m_nRxState; }
