@@ -145,8 +145,12 @@ LONG CSerialLine::SetMask(DWORD mask)
     return 0;
 }
 
-LONG CSerialLine::CheckTransferMode(const OVERLAPPED* overlapped, DWORD timeoutMs)
+LONG CSerialLine::StartTransfer(DWORD& count, const OVERLAPPED* overlapped, DWORD timeoutMs)
 {
+    count = 0;
+    m_lastError = 0;
+    if (!IsOpen())
+        return Fail(ERROR_INVALID_HANDLE);
     if (overlapped || (!m_overlapped && timeoutMs != INFINITE))
         return Fail(ERROR_INVALID_FUNCTION);
     return 0;
@@ -172,10 +176,8 @@ LONG CSerialLine::WaitReady(Direction direction, int timeoutMs)
 
 LONG CSerialLine::WaitForPortEvent(OVERLAPPED* overlapped, DWORD timeoutMs)
 {
-    m_lastError = 0;
-    if (!IsOpen())
-        return Fail(ERROR_INVALID_HANDLE);
-    if (LONG refused = CheckTransferMode(overlapped, timeoutMs))
+    DWORD unused = 0;
+    if (LONG refused = StartTransfer(unused, overlapped, timeoutMs))
         return refused;
     const DWORD mask = m_eventMask;
     if (mask == 0)
@@ -317,11 +319,7 @@ LONG CSerialLine::Write(const void* data, DWORD count, DWORD* written, OVERLAPPE
 {
     DWORD scratch = 0;
     DWORD& done = written ? *written : scratch;
-    done = 0;
-    m_lastError = 0;
-    if (!IsOpen())
-        return Fail(ERROR_INVALID_HANDLE);
-    if (LONG refused = CheckTransferMode(overlapped, timeoutMs))
+    if (LONG refused = StartTransfer(done, overlapped, timeoutMs))
         return refused;
 
     // What the driver has taken is counted even when the time-out ends the
@@ -346,11 +344,7 @@ LONG CSerialLine::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overl
 {
     DWORD scratch = 0;
     DWORD& done = read ? *read : scratch;
-    done = 0;
-    m_lastError = 0;
-    if (!IsOpen())
-        return Fail(ERROR_INVALID_HANDLE);
-    if (LONG refused = CheckTransferMode(overlapped, timeoutMs))
+    if (LONG refused = StartTransfer(done, overlapped, timeoutMs))
         return refused;
 
     // Immediate mode takes what is buffered and returns; wait-all mode waits

@@ -104,8 +104,11 @@ private:
     // Waits up to timeoutMs (INFINITE = no limit) for the port to become
     // readable or writable. Returns 0, ERROR_TIMEOUT or a failure code.
     LONG WaitReady(Direction direction, int timeoutMs);
-    // Refuses what this open mode cannot do; returns 0 or the refusal.
-    LONG CheckTransferMode(const OVERLAPPED* overlapped, DWORD timeoutMs);
+    // The frame every transfer and wait shares: the count is 0 before
+    // anything else, then a closed port or what this open mode cannot do
+    // (a caller's record, a finite time-out without overlapped mode) is
+    // refused. Returns 0 or the refusal.
+    LONG StartTransfer(DWORD& count, const OVERLAPPED* overlapped, DWORD timeoutMs);
     // The common frame of the line settings: clears the last error, refuses a
     // closed port and reads the driver's settings. False on failure (kept).
     bool FetchLineParams(serial_line::LineParams& params);

@@ -28,8 +28,6 @@ LONG CSerialListener::Open(const char* device, DWORD inQueue, DWORD outQueue, bo
 {
     if (LONG result = CSerialLine::Open(device, inQueue, outQueue, true))
         return result;
-    if (!IsOpen())
-        return m_lastError;
     m_listenerEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (m_listenerEvent < 0) {
         const LONG error = Win32FromErrno(errno);

@@ -10,15 +10,11 @@
 
 #include "PseudoTerminal.h"
 #include "RecordingTarget.h"
+#include "SimProcess.h"
 
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -32,6 +28,15 @@ using namespace std::chrono_literals;
 double Milliseconds(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Opens a listening port on the pseudo-terminal, or marks the run failed.
+bool OpenListening(benchmark::State& state, CSerialWnd& port, const char* path, RecordingTarget& target)
+{
+    if (port.Open(path, &target, 0, 12, 512, 512) == 0)
+        return true;
+    state.SkipWithError("open failed");
+    return false;
 }
 
 void ReportMedian(benchmark::State& state, std::vector<double> samples, const char* name)
@@ -49,10 +54,8 @@ void BM_CloseListeningPort(benchmark::State& state)
     CSerialWnd port;
     std::vector<double> samples;
     for (auto _ : state) {
-        if (port.Open(pty.Path(), &target, 0, 12, 512, 512) != 0) {
-            state.SkipWithError("open failed");
+        if (!OpenListening(state, port, pty.Path(), target))
             return;
-        }
         const auto start = Clock::now();
         port.Close();
         const auto took = Clock::now() - start;
@@ -70,10 +73,8 @@ void BM_NotificationDelay(benchmark::State& state)
     PseudoTerminal pty;
     RecordingTarget target;
     CSerialWnd port;
-    if (port.Open(pty.Path(), &target, 0, 12, 512, 512) != 0) {
-        state.SkipWithError("open failed");
+    if (!OpenListening(state, port, pty.Path(), target))
         return;
-    }
     std::vector<double> samples;
     char buffer[1024];
     for (auto _ : state) {
@@ -93,54 +94,15 @@ void BM_NotificationDelay(benchmark::State& state)
 }
 BENCHMARK(BM_NotificationDelay)->Iterations(200)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
-// brenvik-sim as a child process; its first line names its pseudo-terminal.
-class SimChild {
-public:
-    explicit SimChild(std::vector<std::string> args)
-    {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0)
-            return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            std::string program = BRENVIK_SIM_PROGRAM;
-            std::vector<char*> argv {program.data()};
-            for (auto& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(program.c_str(), argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        char c;
-        pollfd wait {out[0], POLLIN, 0};
-        while (::poll(&wait, 1, 10000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
-            m_path += c;
-        ::close(out[0]);
-    }
-    ~SimChild()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    pid_t m_pid = -1;
-    std::string m_path;
-};
-
 // A 1 MiB burst from the simulator, read as the program reads: on each
 // notification, 1024-byte reads until the port is empty.
 void BM_SimulatorBurst(benchmark::State& state)
 {
     constexpr size_t kBurst = 1 << 20;
     constexpr size_t kAnswers = 2 * bus::kGroupMessageSize;  // echo and settings reply
-    SimChild sim({"--fast", "--flood", std::to_string(kBurst)});
-    if (sim.Path().empty()) {
+    SimProcess sim({"--fast", "--flood", std::to_string(kBurst)});
+    const std::string path = sim.ReadLine();
+    if (path.empty()) {
         state.SkipWithError("brenvik-sim did not start");
         return;
     }
@@ -148,10 +110,8 @@ void BM_SimulatorBurst(benchmark::State& state)
     for (auto _ : state) {
         RecordingTarget target;
         CSerialWnd port;
-        if (port.Open(sim.Path().c_str(), &target, 0, 12, 512, 512) != 0) {
-            state.SkipWithError("open failed");
+        if (!OpenListening(state, port, path.c_str(), target))
             return;
-        }
         const auto request = bus::PackGroupMessage(bus::MakeSettingsRequest());
         const auto start = Clock::now();
         port.Write(request.data(), static_cast<DWORD>(request.size()), nullptr, nullptr, 2000);
@@ -204,10 +164,8 @@ void BM_ListenerCpuWithUnreadData(benchmark::State& state)
     PseudoTerminal pty;
     RecordingTarget target;
     CSerialWnd port;
-    if (port.Open(pty.Path(), &target, 0, 12, 512, 512) != 0) {
-        state.SkipWithError("open failed");
+    if (!OpenListening(state, port, pty.Path(), target))
         return;
-    }
     pty.Send(std::string(100, 'u'));
     target.WaitFor(1);
     for (auto _ : state) {
