@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <csignal>
+
+#include "app/AboutBox.h"
+#include "app/BrenvikApp.h"
+#include "app/BrenvikDoc.h"
+#include "app/Globals.h"
+#include "app/MainFrame.h"
+#include "app/RecentFileList.h"
+#include "platform/Profile.h"
+#include "platform/WindowText.h"
+#include "res/Resource.h"
+#include "tests/app/FakeView.h"
+#include "tests/platform/TempSettings.h"
+
+namespace {
+
+// Runs the event loop until the condition holds; false after a generous
+// watchdog, so a hang fails instead of blocking the suite.
+bool ProcessEventsUntil(const std::function<bool()>& condition)
+{
+    QElapsedTimer watchdog;
+    watchdog.start();
+    while (!condition()) {
+        if (watchdog.elapsed() > 20000)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return true;
+}
+
+class AppStartTest : public ::testing::Test {
+protected:
+    void SetUp() override { g_ProjectFilePath.clear(); }
+    void TearDown() override { g_ProjectFilePath.clear(); }
+
+    TempSettings settings;
+    CBrenvikApp app {&FakeView::Create};
+};
+
+TEST_F(AppStartTest, HeadlessStartShowsTheMarkedWindow)
+{
+    ASSERT_TRUE(app.InitInstance({}));
+    CMainFrame* frame = app.MainFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->windowTitle(), "Olvarn -- Brenvik  Version 1.03");
+    EXPECT_FALSE(frame->windowIcon().isNull());
+    EXPECT_TRUE(frame->acceptDrops());
+    const QByteArray exeName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUtf8();
+    EXPECT_EQ(frame->property(exeName.constData()), QVariant(1));
+
+    EXPECT_TRUE(g_AppFolder.endsWith('/'));
+    EXPECT_EQ(g_AppFolder, QCoreApplication::applicationDirPath() + "/");
+    EXPECT_EQ(app.HelpFilePath(), g_AppFolder + "BrenvikHelp/index.html");
+    EXPECT_TRUE(QFileInfo(app.HelpFilePath()).isFile()) << "the help pages lie beside the program";
+    EXPECT_EQ(ViewOf(*frame).initialUpdates, 1);
+    EXPECT_EQ(app.Document()->GetPathName(), QString());
+}
+
+TEST_F(AppStartTest, SettingsAreWrittenAtClose)
+{
+    ASSERT_TRUE(app.InitInstance({}));
+    app.Document()->m_NetName = "ABC     ";
+    app.MainFrame()->CommandAction(ID_APP_EXIT)->trigger();
+    EXPECT_FALSE(app.MainFrame()->isVisible());
+    EXPECT_FALSE(GetProfileString("WindowPos", "WindowPos").isEmpty());
+    EXPECT_EQ(GetProfileString("Settings\\Strings", "m_NetName"), "ABC     ");
+    EXPECT_EQ(GetProfileString("Settings\\Ints", "m_ActiveComPort"), "1");
+    EXPECT_EQ(GetProfileString("FilePaths", "g_ProjectFilePath", "missing"), "");
+}
+
+TEST_F(AppStartTest, CommandLinePathIsOnlyRecorded)
+{
+    ASSERT_TRUE(app.InitInstance({"no-such-folder/layout.hex"}));
+    const QString absolute = QFileInfo("no-such-folder/layout.hex").absoluteFilePath();
+    EXPECT_EQ(g_ProjectFilePath, absolute);
+    EXPECT_EQ(app.Document()->GetPathName(), absolute);
+    EXPECT_EQ(CRecentFileList::Entries(), QStringList{absolute});
+    EXPECT_FALSE(QFileInfo::exists(absolute));
+}
+
+TEST_F(AppStartTest, NewAndOpenUpdateTheViewAgainAtTheLoadedPlacement)
+{
+    WriteProfileString("WindowPos", "WindowPos", "0:1:-1:-1:-1:-1:20:30:420:330");
+    ASSERT_TRUE(app.InitInstance({}));
+    CMainFrame& frame = *app.MainFrame();
+    frame.setGeometry(100, 100, 500, 350);
+
+    EXPECT_TRUE(frame.OnCommand(ID_FILE_NEW));
+    EXPECT_EQ(ViewOf(frame).initialUpdates, 2);
+    EXPECT_EQ(frame.geometry(), QRect(20, 30, 400, 300));
+
+    frame.setGeometry(100, 100, 500, 350);
+    EXPECT_TRUE(app.OpenDocumentFile("/tmp/layout.bin"));
+    EXPECT_EQ(ViewOf(frame).initialUpdates, 3);
+    EXPECT_EQ(frame.geometry(), QRect(20, 30, 400, 300));
+    EXPECT_EQ(g_ProjectFilePath, "/tmp/layout.bin");
+    EXPECT_EQ(frame.windowTitle(), "Olvarn -- Brenvik  Version 1.03");
+}
+
+TEST_F(AppStartTest, SigtermDuringARunStillSaves)
+{
+    ASSERT_TRUE(app.InitInstance({"/tmp/project.hex"}));
+    app.Document()->m_PwKey = 777;
+    std::raise(SIGTERM);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
+    EXPECT_EQ(GetProfileString("Settings\\Ints", "m_PwKey"), "777");
+    EXPECT_EQ(GetProfileString("FilePaths", "g_ProjectFilePath"), "/tmp/project.hex");
+    EXPECT_FALSE(GetProfileString("WindowPos", "WindowPos").isEmpty());
+}
+
+TEST_F(AppStartTest, SigintClosesAnOpenModalDialogFirst)
+{
+    ASSERT_TRUE(app.InitInstance({}));
+    bool aboutWasOpen = false;
+    QTimer::singleShot(0, [&] {
+        aboutWasOpen = qobject_cast<CAboutBox*>(QApplication::activeModalWidget()) != nullptr;
+        std::raise(SIGINT);
+    });
+    app.OnCommand(ID_APP_ABOUT); // returns once the signal has ended the box
+    EXPECT_TRUE(aboutWasOpen);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
+    EXPECT_EQ(GetProfileString("Settings\\Ints", "m_RFChannel"), "11");
+}
+
+TEST(AboutBox, ShowsNameVersionIconAndOk)
+{
+    CAboutBox about;
+    EXPECT_EQ(about.windowTitle(), "About Brenvik");
+    EXPECT_EQ(GetWindowText(*GetDlgItem(about, IDC_VERSION_LINE)), "Brenvik Version 1.03");
+    auto* ok = qobject_cast<QPushButton*>(GetDlgItem(about, 1));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), "OK");
+    EXPECT_TRUE(ok->isDefault());
+    const QList<QLabel*> labels = about.findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* l) { return !l->pixmap().isNull(); }));
+    ok->click();
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+}
+
+TEST(OpenDialog, FilterShowsTheDocumentTypeWithQtPatterns)
+{
+    EXPECT_EQ(CBrenvikApp::DocumentFileFilter(), "Flash Files (*.hex,*.bin) (*.hex *.bin)");
+}
+
+} // namespace
