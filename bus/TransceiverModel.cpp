@@ -40,6 +40,12 @@ std::int32_t CTransceiverModel::BaseLevel(std::int32_t channel) const
     return m_First.baseLevels[static_cast<std::size_t>(channel - kFirstChannel)];
 }
 
+void CTransceiverModel::SetLevels(const LevelTable& levels)
+{
+    m_First.baseLevels = levels;
+    m_First.jitter = 0;
+}
+
 void CTransceiverModel::OnMessage(std::span<const std::uint8_t> message)
 {
     if (!m_Faults.dropEchoes)
@@ -133,7 +139,7 @@ std::int32_t CTransceiverModel::MeasureLevel(const Radio& radio, std::int32_t ch
     if (channel < kFirstChannel || channel > kLastChannel)
         return 0;
     const std::int32_t base = radio.baseLevels[static_cast<std::size_t>(channel - kFirstChannel)];
-    const std::int32_t jitter = static_cast<std::int32_t>(NextRandom() % (2 * kLevelJitter + 1)) - kLevelJitter;
+    const std::int32_t jitter = static_cast<std::int32_t>(NextRandom() % (2 * radio.jitter + 1)) - radio.jitter;
     return std::clamp(base + jitter, 0, 255);
 }
 

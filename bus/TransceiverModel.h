@@ -52,6 +52,12 @@ public:
     // Received messages dropped for a bad checksum.
     std::uint64_t BadMessageCount() const { return m_Framer.BadChecksumCount(); }
 
+    using LevelTable = std::array<std::int32_t, 16>; // channels 11-26
+
+    // Fixes the levels the (first) transceiver reports, channel 11 first,
+    // exactly and without jitter.
+    void SetLevels(const LevelTable& levels);
+
     // The level a channel reads without jitter: a quiet floor, with a hump
     // where a busy neighbouring network overlaps. 0 outside channels 11-26.
     std::int32_t BaseLevel(std::int32_t channel) const;
@@ -59,7 +65,8 @@ public:
 private:
     struct Radio {
         bus::RadioSettings settings;
-        std::array<std::int32_t, kLastChannel - kFirstChannel + 1> baseLevels{};
+        LevelTable baseLevels{};
+        std::int32_t jitter = kLevelJitter;
     };
 
     void OnMessage(std::span<const std::uint8_t> message);

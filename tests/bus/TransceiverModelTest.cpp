@@ -134,6 +134,21 @@ TEST(TransceiverLevels, AFewChannelsAreBusyAndTheRestQuiet)
     }
 }
 
+TEST(TransceiverLevels, FixedTableIsReportedExactly)
+{
+    Line line;
+    CTransceiverModel::LevelTable levels{};
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        levels[i] = static_cast<std::int32_t>(i * 17);
+    line.model.SetLevels(levels);
+    for (int pass = 0; pass < 2; ++pass)
+        for (std::int32_t channel = 11; channel <= 26; ++channel)
+            line.Send(bus::MakeLevelQuery(channel));
+    ASSERT_EQ(line.replies.size(), 32u);
+    for (std::size_t i = 0; i < 32; ++i)
+        EXPECT_EQ(std::get<bus::ChannelLevelReply>(line.replies[i]).level, static_cast<std::int32_t>(i % 16 * 17));
+}
+
 TEST(TransceiverLevels, SameSeedSameLevels)
 {
     CTransceiverModel a({}, 3);
