@@ -1,10 +1,14 @@
 // Writes pictures of the three display controls, idle and during a channel
-// scan, into the folder given as the only argument. Run it offscreen:
-//   QT_QPA_PLATFORM=offscreen controls_pictures docs/images
+// scan, into the folder given as the only argument:
+//   build/tests/controls/controls_pictures docs/images
 #include "controls/ClockCtrl.h"
 #include "controls/ColorButton.h"
+#include "controls/ControlClasses.h"
 #include "controls/RssiCtrl.h"
 #include "controls/SysColors.h"
+#include "platform/DialogBuilder.h"
+#include "res/DialogTemplates.h"
+#include "res/Resource.h"
 
 #include <QApplication>
 #include <QDir>
@@ -40,36 +44,41 @@ void FeedScan(CRssiCtrl& graph)
 
 int main(int argc, char** argv)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // pictures need no display
     QApplication app(argc, argv);
     if (argc != 2) {
         QTextStream(stderr) << "usage: controls_pictures <folder>\n";
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    const QFont dialogFont(QStringLiteral("Sans Serif"), 8);
+
+    // The controls as the form's template makes them: its font, its sizes.
+    RegisterControlClasses();
+    QWidget form;
+    CDialogBuilder::Build(*FindDialogTemplate(IDD_BRENVIK_FORM), form);
+    auto* graph = form.findChild<CRssiCtrl*>(QString::number(IDC_RSSI));
+    auto* clock = form.findChild<CClockCtrl*>(QString::number(IDC_CLOCK));
+    auto* button = form.findChild<CColorButton*>(QString::number(IDC_SCAN_BUTTON));
+    if (!graph || !clock || !button) {
+        QTextStream(stderr) << "the form template did not make the controls\n";
+        return 1;
+    }
     bool ok = true;
 
-    CRssiCtrl graph;
-    graph.resize(255, 93);
-    ok &= Save(graph, folder, "rssi-idle.png");
-    FeedScan(graph);
-    ok &= Save(graph, folder, "rssi-scan.png");
+    ok &= Save(*graph, folder, "rssi-idle.png");
+    FeedScan(*graph);
+    ok &= Save(*graph, folder, "rssi-scan.png");
 
-    CClockCtrl clock;
-    clock.resize(332, 18);
-    clock.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-    clock.SetTimeSource([] { return QDateTime(QDate(2026, 12, 6), QTime(14, 5, 9)); });
-    clock.m_crText = QColor(0, 0, 128);
-    clock.OnTimer();
-    ok &= Save(clock, folder, "clock.png");
+    clock->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    clock->SetTimeSource([] { return QDateTime(QDate(2026, 12, 6), QTime(14, 5, 9)); });
+    clock->m_crText = QColor(0, 0, 128);
+    clock->OnTimer();
+    ok &= Save(*clock, folder, "clock.png");
 
-    CColorButton button;
-    button.setFont(dialogFont);
-    button.resize(89, 23);
-    button.setText(QStringLiteral("Start Chan Scan"));
-    ok &= Save(button, folder, "button-idle.png");
-    button.SetColors(GetSysColor(COLOR_BTNTEXT), QColor(255, 0, 0));
-    button.setText(QStringLiteral("42 Stop Scan"));
-    ok &= Save(button, folder, "button-scan.png");
+    ok &= Save(*button, folder, "button-idle.png");
+    button->SetColors(GetSysColor(COLOR_BTNTEXT), QColor(255, 0, 0));
+    button->setText(QStringLiteral("42 Stop Scan"));
+    ok &= Save(*button, folder, "button-scan.png");
     return ok ? 0 : 1;
 }
