@@ -45,7 +45,8 @@ public:
     TransceiverFaults& Faults() { return m_Faults; }
     const TransceiverFaults& Faults() const { return m_Faults; }
 
-    // The stored settings; the name holds its 8 bytes as written (blanks included).
+    // The stored settings; after a name write the name holds the 8 bytes as
+    // written, blanks included.
     const bus::RadioSettings& Settings() const { return m_First.settings; }
     // Every good group configuration message received, in order.
     const std::vector<bus::GroupMessageFields>& Received() const { return m_Received; }
