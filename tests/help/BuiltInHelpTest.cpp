@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTextBrowser>
+#include <QToolButton>
+
+#include "help/BuiltInHelpControl.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+const QString kPages = QStringLiteral(BRENVIK_HELP_PAGES);
+
+class BuiltInHelpTest : public ::testing::Test {
+protected:
+    BuiltInHelpTest()
+    {
+        m_previous = SetMessageBoxHook([this](QWidget*, const QString& text, MessageIcon) { messages << text; });
+    }
+    ~BuiltInHelpTest() override { SetMessageBoxHook(m_previous); }
+
+    CBuiltInHelpControl control;
+    CHtmlHelpLoader loader {control};
+    QStringList messages;
+
+private:
+    MessageBoxHook m_previous;
+};
+
+TEST_F(BuiltInHelpTest, ShowsTheContentsPageInOneViewer)
+{
+    QWidget* first = loader.CallHtmlHelp(nullptr, kPages + "/index.html", HH_DISPLAY_TOPIC, 0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first, control.Viewer());
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_FALSE(control.Viewer()->Browser()->toPlainText().isEmpty());
+    EXPECT_EQ(loader.CallHtmlHelp(nullptr, kPages + "/index.html", HH_DISPLAY_TOPIC, 0), first);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(BuiltInHelpTest, MissingHelpFileSaysSo)
+{
+    const QString missing = "/nonexistent/BrenvikHelp/index.html";
+    EXPECT_EQ(loader.CallHtmlHelp(nullptr, missing, HH_DISPLAY_TOPIC, 0), nullptr);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(missing));
+    EXPECT_EQ(control.Viewer(), nullptr);
+}
+
+TEST_F(BuiltInHelpTest, OnlyTheNamedEntryExists)
+{
+    QString path;
+    EXPECT_FALSE(control.FindHelpControlPath(path));
+    EXPECT_FALSE(control.LoadControl("/usr/lib/other.so"));
+    EXPECT_FALSE(control.ResolveEntry(13));
+    EXPECT_TRUE(control.ResolveEntry(kHtmlHelpEntryOrdinal));
+}
+
+TEST(HelpViewer, BackForwardAndSearch)
+{
+    CHelpViewer viewer;
+    viewer.ShowFile(kPages + "/index.html");
+    QTextBrowser* browser = viewer.Browser();
+    const QUrl contents = browser->source();
+    browser->setSource(QUrl::fromLocalFile(kPages + "/troubleshooting.html"));
+    EXPECT_TRUE(browser->isBackwardAvailable());
+    browser->backward();
+    EXPECT_EQ(browser->source(), contents);
+    EXPECT_TRUE(browser->isForwardAvailable());
+    browser->forward();
+    EXPECT_TRUE(browser->source().toString().endsWith("troubleshooting.html"));
+
+    viewer.SearchField()->setText("dialout");
+    EXPECT_TRUE(viewer.FindNext());
+    EXPECT_EQ(browser->textCursor().selectedText(), "dialout");
+    // Searching on wraps around to the first match again.
+    for (int i = 0; i < 20; ++i)
+        EXPECT_TRUE(viewer.FindNext());
+    viewer.SearchField()->setText("no such words anywhere");
+    EXPECT_FALSE(viewer.FindNext());
+}
+
+} // namespace
