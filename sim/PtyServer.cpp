@@ -1,7 +1,5 @@
 #include "sim/PtyServer.h"
 
-#include "sim/LevelTable.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -28,11 +26,13 @@ void MakeRaw(int fd)
 }  // namespace
 
 PtyServer::PtyServer(const SimOptions& options, std::ostream* log)
-    : m_options(options),
-      m_model(options.settings, options.seed),
-      m_pacer(options.fast ? std::chrono::nanoseconds(0) : BytePacer::kBusByteTime)
+    : m_model(options.settings, options.seed),
+      m_pacer(options.fast ? std::chrono::nanoseconds(0) : BytePacer::kBusByteTime),
+      m_floodBytes(options.floodBytes)
 {
     m_model.Faults() = options.faults;
+    if (options.levels)
+        m_model.SetLevels(*options.levels);
     if (log)
         m_log = std::make_unique<FrameLog>(*log);
 }
@@ -69,10 +69,8 @@ void PtyServer::Answer(std::span<const std::uint8_t> received)
     if (m_log)
         m_log->Log("rx", received);
     std::vector<std::uint8_t> answer = m_model.Feed(received);
-    if (m_options.levels)
-        ApplyLevelTable(answer, *m_options.levels);
-    if (!answer.empty() && m_options.floodBytes > 0) {
-        for (std::size_t i = 0; i < m_options.floodBytes; ++i)
+    if (!answer.empty()) {
+        for (std::size_t i = 0; i < m_floodBytes; ++i)
             answer.push_back(static_cast<std::uint8_t>(i & 0x7F));
     }
     if (!answer.empty())

@@ -35,9 +35,9 @@ private:
     void Answer(std::span<const std::uint8_t> received);
     int Transmit();
 
-    SimOptions m_options;
     CTransceiverModel m_model;
     BytePacer m_pacer;
+    std::size_t m_floodBytes;
     std::unique_ptr<FrameLog> m_log;
     int m_master = -1;
     int m_slave = -1;

@@ -38,7 +38,7 @@ bool ParseSettings(const std::string& text, bus::RadioSettings& settings)
     return true;
 }
 
-bool ParseLevels(const std::string& text, std::array<int, 16>& levels)
+bool ParseLevels(const std::string& text, CTransceiverModel::LevelTable& levels)
 {
     const std::vector<std::string> parts = Split(text, ',');
     if (parts.size() != levels.size())
@@ -47,7 +47,7 @@ bool ParseLevels(const std::string& text, std::array<int, 16>& levels)
         long long level;
         if (!ParseInt(parts[i], 0, 255, level))
             return false;
-        levels[i] = static_cast<int>(level);
+        levels[i] = static_cast<std::int32_t>(level);
     }
     return true;
 }
@@ -156,7 +156,7 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
                 return ParseResult::Error;
             options.seed = static_cast<std::uint32_t>(n);
         } else if (option == "--levels") {
-            std::array<int, 16> levels {};
+            CTransceiverModel::LevelTable levels {};
             if (!value(text))
                 return ParseResult::Error;
             if (!ParseLevels(text, levels)) {

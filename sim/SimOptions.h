@@ -19,7 +19,7 @@ struct SimOptions {
     bool log = false;      // every frame received and sent, in hex with a timestamp
     bus::RadioSettings settings = CTransceiverModel::DefaultSettings();
     std::uint32_t seed = 1;
-    std::optional<std::array<int, 16>> levels;  // fixed levels of channels 11-26
+    std::optional<CTransceiverModel::LevelTable> levels;  // fixed levels of channels 11-26, no jitter
     TransceiverFaults faults;
     std::size_t floodBytes = 0;  // data bytes sent after the answers to each message
 };

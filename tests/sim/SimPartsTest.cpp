@@ -1,11 +1,7 @@
 #include "sim/BytePacer.h"
 #include "sim/FrameLog.h"
-#include "sim/LevelTable.h"
 #include "sim/SimOptions.h"
 
-#include "bus/Checksum.h"
-#include "bus/GroupMessage.h"
-#include "bus/GroupReply.h"
 
 #include <gtest/gtest.h>
 
@@ -117,28 +113,6 @@ TEST(FrameLog, SplitsAtOpcodesWithTimestampAndDirection)
     for (std::sregex_iterator it(text.begin(), text.end(), line), end; it != end; ++it)
         frames.push_back((*it)[1]);
     EXPECT_EQ(frames, (std::vector<std::string> {"01 7F", "83 7C", "E5 14"})) << text;
-}
-
-TEST(LevelTable, RewritesLevelRepliesAndKeepsCorruption)
-{
-    std::array<int, 16> table {};
-    table[3] = 200;  // channel 14
-    const auto good = bus::PackGroupMessage(bus::MakeLevelReply(14, 9));
-    auto bad = good;
-    bad.back() ^= 0x02;
-    std::vector<std::uint8_t> bytes = {0x11, 0x22};
-    bytes.insert(bytes.end(), good.begin(), good.end());
-    bytes.insert(bytes.end(), bad.begin(), bad.end());
-    const auto settings = bus::PackGroupMessage(bus::MakeSettingsReply({"Yard", 1, 11, 2}));
-    bytes.insert(bytes.end(), settings.begin(), settings.end());
-
-    sim::ApplyLevelTable(bytes, table);
-    const auto first = bus::UnpackGroupMessage(std::span<const std::uint8_t, 20>(bytes.data() + 2, 20));
-    EXPECT_EQ(first.data[1], 200);
-    EXPECT_EQ(CalcChecksum(20, bytes.data() + 2), 0);
-    EXPECT_NE(CalcChecksum(20, bytes.data() + 22), 0);
-    EXPECT_TRUE(std::equal(settings.begin(), settings.end(), bytes.begin() + 42));
-    EXPECT_EQ(bytes[0], 0x11);
 }
 
 }  // namespace

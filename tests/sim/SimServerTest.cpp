@@ -105,7 +105,7 @@ TEST(SimServer, SetChangesWhatTheNextGetReturns)
 TEST(SimServer, AnswersLevelQueriesFromItsTable)
 {
     sim::SimOptions options = FastOptions();
-    options.levels = std::array<int, 16> {};
+    options.levels = CTransceiverModel::LevelTable {};
     for (int i = 0; i < 16; ++i)
         (*options.levels)[static_cast<size_t>(i)] = 10 * i + 5;
     RunningServer server(options);
