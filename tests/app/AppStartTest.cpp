@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
 #include <csignal>
@@ -13,6 +15,7 @@
 #include "app/BrenvikDoc.h"
 #include "app/Globals.h"
 #include "app/MainFrame.h"
+#include "app/PlaceholderView.h"
 #include "app/RecentFileList.h"
 #include "platform/Profile.h"
 #include "platform/WindowText.h"
@@ -129,6 +132,32 @@ TEST_F(AppStartTest, SigintClosesAnOpenModalDialogFirst)
     EXPECT_TRUE(aboutWasOpen);
     ASSERT_TRUE(ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
     EXPECT_EQ(GetProfileString("Settings\\Ints", "m_RFChannel"), "11");
+}
+
+TEST_F(AppStartTest, DroppedFileIsOnlyRecorded)
+{
+    ASSERT_TRUE(app.InitInstance({}));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/tmp/dropped.hex")});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app.MainFrame(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app.MainFrame(), &drop);
+    EXPECT_EQ(g_ProjectFilePath, "/tmp/dropped.hex");
+    EXPECT_EQ(ViewOf(*app.MainFrame()).initialUpdates, 2);
+}
+
+TEST_F(AppStartTest, PlaceholderViewLoadsTheSettings)
+{
+    WriteProfileString("Settings\\Ints", "m_RFChannel", "0x14");
+    CBrenvikApp shell(&CPlaceholderView::Create);
+    ASSERT_TRUE(shell.InitInstance({}));
+    EXPECT_EQ(shell.Document()->m_RFChannel, 20);
+    auto* view = dynamic_cast<CPlaceholderView*>(shell.MainFrame()->GetActiveView());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->InitialUpdates(), 1);
+    EXPECT_EQ(shell.MainFrame()->centralWidget(), view);
 }
 
 TEST(AboutBox, ShowsNameVersionIconAndOk)
