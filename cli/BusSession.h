@@ -1,0 +1,90 @@
+#pragma once
+
+#include "bus/BusFramer.h"
+#include "bus/GroupMessage.h"
+#include "cli/CliContext.h"
+#include "cli/CliOptions.h"
+#include "serial/SerialLine.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+// One conversation with the bus on an open port, run on the calling thread:
+// messages go out through the transmit procedure and what comes back is
+// framed as the program frames it. Waits read the port, so an awaited echo
+// ends the echo wait as soon as it has been framed.
+namespace cli {
+
+class CBusSession {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit CBusSession(const CliContext& context) : m_context(context) {}
+
+    // Opens the port the options name (or the saved one) and sets up the
+    // line. On failure writes the one error line and returns ExitPortError;
+    // ExitOk when the port is ready.
+    int Open(const CliOptions& options);
+
+    // The port as named ("COM5" or a path), for showing with its device
+    // ("COM5 (/dev/ttyACM4)"), and the device path.
+    const std::string& PortName() const { return m_name; }
+    const std::string& PortLabel() const { return m_label; }
+    const std::string& DevicePath() const { return m_path; }
+
+    CBusFramer& Framer() { return m_framer; }
+    // Sees every good message framed, echoes included (the framer's own
+    // observer is the session's, to count them).
+    void SetMessageObserver(CBusFramer::MessageHandler observer) { m_observer = std::move(observer); }
+
+    // The transmit procedure; false when the write failed (the line says why).
+    bool Send(const bus::GroupMessageFields& fields);
+    // Until the last send's echo has been framed, at most the program's five pauses.
+    void AwaitEcho();
+
+    // Reads and frames until `done` holds, the deadline passes, an interrupt
+    // comes or the port fails. True when `done` held.
+    bool PumpUntil(Clock::time_point deadline, const std::function<bool()>& done);
+
+    // When the last byte arrived (the session's start before any).
+    Clock::time_point LastReceived() const { return m_lastReceived; }
+    // How many good messages of any kind were framed.
+    int GoodMessages() const { return m_goodMessages; }
+    // The result code of a failed read or write, 0 while the port works.
+    LONG PortFailure() const { return m_failure; }
+    // Writes the one error line for a failed port and gives ExitPortError.
+    int ReportPortFailure();
+
+    bool Interrupted() const { return m_context.Stopped(); }
+    std::ostream& Err() const { return m_context.err; }
+
+    // The time one byte takes on the line at the session's speed.
+    std::chrono::microseconds ByteTime() const { return m_byteTime; }
+
+private:
+    // Exposes the events a wait reported, to hand them to the serial event handling.
+    class CLine : public CSerialLine {
+    public:
+        DWORD PendingEvents() const { return m_pendingEvents.load(); }
+    };
+
+    int Fail(const std::string& what, LONG code);
+
+    const CliContext& m_context;
+    CLine m_line;
+    CBusFramer m_framer;
+    CBusFramer::MessageHandler m_observer;
+    std::string m_name;
+    std::string m_label;
+    std::string m_path;
+    std::chrono::microseconds m_byteTime {608};
+    Clock::time_point m_lastReceived = Clock::now();
+    int m_goodMessages = 0;
+    LONG m_failure = 0;
+};
+
+// The text of a serial result code ("no such device", "timed out", ...).
+std::string SerialErrorText(LONG code);
+
+} // namespace cli

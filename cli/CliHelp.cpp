@@ -1,0 +1,101 @@
+#include "cli/CliHelp.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* kBusOptions = R"(  --port PORT      COM number (COM5, through the same port map as the
+                   program) or a device path (/dev/ttyUSB0); default: the
+                   port the program last used
+  --baud N         line speed (16457)
+  --flow MODE      flow control: none or rtscts (none)
+)";
+
+constexpr const char* kExitCodes = R"(
+Exit codes: 0 success, 1 usage or validation error, 2 no reply (or the
+transceiver did not take what was written), 3 port error.
+)";
+
+std::string General()
+{
+    return std::string(R"(Usage: brenvik-cli COMMAND [options]
+
+Reads and writes the radio group settings of a wireless throttle
+transceiver on the Trakbus, and scans its RF channels, from a terminal.
+
+Commands:
+  ports     list the serial ports and whether each can be used
+  get       read the transceiver's settings
+  set       write new settings (name, channel, key) and check them
+  scan      measure the signal level of channels 11-26
+  monitor   show every bus message until Ctrl+C
+
+brenvik-cli COMMAND --help shows a command's options.
+)") + kExitCodes;
+}
+
+} // namespace
+
+std::string HelpText(const std::string& command)
+{
+    const std::string bus = kBusOptions;
+    if (command == "ports")
+        return std::string(R"(Usage: brenvik-cli ports
+
+Lists COM1 to COM20 with their device paths, and every other serial device
+present (/dev/serial/by-id/*, /dev/ttyACM*, /dev/ttyUSB*), each as free,
+busy (held by another program), absent, or permission denied with the
+command that grants access. The program's saved port is marked.
+)") + kExitCodes;
+    if (command == "get")
+        return R"(Usage: brenvik-cli get [--port PORT] [--timeout MS] [--json]
+
+Sends the Get request and shows the settings the transceiver answered:
+group name (in quotes, so blanks show), group ID, key and RF channel. When
+more than one transceiver answers, shows each and whether they differ.
+
+)" + bus + R"(  --timeout MS     how long to wait for the reply (1000)
+  --json           one JSON object instead of text
+)" + kExitCodes;
+    if (command == "set")
+        return R"(Usage: brenvik-cli set [--port PORT] [--name TEXT] [--channel N] [--key N]
+                       [--no-verify]
+
+Writes new settings. Every value is checked first; if any is wrong nothing
+is sent. A Get comes first, so settings not given keep their values; then
+the four writes go out as the program sends them (name, channel, group ID,
+key), and a second Get checks that the transceiver holds them.
+
+)" + bus + R"(  --timeout MS     how long to wait for each reply (1000)
+  --name TEXT      group name, 1 to 8 printable characters
+  --channel N      RF channel, 11 to 26
+  --key N          password key, 0 to 9999
+  --verify         read back and compare (the default)
+  --no-verify      do not read back
+The group ID cannot be written.
+)" + kExitCodes;
+    if (command == "scan")
+        return R"(Usage: brenvik-cli scan [--port PORT] [--seconds N] [--csv FILE] [--json]
+
+Queries the signal level of one channel per interval, channels 11 to 26
+round and round, then shows per channel the samples, last, peak and average
+level, the quietest channels first, and which 2.4 GHz Wi-Fi channels
+overlap each one. Ctrl+C stops early and reports what was measured.
+Do not use the throttles during a scan.
+
+)" + bus + R"(  --seconds N      length of the scan (60)
+  --interval MS    time between queries (200)
+  --csv FILE       also write the table to FILE as CSV
+  --json           one JSON object instead of the table
+)" + kExitCodes;
+    if (command == "monitor")
+        return R"(Usage: brenvik-cli monitor [--port PORT]
+
+Shows every bus message that is framed with a good checksum, one line each:
+time, bytes in hex and, for group configuration messages, what they mean.
+Runs until Ctrl+C.
+
+)" + bus + kExitCodes;
+    return General();
+}
+
+} // namespace cli

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line of brenvik-cli: a command and its options, checked for
+// form and range before anything touches a port.
+namespace cli {
+
+enum class Flow { None, RtsCts };
+
+struct CliOptions {
+    std::string command; // ports, get, set, scan, monitor, or help
+    bool help = false;
+
+    // Common to the commands that use the bus.
+    std::optional<std::string> port; // "COM5" or a device path; the saved port when absent
+    int baud = 16457;
+    Flow flow = Flow::None;
+    int timeoutMs = 1000;
+    bool json = false;
+
+    // set
+    std::optional<std::string> name;
+    std::optional<int> channel;
+    std::optional<int> key;
+    bool verify = true;
+
+    // scan
+    int seconds = 60;
+    int intervalMs = 200;
+    std::optional<std::string> csvPath;
+};
+
+// Reads the arguments (without the program name). False with `error` set
+// when they are not a valid command line.
+bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, std::string& error);
+
+// The group name rule of set: 1 to 8 printable Latin-1 characters. Gives the
+// reason when the name breaks it, nothing when it is good.
+std::optional<std::string> CheckGroupName(const std::string& name);
+
+} // namespace cli

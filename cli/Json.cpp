@@ -1,0 +1,29 @@
+#include "cli/Json.h"
+
+#include <cstdio>
+
+namespace cli {
+
+std::string JsonString(std::string_view text)
+{
+    std::string json = "\"";
+    for (char c : text) {
+        switch (c) {
+        case '"': json += "\\\""; break;
+        case '\\': json += "\\\\"; break;
+        case '\n': json += "\\n"; break;
+        case '\t': json += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+                json += escaped;
+            } else {
+                json += c;
+            }
+        }
+    }
+    return json + "\"";
+}
+
+} // namespace cli

@@ -1,0 +1,28 @@
+#include "cli/BusSession.h"
+#include "cli/Commands.h"
+#include "cli/ExitCode.h"
+#include "cli/MessageText.h"
+
+namespace cli {
+
+int RunMonitor(const CliContext& context, const CliOptions& options)
+{
+    CBusSession session(context);
+    if (const int opened = session.Open(options))
+        return opened;
+    context.err << "Monitoring " << session.PortLabel() << "; Ctrl+C ends.\n" << std::flush;
+    session.SetMessageObserver([&context](std::span<const std::uint8_t> message) {
+        context.out << WallClockStamp() << "  " << HexBytes(message);
+        if (const std::string words = DescribeMessage(message); !words.empty())
+            context.out << "  " << words;
+        context.out << std::endl; // a line as it happens, also into a pipe
+    });
+    session.PumpUntil(CBusSession::Clock::time_point::max(), [] { return false; });
+    if (session.PortFailure() != 0)
+        return session.ReportPortFailure();
+    context.err << session.GoodMessages() << " messages, " << session.Framer().BadChecksumCount()
+                << " dropped for a bad checksum.\n";
+    return ExitOk;
+}
+
+} // namespace cli

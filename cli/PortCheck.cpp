@@ -1,0 +1,83 @@
+#include "cli/PortCheck.h"
+
+#include "serial/ProbePort.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+namespace cli {
+namespace {
+
+bool InGroupNow(gid_t group)
+{
+    if (::getegid() == group)
+        return true;
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+    const int count = ::getgroups(static_cast<int>(groups.size()), groups.data());
+    return std::find(groups.begin(), groups.begin() + std::max(count, 0), group) != groups.begin() + std::max(count, 0);
+}
+
+// Whether the user database lists this user in the group, which then takes
+// effect only in a new login session.
+bool ListedInGroup(const struct group& entry)
+{
+    const passwd* user = ::getpwuid(::geteuid());
+    if (!user || !entry.gr_mem)
+        return false;
+    for (char** member = entry.gr_mem; *member; ++member) {
+        if (std::string(*member) == user->pw_name)
+            return true;
+    }
+    return false;
+}
+
+std::string FixFor(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return {};
+    const group* owner = ::getgrgid(info.st_gid);
+    const bool groupMayUse = (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    if (!owner || !groupMayUse || info.st_gid == 0)
+        return "ask the administrator for read and write access to " + path;
+    const std::string name = owner->gr_name;
+    if (!InGroupNow(info.st_gid) && ListedInGroup(*owner))
+        return "you are in group " + name + " but this session is older: log out and in again";
+    return "sudo usermod -aG " + name + " $USER, then log out and in again";
+}
+
+} // namespace
+
+PortCondition InspectPort(const std::string& path)
+{
+    // ProbePort cannot tell a held port from a forbidden one; the access
+    // check can, and a forbidden one needs a different remedy.
+    if (::faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) != 0 && errno == EACCES)
+        return {PortState::PermissionDenied, FixFor(path)};
+    switch (ProbePort(path.c_str())) {
+    case PortFree: return {PortState::Free, {}};
+    case PortBusy: return {PortState::Busy, {}};
+    case PortAbsent: return {PortState::Absent, {}};
+    default: return {PortState::Unknown, {}};
+    }
+}
+
+const char* PortStateText(PortState state)
+{
+    switch (state) {
+    case PortState::Free: return "free";
+    case PortState::Busy: return "busy";
+    case PortState::Absent: return "absent";
+    case PortState::PermissionDenied: return "permission denied";
+    default: return "unusable";
+    }
+}
+
+} // namespace cli

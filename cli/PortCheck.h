@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+// What a serial device looks like to this user: free, held by another
+// program, missing, or closed to this user with the command that fixes it.
+namespace cli {
+
+enum class PortState { Free, Busy, Absent, PermissionDenied, Unknown };
+
+struct PortCondition {
+    PortState state = PortState::Unknown;
+    std::string fix; // for PermissionDenied: what to run, e.g. sudo usermod -aG dialout $USER
+};
+
+// Tries an exclusive open and releases it at once (nothing configured).
+PortCondition InspectPort(const std::string& path);
+
+// "free", "busy", "absent", "permission denied", "unusable".
+const char* PortStateText(PortState state);
+
+} // namespace cli

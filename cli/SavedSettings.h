@@ -1,0 +1,15 @@
+#pragma once
+
+#include "serial/PortNames.h"
+
+// What brenvik-cli takes from the program's per-user settings: the port the
+// program last used and the user's "Ports" map.
+namespace cli {
+
+// "Settings\Ints" / "m_ActiveComPort", read as "%i" text; 1 when missing or not a number.
+int SavedComPort();
+
+// The "Ports" section, entry "COM<n>" -> device path; nothing for a missing or empty entry.
+PortLookup SavedPortLookup();
+
+} // namespace cli

@@ -1,0 +1,144 @@
+#include "cli/ScanStats.h"
+
+#include "cli/Json.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace cli {
+namespace {
+
+int RadioCentreMhz(int channel) { return 2405 + 5 * (channel - kFirstChannel); }
+int WifiCentreMhz(int channel) { return 2407 + 5 * channel; }
+constexpr int kOverlapMhz = 11; // half the Wi-Fi channel's 20 MHz plus half the radio's 2 MHz
+
+std::string Fixed1(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+template <typename Row>
+void ForEachChannel(Row row)
+{
+    for (int channel = kFirstChannel; channel <= kLastChannel; ++channel)
+        row(channel);
+}
+
+} // namespace
+
+void CScanStats::Add(int channel, int level)
+{
+    if (channel < kFirstChannel || channel > kLastChannel)
+        return;
+    ChannelStats& stats = m_channels[static_cast<std::size_t>(channel - kFirstChannel)];
+    ++stats.samples;
+    stats.last = level;
+    stats.sum += level;
+    stats.peak = std::max(stats.peak, level);
+}
+
+int CScanStats::TotalSamples() const
+{
+    int total = 0;
+    for (const ChannelStats& stats : m_channels)
+        total += stats.samples;
+    return total;
+}
+
+std::vector<int> CScanStats::QuietestChannels() const
+{
+    std::vector<int> ranked;
+    ForEachChannel([&](int channel) {
+        if (Of(channel).samples > 0)
+            ranked.push_back(channel);
+    });
+    std::stable_sort(ranked.begin(), ranked.end(), [this](int a, int b) {
+        const ChannelStats& x = Of(a);
+        const ChannelStats& y = Of(b);
+        // Exact comparison of the averages: sum_a / n_a < sum_b / n_b.
+        const std::int64_t left = x.sum * y.samples;
+        const std::int64_t right = y.sum * x.samples;
+        return left != right ? left < right : x.peak < y.peak;
+    });
+    return ranked;
+}
+
+std::vector<int> OverlappingWifiChannels(int radioChannel)
+{
+    std::vector<int> wifi;
+    for (int n = 1; n <= 13; ++n) {
+        if (std::abs(RadioCentreMhz(radioChannel) - WifiCentreMhz(n)) <= kOverlapMhz)
+            wifi.push_back(n);
+    }
+    return wifi;
+}
+
+std::string ChannelRange(const std::vector<int>& channels)
+{
+    if (channels.empty())
+        return "-";
+    if (channels.size() == 1)
+        return std::to_string(channels.front());
+    return std::to_string(channels.front()) + "-" + std::to_string(channels.back());
+}
+
+void WriteScanTable(std::ostream& out, const CScanStats& stats)
+{
+    char line[128];
+    out << "Channel  Samples  Last  Peak  Average  Wi-Fi overlap\n";
+    ForEachChannel([&](int channel) {
+        const ChannelStats& s = stats.Of(channel);
+        std::snprintf(line, sizeof line, "%7d  %7d  %4d  %4d  %7s  %s\n", channel, s.samples, s.last, s.peak,
+                      s.samples ? Fixed1(s.Average()).c_str() : "-",
+                      ChannelRange(OverlappingWifiChannels(channel)).c_str());
+        out << line;
+    });
+    out << "\nQuietest channels (lowest average, then lowest peak):\n";
+    int rank = 0;
+    for (int channel : stats.QuietestChannels()) {
+        const ChannelStats& s = stats.Of(channel);
+        std::snprintf(line, sizeof line, "%4d. channel %2d  average %s  peak %d  (Wi-Fi %s)\n", ++rank, channel,
+                      Fixed1(s.Average()).c_str(), s.peak, ChannelRange(OverlappingWifiChannels(channel)).c_str());
+        out << line;
+    }
+}
+
+void WriteScanCsv(std::ostream& out, const CScanStats& stats)
+{
+    out << "channel,samples,last,peak,average,wifi_overlap,rank\n";
+    const std::vector<int> ranked = stats.QuietestChannels();
+    ForEachChannel([&](int channel) {
+        const ChannelStats& s = stats.Of(channel);
+        const auto at = std::find(ranked.begin(), ranked.end(), channel);
+        out << channel << ',' << s.samples << ',' << s.last << ',' << s.peak << ','
+            << (s.samples ? Fixed1(s.Average()) : "") << ',' << ChannelRange(OverlappingWifiChannels(channel)) << ','
+            << (at != ranked.end() ? std::to_string(at - ranked.begin() + 1) : "") << '\n';
+    });
+}
+
+void WriteScanJson(std::ostream& out, const CScanStats& stats, const std::string& port, const std::string& device,
+                   double seconds)
+{
+    out << "{\"port\": " << JsonString(port) << ", \"device\": " << JsonString(device)
+        << ", \"seconds\": " << Fixed1(seconds) << ", \"channels\": [";
+    ForEachChannel([&](int channel) {
+        const ChannelStats& s = stats.Of(channel);
+        out << (channel > kFirstChannel ? ", " : "") << "{\"channel\": " << channel << ", \"samples\": " << s.samples
+            << ", \"last\": " << s.last << ", \"peak\": " << s.peak
+            << ", \"average\": " << (s.samples ? Fixed1(s.Average()) : "null") << ", \"wifi\": [";
+        const std::vector<int> wifi = OverlappingWifiChannels(channel);
+        for (std::size_t i = 0; i < wifi.size(); ++i)
+            out << (i ? ", " : "") << wifi[i];
+        out << "]}";
+    });
+    out << "], \"quietest\": [";
+    const std::vector<int> ranked = stats.QuietestChannels();
+    for (std::size_t i = 0; i < ranked.size(); ++i)
+        out << (i ? ", " : "") << ranked[i];
+    out << "]}\n";
+}
+
+} // namespace cli

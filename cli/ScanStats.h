@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// The levels a channel scan collected, per radio channel 11-26, and how they
+// are reported: a table, CSV or JSON, the quietest channels first.
+namespace cli {
+
+inline constexpr int kFirstChannel = 11;
+inline constexpr int kLastChannel = 26;
+
+struct ChannelStats {
+    int samples = 0;
+    int last = 0;
+    int peak = 0;
+    std::int64_t sum = 0;
+
+    double Average() const { return samples ? static_cast<double>(sum) / samples : 0.0; }
+};
+
+class CScanStats {
+public:
+    // One level reply; channels outside 11-26 are ignored.
+    void Add(int channel, int level);
+
+    const ChannelStats& Of(int channel) const { return m_channels[static_cast<std::size_t>(channel - kFirstChannel)]; }
+    int TotalSamples() const;
+
+    // The channels that answered, lowest average first, ties broken by the
+    // lower peak, then by the lower channel.
+    std::vector<int> QuietestChannels() const;
+
+private:
+    std::array<ChannelStats, kLastChannel - kFirstChannel + 1> m_channels {};
+};
+
+// The 2.4 GHz Wi-Fi channels (1-13, 20 MHz wide) that overlap a radio
+// channel: their centres lie at most 11 MHz apart.
+std::vector<int> OverlappingWifiChannels(int radioChannel);
+
+// "1-4" style text of a run of channel numbers ("-" for none).
+std::string ChannelRange(const std::vector<int>& channels);
+
+void WriteScanTable(std::ostream& out, const CScanStats& stats);
+void WriteScanCsv(std::ostream& out, const CScanStats& stats);
+void WriteScanJson(std::ostream& out, const CScanStats& stats, const std::string& port, const std::string& device,
+                   double seconds);
+
+} // namespace cli
