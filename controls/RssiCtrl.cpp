@@ -64,12 +64,14 @@ void CRssiCtrl::Render(QImage& image) const
     peakLine.setPoint(kChannels + 1, w, h);
     averageLine.setPoint(kChannels + 1, w, h);
 
-    image.fill(Qt::black);
+    // The picture starts black and the bars go on it; the columns tile the
+    // whole width, so each is filled once: black above its bar, the bar below.
     QPainter painter(&image);
     for (int i = 0; i < kChannels; ++i) {
         const int left = ColumnEdge(w, i);
         const int right = ColumnEdge(w, i + 1);
         const int top = LevelY(h, m_nLevel[i]);
+        painter.fillRect(QRect(left, 0, right - left, top), Qt::black);
         painter.fillRect(QRect(left, top, right - left, h - top), m_crBar);
         peakLine.setPoint(i + 1, ColumnMiddle(w, i), LevelY(h, m_nPeak[i]));
         averageLine.setPoint(i + 1, ColumnMiddle(w, i), AverageY(h, m_nSum[i], m_nSamples[i]));
