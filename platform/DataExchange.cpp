@@ -43,11 +43,20 @@ QString NotANumberMessage()
     return QStringLiteral("Please enter an integer.");
 }
 
+namespace {
+
+// The control an exchange step works on, or null when the exchange has
+// already failed or the form has no such control.
+QWidget* ExchangeControl(CDataExchange* pDX, int id)
+{
+    return pDX->Failed() ? nullptr : pDX->PrepareCtrl(id);
+}
+
+} // namespace
+
 void DDX_Text(CDataExchange* pDX, int id, QString& value)
 {
-    if (pDX->Failed())
-        return;
-    QWidget* control = pDX->PrepareCtrl(id);
+    QWidget* control = ExchangeControl(pDX, id);
     if (!control)
         return;
     if (pDX->m_bSaveAndValidate)
@@ -58,9 +67,7 @@ void DDX_Text(CDataExchange* pDX, int id, QString& value)
 
 void DDX_Text(CDataExchange* pDX, int id, unsigned& value)
 {
-    if (pDX->Failed())
-        return;
-    QWidget* control = pDX->PrepareCtrl(id);
+    QWidget* control = ExchangeControl(pDX, id);
     if (!control)
         return;
     if (!pDX->m_bSaveAndValidate) {
