@@ -44,10 +44,6 @@ bool CBrenvikApp::InitInstance(const QStringList& arguments)
     m_strHelpFilePath = g_AppFolder + QLatin1String(kHelpFile);
     m_pMainFrame->SetHelpFilePath(m_strHelpFilePath);
     m_pMainFrame->setProperty(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUtf8(), 1);
-
-    m_pShutdown = std::make_unique<CShutdownSignals>();
-    QObject::connect(m_pShutdown.get(), &CShutdownSignals::ShutdownRequested, [this] { RequestClose(); });
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, [this] { RequestClose(); });
     return true;
 }
 
@@ -55,8 +51,14 @@ void CBrenvikApp::CreateFrame()
 {
     if (!m_pDocument)
         m_pDocument = std::make_unique<CBrenvikDoc>();
-    if (!m_pMainFrame)
-        m_pMainFrame = std::make_unique<CMainFrame>(*m_pDocument, m_makeView, this);
+    if (m_pMainFrame)
+        return;
+    m_pMainFrame = std::make_unique<CMainFrame>(*m_pDocument, m_makeView, this);
+    // From now on a termination request closes the window the normal way
+    // (a signal that comes during start-up is handled once the loop runs).
+    m_pShutdown = std::make_unique<CShutdownSignals>();
+    QObject::connect(m_pShutdown.get(), &CShutdownSignals::ShutdownRequested, [this] { RequestClose(); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_pShutdown.get(), [this] { RequestClose(); });
 }
 
 void CBrenvikApp::InitialUpdateFrame()

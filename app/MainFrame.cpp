@@ -134,6 +134,11 @@ bool CMainFrame::OnCommand(int command)
     case ID_DEFAULT_HELP:
         WinHelp(0, HELP_FINDER);
         return true;
+    case ID_HELP:
+    case ID_CONTEXT_HELP:
+        // No page has a context of its own: both show the contents.
+        WinHelp(0, HELP_CONTEXT);
+        return true;
     case ID_FILE_SAVE:
         // The document has no content; saving writes nothing to the file.
         return m_document.OnSaveDocument(m_document.GetPathName());

@@ -35,6 +35,7 @@ constexpr AcceleratorResource kAccelerators[] = {
     {"Shift+Ins", ID_EDIT_PASTE},
     {"F6", ID_NEXT_PANE},
     {"Shift+F6", ID_PREV_PANE},
+    {"F1", ID_HELP},
 };
 
 } // namespace

@@ -83,7 +83,7 @@ TEST_F(MainFrameTest, StandardAccelerators)
     const std::pair<const char*, int> keys[] = {
         {"Ctrl+N", 57600}, {"Ctrl+O", 57601}, {"Ctrl+S", 57603}, {"Ctrl+Z", 57643}, {"Alt+Backspace", 57643},
         {"Ctrl+X", 57635}, {"Shift+Del", 57635}, {"Ctrl+C", 57634}, {"Ctrl+Ins", 57634}, {"Ctrl+V", 57637},
-        {"Shift+Ins", 57637}, {"F6", 57680}, {"Shift+F6", 57681},
+        {"Shift+Ins", 57637}, {"F6", 57680}, {"Shift+F6", 57681}, {"F1", 57670},
     };
     for (const auto& [key, command] : keys) {
         QAction* action = frame->CommandAction(command);
@@ -247,7 +247,8 @@ TEST_F(MainFrameTest, HelpTopicsShowTheDefaultTopic)
     frame->SetHelpFilePath("/opt/brenvik/BrenvikHelp/index.html");
     frame->CommandAction(ID_HELP_FINDER)->trigger();
     frame->OnCommand(ID_DEFAULT_HELP);
-    EXPECT_EQ(source.calls, QStringList(2, "/opt/brenvik/BrenvikHelp/index.html|0|0"));
+    frame->CommandAction(ID_HELP)->trigger();
+    EXPECT_EQ(source.calls, QStringList(3, "/opt/brenvik/BrenvikHelp/index.html|0|0"));
 }
 
 } // namespace
