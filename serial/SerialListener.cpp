@@ -15,7 +15,7 @@ namespace {
 
 // How often the thread looks at the input queue while it does not watch
 // for input, and at the line-error counters where the driver keeps them.
-constexpr int kRecheckMs = 10;
+constexpr int kRecheckMs = 20;
 
 }  // namespace
 
