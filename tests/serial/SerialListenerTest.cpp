@@ -117,6 +117,32 @@ TEST_F(SerialListenerTest, ReadingEveryNotificationLosesNoByte)
     EXPECT_EQ(received, sent);
 }
 
+// A flood read as the program reads it, 1024 bytes per notification: every
+// byte arrives, in order, while more keeps coming.
+TEST_F(SerialListenerTest, FloodIsReadWithoutLoss)
+{
+    ASSERT_EQ(OpenPort(), 0);
+    constexpr size_t kFlood = 256 * 1024;
+    std::vector<unsigned char> noise(kFlood);
+    for (size_t i = 0; i < kFlood; ++i)
+        noise[i] = static_cast<unsigned char>(i * 7);
+    std::thread device([&] { pty.Send(noise); });
+
+    std::vector<unsigned char> received;
+    size_t handled = 0;
+    while (received.size() < kFlood) {
+        ASSERT_TRUE(target.WaitFor(handled + 1)) << "stalled at " << received.size();
+        handled = target.Count();
+        unsigned char buffer[1024];
+        DWORD count = 0;
+        ASSERT_EQ(port.Read(buffer, sizeof buffer, &count), 0);
+        received.insert(received.end(), buffer, buffer + count);
+    }
+    device.join();
+    EXPECT_EQ(received, noise);
+    EXPECT_TRUE(port.IsListening());
+}
+
 TEST_F(SerialListenerTest, LineErrorsTravelInTheHighWord)
 {
     LineCounters driver;
