@@ -33,7 +33,9 @@ public:
                 clock_gettime(CLOCK_REALTIME, &now);
                 std::fprintf(stderr, "first-paint-ns %lld\npeak-rss-kb %ld\n",
                              static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec, PeakRssKb());
-                QCoreApplication::exit(0);
+                std::fflush(stderr);
+                if (qgetenv("BRENVIK_FIRST_PAINT_REPORT") != "stay")
+                    QCoreApplication::exit(0);
             });
         }
         return false;
