@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -40,8 +41,9 @@ bool Unsupported(int error)
     return error == ENOTTY || error == EINVAL;
 }
 
-// While input is waiting but the mask does not take EV_RXCHAR, a direct
-// wait can only watch the counters; it looks at them this often.
+// How often a direct wait looks at the line-error counters, which wake no
+// poll: where the driver keeps them, and while input it was not asked to
+// report is waiting.
 constexpr int kCounterRecheckMs = 10;
 
 }  // namespace
