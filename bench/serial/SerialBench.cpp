@@ -1,7 +1,7 @@
 // Speed of the serial layer on pseudo-terminals: closing a listening port,
 // the delay from bytes on the line to the owner's notification, a burst from
-// brenvik-sim read through notifications, and the listener's CPU time while
-// data stays unread.
+// brenvik-sim read through notifications, a Get at bus speed, and the
+// listener's CPU time while data stays unread.
 
 #include "serial/SerialWnd.h"
 
@@ -149,6 +149,37 @@ void BM_SimulatorBurst(benchmark::State& state)
     state.counters["MB_per_s_min"] = rates.front();
 }
 BENCHMARK(BM_SimulatorBurst)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// A Get at bus speed: the echo and the settings reply, 40 bytes at 16457
+// baud, should take about 24 ms from the request's write to the last byte.
+void BM_SimulatorGetAtBusSpeed(benchmark::State& state)
+{
+    SimProcess sim({});
+    const std::string path = sim.ReadLine();
+    CSerialLine port;
+    if (path.empty() || port.Open(path.c_str(), 512, 512, true) != 0) {
+        state.SkipWithError("brenvik-sim did not start");
+        return;
+    }
+    port.SetReadTimeoutMode(CSerialLine::ReadModeWaitAll);
+    const auto request = bus::PackGroupMessage(bus::MakeSettingsRequest());
+    std::vector<double> samples;
+    for (auto _ : state) {
+        std::uint8_t answer[2 * bus::kGroupMessageSize];
+        DWORD count = 0;
+        const auto start = Clock::now();
+        port.Write(request.data(), static_cast<DWORD>(request.size()), nullptr, nullptr, 2000);
+        if (port.Read(answer, sizeof answer, &count, nullptr, 10000) != 0) {
+            state.SkipWithError("no answer");
+            return;
+        }
+        const auto took = Clock::now() - start;
+        samples.push_back(Milliseconds(took));
+        state.SetIterationTime(std::chrono::duration<double>(took).count());
+    }
+    ReportMedian(state, samples, "get");
+}
+BENCHMARK(BM_SimulatorGetAtBusSpeed)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 double ProcessCpuSeconds()
 {
