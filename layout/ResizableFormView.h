@@ -2,6 +2,7 @@
 
 #include "layout/AnchorLayout.h"
 
+#include <QPointer>
 #include <QScrollArea>
 #include <QSize>
 
@@ -43,7 +44,7 @@ protected:
 private:
     void FitFormAndArrange();
 
-    QWidget* m_form = nullptr;
+    QPointer<QWidget> m_form; // owned by the scroll area, which may give it away
     QSize m_designSize;
     bool m_bLayoutReady = false;
 };
