@@ -57,6 +57,7 @@ int RunScan(const CliContext& context, const CliOptions& options)
     const auto start = Clock::now();
     const auto never = [] { return false; };
     int channel = kFirstChannel;
+    int queries = 0;
     long shownSecond = -1;
     for (int tick = 0; tick < ticks && !session.Interrupted(); ++tick) {
         session.PumpUntil(start + tick * interval, never);
@@ -70,10 +71,14 @@ int RunScan(const CliContext& context, const CliOptions& options)
         }
         if (!session.Send(bus::MakeLevelQuery(channel)))
             break;
+        ++queries;
         channel = channel == kLastChannel ? kFirstChannel : channel + 1;
     }
-    // The last query gets its tick to be answered.
+    // The last query gets its tick to be answered, and the reply window
+    // beyond it when its reply is still on the way.
     session.PumpUntil(start + ticks * interval, never);
+    session.PumpUntil(Clock::now() + std::chrono::milliseconds(options.timeoutMs),
+                      [&] { return stats.TotalSamples() >= queries; });
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (context.progressLine)
         context.err << kRewriteLine << std::flush;

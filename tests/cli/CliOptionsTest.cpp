@@ -1,0 +1,99 @@
+// The command line: what is accepted, what is refused and why.
+
+#include "cli/CliOptions.h"
+#include "cli/ExitCode.h"
+
+#include "CliTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+cli::CliOptions Parsed(const std::vector<std::string>& args)
+{
+    cli::CliOptions options;
+    std::string error;
+    EXPECT_TRUE(cli::ParseCliOptions(args, options, error)) << error;
+    return options;
+}
+
+std::string Refusal(const std::vector<std::string>& args)
+{
+    cli::CliOptions options;
+    std::string error;
+    EXPECT_FALSE(cli::ParseCliOptions(args, options, error)) << ::testing::PrintToString(args);
+    return error;
+}
+
+TEST(CliOptions, DefaultsMatchTheProgram)
+{
+    const cli::CliOptions options = Parsed({"scan"});
+    EXPECT_FALSE(options.port);
+    EXPECT_EQ(options.baud, 16457);
+    EXPECT_EQ(options.flow, cli::Flow::None);
+    EXPECT_EQ(options.timeoutMs, 1000);
+    EXPECT_EQ(options.seconds, 60);
+    EXPECT_EQ(options.intervalMs, 200);
+    EXPECT_TRUE(Parsed({"set", "--key", "0"}).verify);
+}
+
+TEST(CliOptions, TakesValuesSeparateOrAfterAnEqualsSign)
+{
+    const cli::CliOptions options =
+        Parsed({"--port=COM5", "set", "--channel", "26", "--key=9999", "--name", "A b", "--flow", "rtscts", "--no-verify"});
+    EXPECT_EQ(options.command, "set");
+    EXPECT_EQ(options.port, "COM5");
+    EXPECT_EQ(options.channel, 26);
+    EXPECT_EQ(options.key, 9999);
+    EXPECT_EQ(options.name, "A b");
+    EXPECT_EQ(options.flow, cli::Flow::RtsCts);
+    EXPECT_FALSE(options.verify);
+}
+
+TEST(CliOptions, GroupNamesTakeOneToEightPrintableLatin1Characters)
+{
+    for (const char* good : {"A", "Olv12345", " ", "Bär Öl", "ÿÿÿÿÿÿÿÿ"})
+        EXPECT_FALSE(cli::CheckGroupName(good)) << good;
+    for (const char* bad : {"", "123456789", "ÄÄÄÄÄÄÄÄÄ", "a\tb", "\x7f", "\xc2\x85", "€", "\xff"})
+        EXPECT_TRUE(cli::CheckGroupName(bad)) << bad;
+}
+
+TEST(CliOptions, RefusalsSayWhatIsWrong)
+{
+    EXPECT_EQ(Refusal({}), "no command given");
+    EXPECT_EQ(Refusal({"fetch"}), "unknown command \"fetch\"");
+    EXPECT_EQ(Refusal({"get", "--channel", "12"}), "unknown option --channel for get");
+    EXPECT_EQ(Refusal({"get", "--timeout"}), "--timeout needs a value");
+    EXPECT_EQ(Refusal({"get", "--timeout", "0"}), "--timeout takes a whole number from 1 to 600000, not \"0\"");
+    EXPECT_EQ(Refusal({"get", "--json=yes"}), "--json takes no value");
+    EXPECT_EQ(Refusal({"get", "--flow", "xonxoff"}), "--flow takes none or rtscts, not \"xonxoff\"");
+    EXPECT_EQ(Refusal({"set", "--key", "12345"}), "--key takes a whole number from 0 to 9999, not \"12345\"");
+    EXPECT_EQ(Refusal({"set"}), "nothing to set: give --name, --channel or --key (the group ID cannot be written)");
+    EXPECT_EQ(Refusal({"get", "extra"}), "unexpected argument \"extra\"");
+    EXPECT_EQ(Refusal({"ports", "--port", "COM1"}), "unknown option --port for ports");
+}
+
+TEST(CliOptions, HelpForTheProgramAndEachCommand)
+{
+    CliHarness cli;
+    const CliRun general = cli.Run({"--help"});
+    EXPECT_EQ(general.code, cli::ExitOk);
+    EXPECT_NE(general.out.find("Commands:"), std::string::npos);
+    for (const char* command : {"ports", "get", "set", "scan", "monitor"}) {
+        const CliRun help = cli.Run({command, "--help"});
+        EXPECT_EQ(help.code, cli::ExitOk);
+        EXPECT_EQ(help.out.rfind(std::string("Usage: brenvik-cli ") + command, 0), 0u) << help.out;
+        EXPECT_EQ(cli.Run({"help", command}).out, help.out);
+    }
+}
+
+TEST(CliOptions, AUsageErrorIsOneLinePointingAtTheHelp)
+{
+    const CliRun run = CliHarness().Run({"scan", "--seconds", "0"});
+    EXPECT_EQ(run.code, cli::ExitUsage);
+    EXPECT_EQ(run.err, "brenvik-cli: --seconds takes a whole number from 1 to 86400, not \"0\" "
+                       "(see brenvik-cli scan --help)\n");
+    EXPECT_EQ(run.out, "");
+}
+
+} // namespace

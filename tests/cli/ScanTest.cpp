@@ -1,0 +1,138 @@
+// The channel scan: statistics, ranking, Wi-Fi overlap, and the command against the simulator.
+
+#include "cli/ExitCode.h"
+#include "cli/ScanStats.h"
+
+#include "CliTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+TEST(ScanStats, WifiChannelNOverlapsRadioChannelsNPlus10ToNPlus13)
+{
+    for (int radio = cli::kFirstChannel; radio <= cli::kLastChannel; ++radio) {
+        std::vector<int> expected;
+        for (int wifi = 1; wifi <= 13; ++wifi) {
+            if (radio >= wifi + 10 && radio <= wifi + 13)
+                expected.push_back(wifi);
+        }
+        EXPECT_EQ(cli::OverlappingWifiChannels(radio), expected) << radio;
+    }
+    EXPECT_EQ(cli::ChannelRange(cli::OverlappingWifiChannels(11)), "1");
+    EXPECT_EQ(cli::ChannelRange(cli::OverlappingWifiChannels(18)), "5-8");
+    EXPECT_EQ(cli::ChannelRange({}), "-");
+}
+
+TEST(ScanStats, KeepsLastPeakAndAverageAndIgnoresOtherChannels)
+{
+    cli::CScanStats stats;
+    for (int level : {10, 40, 25})
+        stats.Add(15, level);
+    stats.Add(10, 99);
+    stats.Add(27, 99);
+    const cli::ChannelStats& s = stats.Of(15);
+    EXPECT_EQ(s.samples, 3);
+    EXPECT_EQ(s.last, 25);
+    EXPECT_EQ(s.peak, 40);
+    EXPECT_DOUBLE_EQ(s.Average(), 25.0);
+    EXPECT_EQ(stats.TotalSamples(), 3);
+}
+
+TEST(ScanStats, RanksByAverageThenPeakThenChannel)
+{
+    cli::CScanStats stats;
+    stats.Add(20, 30);                 // average 30
+    stats.Add(12, 1), stats.Add(12, 2); // average 1.5, peak 2
+    stats.Add(14, 1), stats.Add(14, 1), stats.Add(14, 2), stats.Add(14, 2); // 1.5, peak 2
+    stats.Add(13, 0), stats.Add(13, 3); // 1.5, peak 3
+    stats.Add(25, 1);                  // 1.0
+    EXPECT_EQ(stats.QuietestChannels(), (std::vector<int> {25, 12, 14, 13, 20}));
+}
+
+sim::SimOptions FixedLevels()
+{
+    sim::SimOptions options = SimOnThread::Fast();
+    options.levels = std::array<int, 16> {90, 80, 70, 60, 50, 40, 30, 20, 10, 0, 5, 15, 25, 35, 45, 255};
+    return options;
+}
+
+TEST(CliScan, QueriesRoundAndRoundAndReportsEveryChannel)
+{
+    SimOnThread sim(FixedLevels());
+    const std::string csvPath = ::testing::TempDir() + "brenvik-cli-scan.csv";
+    // 50 ticks of 20 ms: three rounds of 16 and two more queries.
+    const CliRun run = CliHarness().Run(
+        {"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "20", "--csv", csvPath});
+    ASSERT_EQ(run.code, cli::ExitOk) << run.err;
+
+    const std::vector<std::string> received = sim.Received();
+    ASSERT_EQ(received.size(), 50u);
+    EXPECT_EQ(received[0].substr(0, 17), "E5 14 10 08 00 0B"); // channel 11 first
+    EXPECT_EQ(received[16], received[0]);                      // and again on the 17th
+
+    EXPECT_NE(run.out.find("Channel  Samples  Last  Peak  Average  Wi-Fi overlap\n"
+                           "     11        4    90    90     90.0  1\n"
+                           "     12        4    80    80     80.0  1-2\n"
+                           "     13        3    70    70     70.0  1-3\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("     26        3   255   255    255.0  13\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("   1. channel 20  average 0.0  peak 0  (Wi-Fi 7-10)\n"
+                           "   2. channel 21  average 5.0  peak 5  (Wi-Fi 8-11)\n"
+                           "   3. channel 19  average 10.0"),
+              std::string::npos)
+        << run.out;
+
+    std::ifstream csv(csvPath);
+    std::vector<std::string> rows;
+    for (std::string row; std::getline(csv, row);)
+        rows.push_back(row);
+    ASSERT_EQ(rows.size(), 17u);
+    EXPECT_EQ(rows[0], "channel,samples,last,peak,average,wifi_overlap,rank");
+    EXPECT_EQ(rows[1], "11,4,90,90,90.0,1,15");
+    EXPECT_EQ(rows[10], "20,3,0,0,0.0,7-10,1");
+    std::filesystem::remove(csvPath);
+}
+
+TEST(CliScan, JsonCarriesChannelsAndRanking)
+{
+    SimOnThread sim(FixedLevels());
+    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "50", "--json"});
+    ASSERT_EQ(run.code, cli::ExitOk) << run.err;
+    EXPECT_NE(run.out.find("{\"channel\": 11, \"samples\": 2, \"last\": 90, \"peak\": 90, \"average\": 90.0, "
+                           "\"wifi\": [1]}"),
+              std::string::npos)
+        << run.out;
+    // 20 queries reach channels 11-26 and 11-14 again; the rest were asked once.
+    EXPECT_NE(run.out.find("\"quietest\": [20, 21, 19, 22, 18, 23, 17, 24, 16, 25, 15, 14, 13, 12, 11, 26]}"),
+              std::string::npos)
+        << run.out;
+}
+
+TEST(CliScan, AFileThatCannotBeWrittenIsRefusedBeforeAnythingIsSent)
+{
+    SimOnThread sim;
+    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--csv", "/nonexistent/dir/scan.csv"});
+    EXPECT_EQ(run.code, cli::ExitUsage);
+    EXPECT_EQ(run.err, "brenvik-cli: cannot write /nonexistent/dir/scan.csv: No such file or directory\n");
+    EXPECT_TRUE(sim.Received().empty());
+}
+
+TEST(CliScan, NoLevelRepliesIsExitTwo)
+{
+    sim::SimOptions options = SimOnThread::Fast();
+    options.faults.dropReplies = true;
+    SimOnThread sim(options);
+    const CliRun run = CliHarness().Run(
+        {"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "250", "--timeout", "50"});
+    EXPECT_EQ(run.code, cli::ExitNoReply);
+    EXPECT_EQ(run.err, "brenvik-cli: no level replies from the transceiver on " + sim.Path() + "\n");
+    EXPECT_EQ(sim.Received().size(), 4u);
+}
+
+} // namespace
