@@ -172,7 +172,13 @@ QStringList CDialogBuilder::Build(const DialogTemplate& dialog, QWidget& host)
     const DialogBaseUnits base = MeasureDialogBaseUnits(host.font());
     if (dialog.style & WS_CAPTION)
         host.setWindowTitle(Text(dialog.caption));
-    host.resize(MapDialogSize(QSize(dialog.cx, dialog.cy), base));
+    const QSize size = MapDialogSize(QSize(dialog.cx, dialog.cy), base);
+    // A pop-up dialog has a modal frame of fixed size; a child form may be
+    // resized by whoever holds it.
+    if (dialog.style & WS_POPUP)
+        host.setFixedSize(size);
+    else
+        host.resize(size);
 
     QStringList missing;
     for (const DialogItemTemplate& item : dialog.items) {

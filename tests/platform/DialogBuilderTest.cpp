@@ -129,6 +129,9 @@ TEST(DialogBuilder, PortSelectionDialog)
     QDialog dialog;
     EXPECT_TRUE(CDialogBuilder::Build(*FindDialogTemplate(IDD_PORT_SELECTION), dialog).isEmpty());
     EXPECT_EQ(dialog.windowTitle(), "Port Selection");
+    const QSize size = MapDialogSize(QSize(130, 66), MeasureDialogBaseUnits(dialog.font()));
+    EXPECT_EQ(dialog.minimumSize(), size);
+    EXPECT_EQ(dialog.maximumSize(), size);
     auto* combo = qobject_cast<QComboBox*>(GetDlgItem(dialog, IDC_PORT_COMBO));
     ASSERT_TRUE(combo);
     EXPECT_TRUE(combo->isEditable());
