@@ -222,7 +222,6 @@ void CMainFrame::ShowWithCommand(int nCmdShow)
         showNormal();
     else
         show(); // -1, SW_SHOW, ...: as it stands; a stored SW_HIDE must not hide the window for good
-    raise();
     activateWindow();
 }
 

@@ -189,6 +189,15 @@ TEST_F(MainFrameTest, OffScreenPlacementMovesOntoThePrimaryScreen)
     EXPECT_EQ(frame->geometry().topLeft(), QPoint(-100, -50));
 }
 
+TEST_F(MainFrameTest, StoredHiddenStateStillShowsTheWindow)
+{
+    WriteProfileString("WindowPos", "WindowPos", "0:0:-1:-1:-1:-1:10:20:410:320");
+    Start();
+    EXPECT_EQ(frame->LastShowCommand(), SW_HIDE);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_FALSE(frame->isMinimized());
+}
+
 TEST_F(MainFrameTest, TogglingTwiceLeavesTheWindowNormal)
 {
     Start();
