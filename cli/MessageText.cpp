@@ -12,43 +12,38 @@ namespace {
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 
-std::string DescribeSettings(const bus::RadioSettings& s)
+// What a reply carries, or what a write carries where the reply of the same
+// command does; empty for a command that carries nothing known.
+std::string DescribeValue(const bus::GroupReply& value)
 {
-    return "name " + Quoted(s.name) + ", group ID " + std::to_string(s.netWorkId) + ", key "
-        + std::to_string(s.pwKey) + ", channel " + std::to_string(s.rfChannel);
+    if (const auto* s = std::get_if<bus::RadioSettings>(&value))
+        return "name " + Quoted(s->name) + ", group ID " + std::to_string(s->netWorkId) + ", key "
+            + std::to_string(s->pwKey) + ", channel " + std::to_string(s->rfChannel);
+    if (const auto* c = std::get_if<bus::RfChannelReply>(&value))
+        return "channel " + std::to_string(c->rfChannel);
+    if (const auto* g = std::get_if<bus::GroupIdReply>(&value))
+        return "group ID " + std::to_string(g->netWorkId);
+    if (const auto* k = std::get_if<bus::PasswordKeyReply>(&value))
+        return "key " + std::to_string(k->pwKey);
+    if (const auto* l = std::get_if<bus::ChannelLevelReply>(&value))
+        return "level of channel " + std::to_string(l->channel) + ": " + std::to_string(l->level);
+    return {};
 }
 
-// A write carries its value where the reply of the same command does, so the
-// reply decoder reads it; the name write has only the name.
 std::string DescribeWrite(bus::GroupMessageFields fields)
 {
     fields.direction = bus::DirReply;
     const bus::GroupReply value = bus::DecodeGroupReply(fields);
     if (const auto* s = std::get_if<bus::RadioSettings>(&value))
-        return "write name " + Quoted(s->name);
-    if (const auto* c = std::get_if<bus::RfChannelReply>(&value))
-        return "write channel " + std::to_string(c->rfChannel);
-    if (const auto* g = std::get_if<bus::GroupIdReply>(&value))
-        return "write group ID " + std::to_string(g->netWorkId);
-    if (const auto* k = std::get_if<bus::PasswordKeyReply>(&value))
-        return "write key " + std::to_string(k->pwKey);
-    return "write, command " + std::to_string(fields.command);
+        return "write name " + Quoted(s->name); // the name write carries nothing else
+    const std::string text = DescribeValue(value);
+    return text.empty() ? "write, command " + std::to_string(fields.command) : "write " + text;
 }
 
 std::string DescribeReply(const bus::GroupMessageFields& fields)
 {
-    const bus::GroupReply value = bus::DecodeGroupReply(fields);
-    if (const auto* s = std::get_if<bus::RadioSettings>(&value))
-        return "settings: " + DescribeSettings(*s);
-    if (const auto* c = std::get_if<bus::RfChannelReply>(&value))
-        return "reply: channel " + std::to_string(c->rfChannel);
-    if (const auto* g = std::get_if<bus::GroupIdReply>(&value))
-        return "reply: group ID " + std::to_string(g->netWorkId);
-    if (const auto* k = std::get_if<bus::PasswordKeyReply>(&value))
-        return "reply: key " + std::to_string(k->pwKey);
-    if (const auto* l = std::get_if<bus::ChannelLevelReply>(&value))
-        return "level of channel " + std::to_string(l->channel) + ": " + std::to_string(l->level);
-    return "reply, command " + std::to_string(fields.command);
+    const std::string text = DescribeValue(bus::DecodeGroupReply(fields));
+    return text.empty() ? "reply, command " + std::to_string(fields.command) : "reply: " + text;
 }
 
 } // namespace

@@ -11,7 +11,7 @@ namespace cli {
 std::string HexBytes(std::span<const std::uint8_t> bytes);
 
 // A group configuration message in words ("Get request", "write channel 15",
-// "settings: name \"Yard\" ..."); empty for any other message.
+// "reply: name \"Yard\", ..."); empty for any other message.
 std::string DescribeMessage(std::span<const std::uint8_t> message);
 
 // The local wall-clock time with milliseconds, "14:03:27.512".

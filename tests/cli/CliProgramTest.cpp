@@ -159,9 +159,9 @@ TEST_F(CliProgram, ExitCodesWithOneLineOnStderr)
 
 TEST_F(CliProgram, MonitorShowsEachGoodMessageUntilInterrupted)
 {
-    BarePty bus;
-    Program monitor({"monitor", "--port", bus.Path()}, Home());
-    ASSERT_EQ(monitor.ErrLine(), "Monitoring " + bus.Path() + "; Ctrl+C ends."); // the port is open now
+    PseudoTerminal bus;
+    Program monitor({"monitor", "--port", bus.SlavePath()}, Home());
+    ASSERT_EQ(monitor.ErrLine(), "Monitoring " + bus.SlavePath() + "; Ctrl+C ends."); // the port is open now
 
     std::vector<std::uint8_t> traffic;
     auto add = [&traffic](const bus::GroupMessageFields& fields) {
@@ -180,7 +180,7 @@ TEST_F(CliProgram, MonitorShowsEachGoodMessageUntilInterrupted)
     const std::string stamp = R"(\d\d:\d\d:\d\d\.\d\d\d  )";
     EXPECT_TRUE(std::regex_match(monitor.OutLine(),
                                  std::regex(stamp + "E5 14 03 08 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 05  Get request")));
-    EXPECT_TRUE(std::regex_match(monitor.OutLine(), std::regex(stamp + "E5 14 03 10( [0-9A-F]{2}){16}  settings: name \"Yard\", "
+    EXPECT_TRUE(std::regex_match(monitor.OutLine(), std::regex(stamp + "E5 14 03 10( [0-9A-F]{2}){16}  reply: name \"Yard\", "
                                                                       "group ID 42, key 1234, channel 17")));
     EXPECT_TRUE(std::regex_match(monitor.OutLine(), std::regex(stamp + "81 7E")));
 

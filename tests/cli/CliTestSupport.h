@@ -3,10 +3,9 @@
 #include "cli/Commands.h"
 #include "sim/PtyServer.h"
 
+#include "../serial/PseudoTerminal.h"
+
 #include <fcntl.h>
-#include <pty.h>
-#include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -67,36 +66,6 @@ private:
     sim::PtyServer m_server;
     int m_stop[2] = {-1, -1};
     std::thread m_thread;
-};
-
-// A bare pseudo-terminal: the test writes the device's bytes on the master.
-class BarePty {
-public:
-    BarePty()
-    {
-        int slave = -1;
-        char name[128] = {};
-        if (::openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
-            throw std::runtime_error("openpty failed");
-        termios raw {};
-        ::tcgetattr(slave, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(slave, TCSANOW, &raw);
-        ::fchmod(slave, 0666);
-        ::close(slave);
-        m_path = name;
-    }
-    ~BarePty() { ::close(m_master); }
-    const std::string& Path() const { return m_path; }
-    void Send(const std::vector<std::uint8_t>& bytes) const
-    {
-        if (::write(m_master, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-            throw std::runtime_error("write to the pseudo-terminal failed");
-    }
-
-private:
-    int m_master = -1;
-    std::string m_path;
 };
 
 // brenvik-cli run in-process. Every COM number maps to a missing path unless

@@ -32,8 +32,8 @@ TEST(MessageText, DescribesEveryMessageTheProgramSendsOrGets)
     EXPECT_EQ(Described(writes[2]), "write group ID 42");
     EXPECT_EQ(Described(writes[3]), "write key 7");
     EXPECT_EQ(Described(bus::MakeSettingsReply({"Yard", 1234, 17, 99})),
-              "settings: name \"Yard\", group ID 99, key 1234, channel 17");
-    EXPECT_EQ(Described(bus::MakeLevelReply(26, 255)), "level of channel 26: 255");
+              "reply: name \"Yard\", group ID 99, key 1234, channel 17");
+    EXPECT_EQ(Described(bus::MakeLevelReply(26, 255)), "reply: level of channel 26: 255");
 }
 
 TEST(MessageText, OtherMessagesAreNotDescribed)

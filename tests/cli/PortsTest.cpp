@@ -27,18 +27,18 @@ std::string LineOf(const std::string& listing, const std::string& start)
 
 TEST(CliPorts, ListsEveryComPortAndOtherDevicesWithTheirState)
 {
-    BarePty held, free;
+    PseudoTerminal held, free;
     CSerialLine holder;
-    ASSERT_EQ(holder.Open(held.Path().c_str(), 0, 0, true), 0);
+    ASSERT_EQ(holder.Open(held.SlavePath().c_str(), 0, 0, true), 0);
 
     const std::filesystem::path byId = std::filesystem::path(::testing::TempDir()) / "brenvik-cli-by-id";
     std::filesystem::remove_all(byId);
     std::filesystem::create_directories(byId);
-    std::filesystem::create_symlink(free.Path(), byId / "usb-Trakbus_Interface-if00");
+    std::filesystem::create_symlink(free.SlavePath(), byId / "usb-Trakbus_Interface-if00");
 
     CliHarness cli;
-    cli.Map(1, held.Path());
-    cli.Map(2, free.Path());
+    cli.Map(1, held.SlavePath());
+    cli.Map(2, free.SlavePath());
     cli.SaveComPort(2);
     cli.ListDevices({(byId / "*").string(), "/nonexistent/ttyUSB*"});
     const CliRun run = cli.Run({"ports"});
@@ -46,13 +46,13 @@ TEST(CliPorts, ListsEveryComPortAndOtherDevicesWithTheirState)
 
     EXPECT_EQ(CountLines(run.out), 1 + 20 + 1) << run.out;
     EXPECT_EQ(LineOf(run.out, "Port"), "Port   Device                       State");
-    EXPECT_NE(LineOf(run.out, "COM1 ").find(held.Path()), std::string::npos);
+    EXPECT_NE(LineOf(run.out, "COM1 ").find(held.SlavePath()), std::string::npos);
     EXPECT_NE(LineOf(run.out, "COM1 ").find("busy (held by another program)"), std::string::npos) << run.out;
     EXPECT_NE(LineOf(run.out, "COM2 ").find(" free  [saved port]"), std::string::npos) << run.out;
     EXPECT_NE(LineOf(run.out, "COM3 ").find("/nonexistent/brenvik-cli-test-COM3 absent"), std::string::npos);
     EXPECT_NE(LineOf(run.out, "COM20 ").find("absent"), std::string::npos);
     const std::string device = LineOf(run.out, "- ");
-    EXPECT_NE(device.find("usb-Trakbus_Interface-if00 -> " + free.Path()), std::string::npos) << run.out;
+    EXPECT_NE(device.find("usb-Trakbus_Interface-if00 -> " + free.SlavePath()), std::string::npos) << run.out;
     EXPECT_NE(device.find(" free"), std::string::npos) << device;
 
     std::filesystem::remove_all(byId);
@@ -63,9 +63,9 @@ TEST(CliPorts, NamesTheGroupThatGrantsAccess)
     const group* dialout = ::getgrnam("dialout");
     if (::geteuid() != 0 || !dialout)
         GTEST_SKIP() << "needs root and a dialout group to play an ordinary user";
-    BarePty pty;
-    ASSERT_EQ(::chown(pty.Path().c_str(), 0, dialout->gr_gid), 0);
-    ASSERT_EQ(::chmod(pty.Path().c_str(), 0660), 0);
+    PseudoTerminal pty;
+    ASSERT_EQ(::chown(pty.SlavePath().c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0660), 0);
 
     int out[2];
     ASSERT_EQ(::pipe(out), 0);
@@ -75,7 +75,7 @@ TEST(CliPorts, NamesTheGroupThatGrantsAccess)
         if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
             ::_exit(100);
         CliHarness cli;
-        cli.Map(1, pty.Path());
+        cli.Map(1, pty.SlavePath());
         const std::string text = cli.Run({"ports"}).out + cli.Run({"get", "--port", "COM1"}).err;
         [[maybe_unused]] ssize_t n = ::write(out[1], text.data(), text.size());
         ::_exit(0);
@@ -92,7 +92,7 @@ TEST(CliPorts, NamesTheGroupThatGrantsAccess)
 
     const std::string fix = "sudo usermod -aG dialout $USER, then log out and in again";
     EXPECT_NE(LineOf(text, "COM1 ").find("permission denied (fix: " + fix + ")"), std::string::npos) << text;
-    EXPECT_NE(text.find("brenvik-cli: COM1 (" + pty.Path() + "): permission denied; to fix: " + fix + "\n"),
+    EXPECT_NE(text.find("brenvik-cli: COM1 (" + pty.SlavePath() + "): permission denied; to fix: " + fix + "\n"),
               std::string::npos)
         << text;
 }
