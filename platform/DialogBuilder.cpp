@@ -136,6 +136,15 @@ QWidget* MakeBuiltIn(const DialogItemTemplate& item, QWidget& host)
 
 QFont CDialogBuilder::TemplateFont(const DialogTemplate& dialog)
 {
+    // The classic dialog font is narrow: 8 points give base units of about
+    // 6 x 13 px. A condensed sans keeps those proportions where the font
+    // itself is missing; without one the system's sans serif stands in.
+    static const bool substituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                                   {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow")});
+        return true;
+    }();
+    (void)substituted;
     QFont font(Text(dialog.fontName), dialog.pointSize);
     font.setStyleHint(QFont::SansSerif);
     return font;

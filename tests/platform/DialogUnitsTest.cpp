@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
 #include <QFontMetrics>
 
 #include "platform/DialogBuilder.h"
@@ -43,6 +44,18 @@ TEST(DialogUnits, BaseUnitsFollowTheFont)
     EXPECT_LE(base.cx, 8);
     EXPECT_GE(base.cy, 11);
     EXPECT_LE(base.cy, 16);
+}
+
+TEST(DialogUnits, CondensedSansGivesTheClassicFormSize)
+{
+    const DialogTemplate& form = *FindDialogTemplate(IDD_BRENVIK_FORM);
+    const QFont font = CDialogBuilder::TemplateFont(form);
+    if (QFontInfo(font).family() != "DejaVu Sans Condensed")
+        GTEST_SKIP() << "fonts-dejavu-extra is not installed";
+    const DialogBaseUnits base = MeasureDialogBaseUnits(font);
+    EXPECT_EQ(base.cx, 6);
+    EXPECT_EQ(base.cy, 13);
+    EXPECT_EQ(MapDialogSize(QSize(form.cx, form.cy), base), QSize(401, 271));
 }
 
 } // namespace
