@@ -55,6 +55,11 @@ QWidget* MakeButton(const DialogItemTemplate& item, QWidget& host)
         // their clicks through.
         box->setAttribute(Qt::WA_TransparentForMouseEvents);
         box->lower();
+        // The caption sits on the frame's top line, half a line below the
+        // box's top, as the template's coordinates assume.
+        box->setStyleSheet(QStringLiteral(
+            "QGroupBox { margin-top: 0.5em; border: 1px solid palette(mid); border-radius: 2px; }"
+            "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; padding: 0 3px; }"));
         return box;
     }
     auto* button = new QPushButton(Text(item.text), &host);
@@ -98,6 +103,24 @@ QWidget* MakeStatic(const DialogItemTemplate& item, QWidget& host)
     if (item.style & SS_SUNKEN)
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     return label;
+}
+
+// A label whose text is wider than its box grows, away from its alignment
+// side, so that no text is cut off: fonts differ a little in width from the
+// one the template was drawn with.
+QRect FitLabelText(const QLabel& label, QRect box)
+{
+    const int needed = label.fontMetrics().horizontalAdvance(label.text()) + 2 * label.frameWidth() + 1;
+    const int extra = needed - box.width();
+    if (label.text().isEmpty() || extra <= 0)
+        return box;
+    if (label.alignment() & Qt::AlignRight)
+        box.setLeft(box.left() - extra);
+    else if (label.alignment() & Qt::AlignHCenter)
+        box.adjust(-extra / 2, 0, extra - extra / 2, 0);
+    else
+        box.setRight(box.right() + extra);
+    return box;
 }
 
 QWidget* MakeListBox(const DialogItemTemplate& item, QWidget& host)
@@ -167,6 +190,8 @@ QWidget* CDialogBuilder::CreateItem(const DialogItemTemplate& item, QWidget& hos
     QRect pixels = MapDialogRect(QRect(item.x, item.y, item.cx, item.cy), base);
     if (qobject_cast<QComboBox*>(widget)) // the template height includes the dropped list
         pixels.setHeight(widget->sizeHint().height());
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        pixels = FitLabelText(*label, pixels);
     widget->setGeometry(pixels);
     widget->setEnabled(!(item.style & WS_DISABLED));
     if (!(item.style & WS_TABSTOP))
