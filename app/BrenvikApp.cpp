@@ -12,9 +12,11 @@
 #include "app/MainFrame.h"
 #include "app/ShutdownSignals.h"
 #include "app/WindowPlacement.h"
+#include "platform/PortsLookup.h"
 #include "res/Resource.h"
 #include "res/ResourceIcons.h"
 #include "res/Strings.h"
+#include "serial/PortNames.h"
 
 CBrenvikApp::CBrenvikApp(ViewFactory makeView) : m_makeView(std::move(makeView)) {}
 
@@ -33,6 +35,8 @@ bool CBrenvikApp::InitInstance(const QStringList& arguments)
     QGuiApplication::setApplicationDisplayName(LoadResourceString(AFX_IDS_APP_TITLE));
     QGuiApplication::setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
     g_AppFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    // COM numbers map to devices through the user's "Ports" section first.
+    SetPortLookup(ProfilePortLookup());
 
     // The command line: a project path opens it, nothing makes a new document.
     const bool started = arguments.isEmpty() ? OnFileNew() : OpenDocumentFile(arguments.first());

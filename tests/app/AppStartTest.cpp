@@ -20,6 +20,7 @@
 #include "platform/Profile.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
+#include "serial/PortNames.h"
 #include "tests/app/FakeView.h"
 #include "tests/platform/TempSettings.h"
 
@@ -66,6 +67,15 @@ TEST_F(AppStartTest, HeadlessStartShowsTheMarkedWindow)
     EXPECT_TRUE(QFileInfo(app.HelpFilePath()).isFile()) << "the help pages lie beside the program";
     EXPECT_EQ(ViewOf(*frame).initialUpdates, 1);
     EXPECT_EQ(app.Document()->GetPathName(), QString());
+}
+
+TEST_F(AppStartTest, PortNamesResolveThroughTheUsersPortsSection)
+{
+    ASSERT_TRUE(app.InitInstance({}));
+    WriteProfileString("Ports", "COM3", "/tmp/brenvik-sim");
+    EXPECT_EQ(ResolvePortName("\\\\.\\COM3"), std::optional<std::string>("/tmp/brenvik-sim"));
+    EXPECT_EQ(ResolvePortName("COM9"), std::optional<std::string>("/dev/ttyUSB0"));
+    SetPortLookup({});
 }
 
 TEST_F(AppStartTest, SettingsAreWrittenAtClose)
