@@ -125,6 +125,8 @@ private:
 
 TEST_F(CliProgram, OpensTheSavedPortThroughTheProgramsPortMap)
 {
+    if (!BRENVIK_CLI_READS_SETTINGS)
+        GTEST_SKIP() << "built without QtCore: no settings store to read";
     SimOnThread sim;
     WriteSettings("[Settings]\nInts\\m_ActiveComPort=0x7\n\n[Ports]\nCOM7=" + sim.Path() + "\n");
     const CliRun run = Run({"get", "--json"});
