@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTimer>
 #include <csignal>
 
@@ -17,6 +18,7 @@
 #include "app/MainFrame.h"
 #include "app/PlaceholderView.h"
 #include "app/RecentFileList.h"
+#include "help/HelpViewer.h"
 #include "platform/Profile.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
@@ -76,6 +78,21 @@ TEST_F(AppStartTest, PortNamesResolveThroughTheUsersPortsSection)
     EXPECT_EQ(ResolvePortName("\\\\.\\COM3"), std::optional<std::string>("/tmp/brenvik-sim"));
     EXPECT_EQ(ResolvePortName("COM9"), std::optional<std::string>("/dev/ttyUSB0"));
     SetPortLookup({});
+}
+
+TEST_F(AppStartTest, HelpTopicsOpenTheShippedContentsPage)
+{
+    ASSERT_TRUE(app.InitInstance({}));
+    app.MainFrame()->CommandAction(ID_HELP_FINDER)->trigger();
+    CHelpViewer* viewer = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<CHelpViewer*>(window); found && found->isVisible())
+            viewer = found;
+    }
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->Browser()->source(), QUrl::fromLocalFile(app.HelpFilePath()));
+    EXPECT_TRUE(viewer->Browser()->toPlainText().contains("Getting started"));
+    viewer->close();
 }
 
 TEST_F(AppStartTest, SettingsAreWrittenAtClose)
