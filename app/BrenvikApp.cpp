@@ -58,6 +58,7 @@ void CBrenvikApp::CreateFrame()
     if (m_pMainFrame)
         return;
     m_pMainFrame = std::make_unique<CMainFrame>(*m_pDocument, m_makeView, this);
+    m_pMainFrame->SetHelpLoader(m_helpLoader);
     // From now on a termination request closes the window the normal way
     // (a signal that comes during start-up is handled once the loop runs).
     m_pShutdown = std::make_unique<CShutdownSignals>();

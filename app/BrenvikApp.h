@@ -5,6 +5,7 @@
 
 #include "app/CommandTarget.h"
 #include "app/FrameView.h"
+#include "help/BuiltInHelpControl.h"
 
 class CBrenvikDoc;
 class CMainFrame;
@@ -48,6 +49,10 @@ private:
     void InitialUpdateFrame();
 
     ViewFactory m_makeView;
+    // The help control and its loader live as long as the process's
+    // application object, and outlive the frame.
+    CBuiltInHelpControl m_helpControl;
+    CHtmlHelpLoader m_helpLoader {m_helpControl};
     std::unique_ptr<CBrenvikDoc> m_pDocument;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::unique_ptr<CShutdownSignals> m_pShutdown;

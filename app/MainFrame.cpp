@@ -10,7 +10,7 @@
 #include "app/BrenvikDoc.h"
 #include "app/CommandTarget.h"
 #include "app/Globals.h"
-#include "help/BuiltInHelpControl.h"
+#include "help/HtmlHelpLoader.h"
 #include "platform/Profile.h"
 #include "res/MainMenu.h"
 #include "res/Resource.h"
@@ -48,7 +48,7 @@ QRect OnSomeScreen(const QRect& rect)
 } // namespace
 
 CMainFrame::CMainFrame(CBrenvikDoc& document, const ViewFactory& makeView, ICommandTarget* app)
-    : m_document(document), m_pApp(app), m_pHelpLoader(&ProcessHelpLoader())
+    : m_document(document), m_pApp(app)
 {
     OnCreate();
     m_pView = makeView(*this, document);
@@ -257,8 +257,8 @@ void CMainFrame::OnPortSetup()
 
 void CMainFrame::WinHelp(quintptr data, unsigned command)
 {
-    const QString path = m_strHelpFilePath;
-    m_pHelpLoader->WinHelp(this, path, data, command);
+    if (m_pHelpLoader)
+        m_pHelpLoader->WinHelp(this, m_strHelpFilePath, data, command);
 }
 
 void CMainFrame::OnClose()

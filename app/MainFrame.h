@@ -47,6 +47,7 @@ public:
     // The menu or accelerator action of a command, or null.
     QAction* CommandAction(int command) const;
     void SetHelpFilePath(const QString& path) { m_strHelpFilePath = path; }
+    // Help requests go to this loader; without one they do nothing.
     void SetHelpLoader(CHtmlHelpLoader& loader) { m_pHelpLoader = &loader; }
     // The show command of the last activation.
     int LastShowCommand() const { return m_nCmdShow; }
@@ -68,7 +69,7 @@ private:
     CBrenvikDoc& m_document;
     ICommandTarget* m_pApp;
     IFrameView* m_pView = nullptr;
-    CHtmlHelpLoader* m_pHelpLoader;
+    CHtmlHelpLoader* m_pHelpLoader = nullptr;
     QString m_strHelpFilePath;
     std::map<int, QAction*> m_commands;
     int m_nCmdShow = SW_SHOWNORMAL;

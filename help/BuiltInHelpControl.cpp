@@ -53,10 +53,3 @@ QWidget* CBuiltInHelpControl::Display(QWidget* caller, const QString& file, unsi
     m_pViewer->activateWindow();
     return m_pViewer;
 }
-
-CHtmlHelpLoader& ProcessHelpLoader()
-{
-    static CBuiltInHelpControl control;
-    static CHtmlHelpLoader loader(control);
-    return loader;
-}

@@ -9,7 +9,8 @@
 // No control is registered anywhere, so the loader goes straight to the bare
 // name, which stands for the built-in viewer. Its entry shows the help file's
 // contents page in one viewer window (raised if already open); a missing help
-// file gives a message naming the file instead of silence.
+// file gives a message naming the file instead of silence. The viewer lives
+// as long as this object: destroy it before the application object.
 class CBuiltInHelpControl final : public IHelpControlSource {
 public:
     ~CBuiltInHelpControl() override;
@@ -29,5 +30,3 @@ private:
     QPointer<CHelpViewer> m_pViewer;
 };
 
-// The process's help loader over the built-in control.
-CHtmlHelpLoader& ProcessHelpLoader();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -8,8 +9,8 @@
 // the object, so tests never touch the real ~/.config.
 class TempSettings {
 public:
-    TempSettings() { Use(m_dir.path()); }
-    ~TempSettings() { Use(QDir::tempPath() + "/brenvik-tests-unused"); }
+    TempSettings() : m_previous(CurrentFolder()) { Use(m_dir.path()); }
+    ~TempSettings() { Use(m_previous); }
 
     QString Folder() const { return m_dir.path(); }
     QString File() const { return m_dir.path() + "/Olvarn/Brenvik.conf"; }
@@ -19,10 +20,17 @@ public:
     void MakeWritable() { Use(m_dir.path()); }
 
 private:
+    // The folder the settings file lies in now (below "Olvarn/").
+    static QString CurrentFolder()
+    {
+        const QString file = QSettings(QSettings::NativeFormat, QSettings::UserScope, "Olvarn", "Brenvik").fileName();
+        return QFileInfo(file).dir().absolutePath().chopped(QStringLiteral("/Olvarn").size());
+    }
     static void Use(const QString& folder)
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
     }
 
     QTemporaryDir m_dir;
+    QString m_previous;
 };
