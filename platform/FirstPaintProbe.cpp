@@ -23,6 +23,8 @@ long PeakRssKb()
 
 class FirstPaintFilter : public QObject {
 public:
+    using QObject::QObject;
+
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint && watched->isWidgetType() && !m_seen) {
@@ -51,5 +53,6 @@ void WatchForFirstPaint()
 {
     if (qEnvironmentVariableIsEmpty("BRENVIK_FIRST_PAINT_REPORT"))
         return;
-    QCoreApplication::instance()->installEventFilter(new FirstPaintFilter);
+    QCoreApplication* application = QCoreApplication::instance();
+    application->installEventFilter(new FirstPaintFilter(application));
 }
