@@ -11,7 +11,6 @@
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/ShutdownSignals.h"
-#include "app/WindowPlacement.h"
 #include "platform/PortsLookup.h"
 #include "res/Resource.h"
 #include "res/ResourceIcons.h"
