@@ -16,7 +16,7 @@
 #include "app/BrenvikDoc.h"
 #include "app/Globals.h"
 #include "app/MainFrame.h"
-#include "app/PlaceholderView.h"
+#include "app/BrenvikView.h"
 #include "app/RecentFileList.h"
 #include "help/HelpViewer.h"
 #include "platform/Profile.h"
@@ -77,7 +77,6 @@ TEST_F(AppStartTest, PortNamesResolveThroughTheUsersPortsSection)
     WriteProfileString("Ports", "COM3", "/tmp/brenvik-sim");
     EXPECT_EQ(ResolvePortName("\\\\.\\COM3"), std::optional<std::string>("/tmp/brenvik-sim"));
     EXPECT_EQ(ResolvePortName("COM9"), std::optional<std::string>("/dev/ttyUSB0"));
-    SetPortLookup({});
 }
 
 TEST_F(AppStartTest, HelpTopicsOpenTheShippedContentsPage)
@@ -175,15 +174,16 @@ TEST_F(AppStartTest, DroppedFileIsOnlyRecorded)
     EXPECT_EQ(ViewOf(*app.MainFrame()).initialUpdates, 2);
 }
 
-TEST_F(AppStartTest, PlaceholderViewLoadsTheSettings)
+TEST_F(AppStartTest, FormViewLoadsTheSettings)
 {
+    WriteProfileString("Ports", "COM1", "/nonexistent/brenvik-test-COM1");
     WriteProfileString("Settings\\Ints", "m_RFChannel", "0x14");
-    CBrenvikApp shell(&CPlaceholderView::Create);
+    CBrenvikApp shell(&CBrenvikView::Create);
     ASSERT_TRUE(shell.InitInstance({}));
     EXPECT_EQ(shell.Document()->m_RFChannel, 20);
-    auto* view = dynamic_cast<CPlaceholderView*>(shell.MainFrame()->GetActiveView());
+    auto* view = dynamic_cast<CBrenvikView*>(shell.MainFrame()->GetActiveView());
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->InitialUpdates(), 1);
+    EXPECT_EQ(GetWindowText(*GetDlgItem(*view->Form(), IDC_RF_CHANNEL)), "20");
     EXPECT_EQ(shell.MainFrame()->centralWidget(), view);
 }
 

@@ -14,6 +14,9 @@ class ProgramSignalTest : public ::testing::TestWithParam<int> {
 protected:
     void Start()
     {
+        // The program opens its port at start: never a real device.
+        QSettings(m_config.path() + "/Olvarn/Brenvik.conf", QSettings::IniFormat)
+            .setValue("Ports/COM1", "/nonexistent/brenvik-test-COM1");
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", m_config.path());
         env.insert("QT_QPA_PLATFORM", "offscreen");

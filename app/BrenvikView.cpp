@@ -1,0 +1,462 @@
+#include "app/BrenvikView.h"
+
+#include <QEvent>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QListWidget>
+#include <QPushButton>
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <variant>
+
+#include "app/BrenvikDoc.h"
+#include "app/DdxControl.h"
+#include "app/MainFrame.h"
+#include "app/PortSelectionDialog.h"
+#include "bus/BusTransmit.h"
+#include "bus/GroupReply.h"
+#include "bus/GroupRequests.h"
+#include "bus/SerialEvent.h"
+#include "controls/ClockCtrl.h"
+#include "controls/ColorButton.h"
+#include "controls/ControlClasses.h"
+#include "controls/RssiCtrl.h"
+#include "platform/DataExchange.h"
+#include "platform/DialogBuilder.h"
+#include "platform/PortEvent.h"
+#include "platform/WindowStyles.h"
+#include "platform/WindowText.h"
+#include "res/DialogTemplates.h"
+#include "res/Resource.h"
+
+namespace {
+
+// The form built from its template, at the size it was designed for.
+QWidget* BuildForm()
+{
+    // The template names the custom controls' window classes.
+    RegisterControlClasses();
+    auto* form = new QWidget;
+    CDialogBuilder::Build(*FindDialogTemplate(IDD_BRENVIK_FORM), *form);
+    return form;
+}
+
+template <class... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+
+// Makes a label that is empty in the template wide enough for the longest
+// text it will show, growing to the right but staying inside the form.
+void MakeRoomForText(QWidget& form, int id, const QString& longest)
+{
+    auto* label = qobject_cast<QLabel*>(GetDlgItem(form, id));
+    if (!label)
+        return;
+    QRect box = label->geometry();
+    box.setWidth(std::max(box.width(), label->fontMetrics().horizontalAdvance(longest) + 2));
+    box.moveRight(std::min(box.right(), form.width() - 3));
+    label->setGeometry(box);
+}
+
+// The name with blanks up to 8 characters, as the transceiver stores it.
+QString PaddedName(const QString& name)
+{
+    return QString::fromStdString(bus::PadName(name.toStdString()));
+}
+
+} // namespace
+
+CBrenvikView::CBrenvikView(CMainFrame& frame, CBrenvikDoc& document)
+    : m_frame(frame), m_document(document)
+{
+    QWidget* form = BuildForm();
+    MakeRoomForText(*form, IDC_SCAN_NOTE, kScanNote);
+    SetForm(form, form->size());
+    m_Framer.SetGroupMessageHandler([this](std::span<const std::uint8_t> message) { DecodeGroupMessage(message); });
+    m_Timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_Timer, &QTimer::timeout, this, &CBrenvikView::OnTimer);
+    ConnectControls();
+}
+
+CBrenvikView::~CBrenvikView()
+{
+    // The port posts to this object: stop it while the object is whole.
+    m_Serial.Close();
+}
+
+IFrameView* CBrenvikView::Create(CMainFrame& frame, CBrenvikDoc& document)
+{
+    return new CBrenvikView(frame, document);
+}
+
+void CBrenvikView::ConnectControls()
+{
+    QWidget& form = *Form();
+    const auto onClick = [&form, this](int id, void (CBrenvikView::*handler)()) {
+        if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(form, id)))
+            connect(button, &QAbstractButton::clicked, this, handler);
+    };
+    onClick(IDC_MONITOR_CLEAR, &CBrenvikView::OnClearMonitor);
+    onClick(IDC_MONITOR_PAUSE, &CBrenvikView::ToggleMonitorPause);
+    onClick(IDC_GET, &CBrenvikView::RequestSettings);
+    onClick(IDC_SET, &CBrenvikView::WriteSettings);
+    onClick(IDC_SCAN_BUTTON, &CBrenvikView::ToggleChannelScan);
+    m_lstMonitor = qobject_cast<QListWidget*>(GetDlgItem(form, IDC_MONITOR_LIST));
+    // Leaving an edit runs its kill-focus handler (see eventFilter).
+    for (int id : {IDC_RF_CHANNEL, IDC_PASSWORD_KEY, IDC_GROUP_NAME}) {
+        if (QWidget* edit = GetDlgItem(form, id))
+            edit->installEventFilter(this);
+    }
+}
+
+void CBrenvikView::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_GET_RESULT, m_ctlGetResult);
+    DDX_Control(pDX, IDC_SCAN_BUTTON, m_btnScan);
+    DDX_Control(pDX, IDC_MONITOR_PAUSE, m_btnMonitorPause);
+    DDX_Control(pDX, IDC_PORT_STATUS, m_ctlPortStatus);
+    DDX_Text(pDX, IDC_GROUP_NAME, m_strName);
+    DDV_MaxChars(pDX, m_strName, 8);
+    DDX_Text(pDX, IDC_PASSWORD_KEY, m_nPassword);
+    DDV_MinMaxUInt(pDX, m_nPassword, 0, 9999);
+    DDX_Text(pDX, IDC_RF_CHANNEL, m_nChannel);
+    DDV_MinMaxUInt(pDX, m_nChannel, 11, 26);
+    DDX_Text(pDX, IDC_GROUP_ID, m_nGroupId);
+    DDV_MinMaxUInt(pDX, m_nGroupId, 0, 127);
+    DDX_Text(pDX, IDC_SCAN_NOTE, m_strScanNote);
+    DDX_Control(pDX, IDC_CLOCK, m_ctlClock);
+    DDX_Control(pDX, IDC_RSSI, m_ctlRssi);
+}
+
+bool CBrenvikView::UpdateData(bool saveAndValidate)
+{
+    CDataExchange dx(*Form(), saveAndValidate);
+    DoDataExchange(&dx);
+    return !dx.Failed();
+}
+
+void CBrenvikView::AddAnchors()
+{
+    const auto anchor = [this](std::initializer_list<int> ids, Anchor topLeft, Anchor bottomRight) {
+        for (int id : ids)
+            AnchorControl(id, topLeft, bottomRight);
+    };
+    anchor({IDC_SCAN_BUTTON, IDC_SCAN_NOTE, IDC_PORT_STATUS}, ANCHOR_TOP_RIGHT, ANCHOR_NONE);
+    anchor({IDC_RSSI}, ANCHOR_TOP_LEFT, ANCHOR_MIDDLE_RIGHT);
+    anchor({IDC_MONITOR_LIST}, ANCHOR_MIDDLE_LEFT, ANCHOR_BOTTOM_RIGHT);
+    anchor({IDC_MONITOR_CLEAR, IDC_CLOCK, IDC_MONITOR_PAUSE}, ANCHOR_BOTTOM_CENTER, ANCHOR_BOTTOM_CENTER);
+    anchor({IDC_GET_LABEL, IDC_SET_LABEL, IDC_GET, IDC_SET, IDC_GET_RESULT, IDC_RF_CHANNEL_LABEL,
+            IDC_GROUP_NAME_LABEL, IDC_PASSWORD_KEY_LABEL, IDC_GROUP_ID_LABEL, IDC_RF_CHANNEL, IDC_GROUP_NAME,
+            IDC_PASSWORD_KEY, IDC_GROUP_ID, IDC_GROUP_FRAME},
+           ANCHOR_TOP_CENTER, ANCHOR_TOP_CENTER);
+    anchor({IDC_MONITOR_CAPTION}, ANCHOR_BOTTOM_CENTER, ANCHOR_BOTTOM_CENTER);
+}
+
+void CBrenvikView::OnInitialUpdate()
+{
+    if (m_bAnchorsAdded) {
+        // New or Open reloads the settings: keep what this session chose.
+        if (m_nScanTicks != 0)
+            ToggleChannelScan();
+        m_document.SaveToRegistry();
+    } else {
+        m_bAnchorsAdded = true;
+        AddAnchors();
+    }
+    m_frame.ApplyStayOnTop();
+    UpdateData(false);
+    CResizableFormView::OnInitialUpdate();
+    ResizeParentToFit();
+    m_ctlClock->m_crText = QColor(0, 0, 128);
+    m_nScanTicks = 0;
+    m_nScanChannel = 11;
+
+    m_document.LoadFromRegistry();
+    m_nChannel = unsigned(m_document.m_RFChannel);
+    m_nPassword = unsigned(m_document.m_PwKey);
+    m_nGroupId = unsigned(m_document.m_NetWorkID);
+    m_strName = m_document.m_NetName;
+
+    OpenBusPort();
+    m_bMonitorPaused = false;
+    m_btnMonitorPause->setText(QStringLiteral("PAUSE"));
+    m_nTimerId = SetTimer(kStartPeriodMs);
+    for (int id : {IDC_MONITOR_LIST, IDC_MONITOR_PAUSE, IDC_MONITOR_CLEAR, IDC_MONITOR_CAPTION})
+        GetDlgItem(*Form(), id)->hide();
+    UpdateData(false);
+}
+
+void CBrenvikView::ResizeParentToFit()
+{
+    // The frame around the form, shrunk (never grown) to the form's size.
+    if (QLayout* layout = m_frame.layout())
+        layout->activate();
+    const QWidget* menu = m_frame.menuWidget();
+    const QSize chrome(2 * frameWidth(), 2 * frameWidth() + (menu ? menu->sizeHint().height() : 0));
+    m_frame.resize(m_frame.size().boundedTo(DesignSize() + chrome));
+}
+
+int CBrenvikView::SetTimer(int period)
+{
+    m_Timer.start(period);
+    return kTimerId;
+}
+
+void CBrenvikView::OpenBusPort()
+{
+    if (m_Serial.IsOpen())
+        m_Serial.Close();
+    m_strScratch = QString::asprintf("\\\\.\\COM%d", m_document.m_ActiveComPort);
+    m_Framer.Reset();
+    if (m_Serial.Open(m_strScratch.toLatin1().constData(), this, 0, kNotifyLParam, kQueueSize, kQueueSize) != 0)
+        return;
+    if (m_Serial.Setup(kBaudRate, 8, NOPARITY, ONESTOPBIT) != 0) {
+        m_Serial.Close();
+        return;
+    }
+    m_Serial.SetMask(EV_RXCHAR | EV_ERR);
+    m_Serial.SetHandshake(CSerialLine::HandshakeNone);
+    m_Serial.SetReadTimeoutMode(CSerialLine::ReadModeImmediate);
+    m_nReplyCountdown = 0;
+    m_Framer.m_bReplySeen = false;
+    m_bSettingsReplySeen = false;
+}
+
+void CBrenvikView::OnPortSetup()
+{
+    CPortSelectionDialog dialog(&m_frame);
+    if (m_Serial.IsOpen())
+        m_Serial.Close();
+    dialog.m_nPort = m_document.m_ActiveComPort;
+    if (dialog.DoModal() == IDOK)
+        m_document.m_ActiveComPort = dialog.m_nPort;
+    OpenBusPort();
+}
+
+void CBrenvikView::OnTimer()
+{
+    // A device that vanished ends the listener: the port is of no use any more.
+    if (m_Serial.IsOpen() && !m_Serial.IsListening())
+        m_Serial.Close();
+
+    if (!m_Serial.IsOpen()) {
+        m_bMonitorPaused = false;
+        m_ctlPortStatus->setText(QStringLiteral("COM Port Closed"));
+    } else if (m_nReplyCountdown != 0) {
+        --m_nReplyCountdown;
+        if (m_bSettingsReplySeen) {
+            ShowOutcome(QStringLiteral("Got Settings Ok"), 250);
+            m_Framer.m_bReplySeen = false;
+            m_bSettingsReplySeen = false;
+            m_nReplyCountdown = 0;
+        } else if (m_nReplyCountdown == 0) {
+            ShowOutcome(QStringLiteral("Communications Failed"), 1000);
+            m_Framer.m_bReplySeen = false;
+            m_bSettingsReplySeen = false;
+        }
+    } else if (m_bMonitorPaused) {
+        m_ctlPortStatus->setText(QStringLiteral("COM port Closed"));
+    } else {
+        m_ctlPortStatus->setText(QStringLiteral("COM Port %1 Open").arg(m_document.m_ActiveComPort));
+    }
+
+    if (m_nScanTicks != 0)
+        ScanStep();
+}
+
+void CBrenvikView::ShowOutcome(const QString& text, int ms)
+{
+    // The thread sleeps next, so the text must reach the screen now.
+    m_ctlGetResult->setText(text);
+    m_ctlGetResult->repaint();
+    Pause(ms);
+    m_ctlGetResult->setText(QString());
+}
+
+void CBrenvikView::Pause(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void CBrenvikView::customEvent(QEvent* event)
+{
+    if (const CPortEvent* notification = CPortEvent::Take(event)) {
+        if (notification->Message() == CSerialWnd::s_defaultComMsg)
+            OnSerialEvent(notification->WParam(), notification->LParam());
+        return;
+    }
+    CResizableFormView::customEvent(event);
+}
+
+void CBrenvikView::OnSerialEvent(std::uint32_t wParam, std::intptr_t)
+{
+    bus::OnSerialEvent(m_Framer, wParam, [this](std::span<std::uint8_t> buffer) -> std::size_t {
+        DWORD read = 0;
+        m_Serial.Read(buffer.data(), DWORD(buffer.size()), &read, nullptr, INFINITE);
+        return read;
+    });
+}
+
+int CBrenvikView::SendGroupMessage()
+{
+    const auto write = [this](std::span<const std::uint8_t> data, std::uint32_t& written) {
+        DWORD count = 0;
+        const LONG result = m_Serial.Write(data.data(), DWORD(data.size()), &count, nullptr, bus::kWriteBusTimeoutMs);
+        written = count;
+        return result;
+    };
+    const auto pause = [](std::chrono::milliseconds ms) { Pause(int(ms.count())); };
+    return bus::SendGroupMessage(m_Framer, m_TxMsg, write, pause);
+}
+
+void CBrenvikView::RepaintEdits()
+{
+    for (int id : {IDC_GROUP_NAME, IDC_PASSWORD_KEY, IDC_RF_CHANNEL, IDC_GROUP_ID})
+        GetDlgItem(*Form(), id)->repaint();
+}
+
+void CBrenvikView::RequestSettings()
+{
+    m_strName = QStringLiteral("........");
+    m_nChannel = 0;
+    m_nGroupId = 0;
+    m_nPassword = 0;
+    UpdateData(false);
+    // Shown before the thread blocks in the send and the pause.
+    RepaintEdits();
+    m_TxMsg = bus::MakeSettingsRequest();
+    m_nReplyCountdown = kReplyTicks;
+    m_Framer.m_bReplySeen = false;
+    m_bSettingsReplySeen = false;
+    SendGroupMessage();
+    Pause(100);
+}
+
+void CBrenvikView::WriteSettings()
+{
+    CDataExchange dx(*Form(), true);
+    DoDataExchange(&dx);
+    // A name, key or channel that fails its rule is not written: after a
+    // failed Get they hold placeholders that would overwrite the
+    // transceiver's settings. The group ID cannot be edited (a reply may
+    // carry up to 255), so it is written as it stands.
+    if (dx.Failed() && dx.LastControl() != GetDlgItem(*Form(), IDC_GROUP_ID))
+        return;
+    m_strName = PaddedName(m_strName);
+    const auto writes = bus::MakeSettingsWrites(m_strName.toStdString(), std::int32_t(m_nChannel),
+                                                std::int32_t(m_nGroupId), std::int32_t(m_nPassword));
+    for (const bus::GroupMessageFields& fields : writes) {
+        m_TxMsg = fields;
+        SendGroupMessage();
+    }
+}
+
+int CBrenvikView::RequestChannelLevel(int channel)
+{
+    m_TxMsg = bus::MakeLevelQuery(channel);
+    return SendGroupMessage();
+}
+
+void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
+{
+    if (message.size() != bus::kGroupMessageSize)
+        return;
+    m_RxMsg = bus::UnpackGroupMessage(message.first<bus::kGroupMessageSize>());
+    std::visit(Overloaded{
+                   [](std::monostate) {},
+                   [this](const bus::RadioSettings& settings) {
+                       m_nPassword = unsigned(settings.pwKey);
+                       m_nChannel = unsigned(settings.rfChannel);
+                       m_nGroupId = unsigned(settings.netWorkId);
+                       m_strName = QString::fromStdString(settings.name);
+                       m_document.m_RFChannel = settings.rfChannel;
+                       m_document.m_PwKey = settings.pwKey;
+                       m_document.m_NetWorkID = settings.netWorkId;
+                       m_document.m_NetName = m_strName;
+                       m_bSettingsReplySeen = true;
+                       UpdateData(false);
+                   },
+                   [this](bus::RfChannelReply reply) {
+                       m_nChannel = unsigned(reply.rfChannel);
+                       UpdateData(false);
+                   },
+                   [this](bus::GroupIdReply reply) {
+                       m_nGroupId = unsigned(reply.netWorkId);
+                       UpdateData(false);
+                   },
+                   [this](bus::PasswordKeyReply reply) {
+                       m_nPassword = unsigned(reply.pwKey);
+                       UpdateData(false);
+                   },
+                   [this](bus::ChannelLevelReply reply) {
+                       if (m_nScanTicks != 0)
+                           m_ctlRssi->SetLevel(reply.channel, reply.level);
+                   },
+               },
+               bus::DecodeGroupReply(m_RxMsg));
+}
+
+bool CBrenvikView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && !m_bInKillFocus) {
+        // Focus that leaves only because another window became active (a
+        // message box, a menu) is still the edit's: the user has not left it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            const int id = watched->objectName().toInt();
+            m_bInKillFocus = true;
+            if (id == IDC_RF_CHANNEL)
+                OnKillFocusChannel();
+            else if (id == IDC_PASSWORD_KEY)
+                OnKillFocusPassword();
+            else if (id == IDC_GROUP_NAME)
+                OnKillFocusName();
+            m_bInKillFocus = false;
+        }
+    }
+    return CResizableFormView::eventFilter(watched, event);
+}
+
+void CBrenvikView::OnKillFocusChannel()
+{
+    UpdateData(true);
+    if (m_nChannel < 11 || m_nChannel > 26) {
+        m_nChannel = m_nChannel < 11 ? 11 : 26;
+        UpdateData(false);
+    }
+    m_document.m_RFChannel = int(m_nChannel);
+}
+
+void CBrenvikView::OnKillFocusPassword()
+{
+    UpdateData(true);
+    if (m_nPassword > 9999) {
+        m_nPassword = 9999;
+        UpdateData(false);
+    }
+    m_document.m_PwKey = int(m_nPassword);
+}
+
+void CBrenvikView::OnKillFocusName()
+{
+    UpdateData(true);
+    m_strName = PaddedName(m_strName);
+    m_document.m_NetName = m_strName;
+}
+
+void CBrenvikView::ToggleMonitorPause()
+{
+    m_bMonitorPaused = !m_bMonitorPaused;
+    m_btnMonitorPause->setText(m_bMonitorPaused ? QStringLiteral("RUN") : QStringLiteral("PAUSE"));
+}
+
+void CBrenvikView::OnClearMonitor()
+{
+    if (m_lstMonitor)
+        m_lstMonitor->clear();
+}

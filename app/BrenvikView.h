@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <span>
+
+#include "app/FrameView.h"
+#include "app/SerialCWnd.h"
+#include "bus/BusFramer.h"
+#include "bus/GroupMessage.h"
+#include "layout/ResizableFormView.h"
+
+class CBrenvikDoc;
+class CClockCtrl;
+class CColorButton;
+class CDataExchange;
+class CMainFrame;
+class CRssiCtrl;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+// The group setup form (template 101): the four settings with Get and Set,
+// the outcome of a Get, the port's status line, the channel scan with its
+// signal bars, and the clock. It owns the serial port and the bus state.
+// The bus monitor's controls exist but stay hidden and empty.
+//
+// Get, Set and the level query block the user-interface thread for their
+// pauses (echo waits, 100 ms after a Get, the outcome texts), as the bus
+// needs; nothing else waits.
+class CBrenvikView final : public CResizableFormView, public IFrameView {
+    Q_OBJECT
+
+public:
+    static constexpr int kTimerId = 13;
+    static constexpr int kStartPeriodMs = 250;
+    static constexpr int kScanPeriodMs = 200;
+    static constexpr int kAfterScanPeriodMs = 300;
+    static constexpr int kReplyTicks = 4;
+    static constexpr int kScanTicks = 300;
+    static constexpr LPARAM kNotifyLParam = 12;
+    static constexpr DWORD kQueueSize = 512;
+    static constexpr DWORD kBaudRate = 16457;
+    static constexpr const char* kScanNote = "Don't Use Throttles";
+
+    CBrenvikView(CMainFrame& frame, CBrenvikDoc& document);
+    ~CBrenvikView() override;
+
+    static IFrameView* Create(CMainFrame& frame, CBrenvikDoc& document);
+
+    // IFrameView
+    QWidget* Widget() override { return this; }
+    void OnInitialUpdate() override;
+    // "&PortSetup": closes the port, lets the user choose one, reopens.
+    void OnPortSetup() override;
+
+    // Exchanges the members with the controls; towards the members the rules
+    // are checked and false tells that one failed (its message was shown).
+    bool UpdateData(bool saveAndValidate = true);
+    // (Re)opens the port of the document's m_ActiveComPort and configures it.
+    void OpenBusPort();
+
+    // Handlers.
+    void OnTimer();
+    void OnSerialEvent(std::uint32_t wParam, std::intptr_t lParam);
+    void OnKillFocusChannel();
+    void OnKillFocusPassword();
+    void OnKillFocusName();
+    void OnClearMonitor();
+    void ToggleMonitorPause();
+    void ToggleChannelScan();
+
+    // The bus sequences.
+    void RequestSettings();
+    void WriteSettings();
+    int RequestChannelLevel(int channel);
+    int SendGroupMessage();
+    void DecodeGroupMessage(std::span<const std::uint8_t> message);
+
+    CSerialCWnd& SerialPort() { return m_Serial; }
+    const CBusFramer& Framer() const { return m_Framer; }
+    int ScanTicks() const { return m_nScanTicks; }
+    int ReplyCountdown() const { return m_nReplyCountdown; }
+    int TimerPeriod() const { return m_Timer.interval(); }
+
+protected:
+    void DoDataExchange(CDataExchange* pDX);
+    void customEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ConnectControls();
+    void AddAnchors();
+    void ResizeParentToFit();
+    // Restarts timer 13 with a new period; returns its identifier.
+    int SetTimer(int period);
+    void ScanStep();
+    // Shows an outcome of a Get for `ms`, painted before the thread sleeps.
+    void ShowOutcome(const QString& text, int ms);
+    void RepaintEdits();
+    static void Pause(int ms);
+
+    CMainFrame& m_frame;
+    CBrenvikDoc& m_document;
+
+    // Control objects.
+    QLabel* m_ctlGetResult = nullptr;       // 1029
+    CColorButton* m_btnScan = nullptr;      // 1026
+    QPushButton* m_btnMonitorPause = nullptr; // 1007
+    QLabel* m_ctlPortStatus = nullptr;      // 1006
+    QListWidget* m_lstMonitor = nullptr;    // 1002
+
+    // Exchanged with the controls.
+    QString m_strName;             // 1009
+    unsigned m_nPassword = 0;      // 1010
+    unsigned m_nChannel = 11;      // 1008
+    unsigned m_nGroupId = 0;       // 1020
+    QString m_strScanNote;         // 1027
+
+    CRssiCtrl* m_ctlRssi = nullptr;   // 1024
+    CSerialCWnd m_Serial;
+    CClockCtrl* m_ctlClock = nullptr; // 1005
+
+    // Bus state: receive framing, the echo and reply flags.
+    CBusFramer m_Framer;
+    int m_nScanChannel = 11;
+    QString m_strScratch;
+
+    QTimer m_Timer;
+    int m_nTimerId = 0;
+    bool m_bMonitorPaused = false;
+    bus::GroupMessageFields m_RxMsg;
+    bus::GroupMessageFields m_TxMsg;
+    int m_nReplyCountdown = 0;
+    // Set only by a decoded settings reply (command 3): the framer's reply
+    // flag is also set by level replies, which say nothing about a Get.
+    bool m_bSettingsReplySeen = false;
+    int m_nScanTicks = 0;
+    bool m_bAnchorsAdded = false;
+    // True while a kill-focus handler runs: the message box or the focus
+    // change it causes must not run another one.
+    bool m_bInKillFocus = false;
+};

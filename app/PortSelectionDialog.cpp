@@ -1,0 +1,66 @@
+#include "app/PortSelectionDialog.h"
+
+#include <QComboBox>
+
+#include "app/DdxControl.h"
+#include "platform/DialogBuilder.h"
+#include "platform/WindowStyles.h"
+#include "res/DialogTemplates.h"
+#include "res/Resource.h"
+#include "serial/PortNames.h"
+#include "serial/ProbePort.h"
+
+CPortSelectionDialog::CPortSelectionDialog(QWidget* parent) : QDialog(parent)
+{
+    CDialogBuilder::Build(*FindDialogTemplate(IDD_PORT_SELECTION), *this);
+    CDataExchange dx(*this, false);
+    DoDataExchange(&dx);
+    // Text typed into the field selects nothing and never becomes an entry.
+    m_portCombo->setInsertPolicy(QComboBox::NoInsert);
+    connect(m_portCombo, &QComboBox::activated, this, &CPortSelectionDialog::OnSelChangePort);
+}
+
+CPortSelectionDialog::~CPortSelectionDialog() = default;
+
+void CPortSelectionDialog::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_PORT_COMBO, m_portCombo);
+}
+
+int CPortSelectionDialog::DoModal()
+{
+    OnInitDialog();
+    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+}
+
+bool CPortSelectionDialog::OnInitDialog()
+{
+    int selected = -1;
+    for (int n = kFirstPort; n <= kLastPort; ++n) {
+        m_strPortName = QStringLiteral("COM%1").arg(n);
+        const QByteArray device = (QStringLiteral("\\\\.\\") + m_strPortName).toLatin1();
+        if (ProbePort(device.constData()) != PortFree)
+            continue;
+        m_portCombo->addItem(m_strPortName, n);
+        // Linux users know their ports by path: show it beside the name.
+        const std::optional<std::string> path = ResolvePortName(device.constData());
+        m_portCombo->setItemData(m_portCombo->count() - 1, QString::fromStdString(path.value_or("")),
+                                 Qt::ToolTipRole);
+        if (n == m_nPort)
+            selected = m_portCombo->count() - 1;
+    }
+    // The first entry added is not a choice: only the current port is preselected.
+    m_portCombo->setCurrentIndex(selected);
+    m_portCombo->setToolTip(m_portCombo->currentData(Qt::ToolTipRole).toString());
+    m_portCombo->setFocus();
+    return true;
+}
+
+void CPortSelectionDialog::OnSelChangePort()
+{
+    const int index = m_portCombo->currentIndex();
+    if (index < 0)
+        return;
+    m_nPort = m_portCombo->itemData(index).toInt();
+    m_portCombo->setToolTip(m_portCombo->itemData(index, Qt::ToolTipRole).toString());
+}

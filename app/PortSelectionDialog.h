@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class CDataExchange;
+class QComboBox;
+
+// "Port Selection" (template 130): lists the ports COM1 to COM20 that can be
+// opened exclusively at this moment, preselects the current one and gives
+// back the one chosen. Each entry shows its device path as a tooltip.
+class CPortSelectionDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kFirstPort = 1;
+    static constexpr int kLastPort = 20;
+
+    explicit CPortSelectionDialog(QWidget* parent = nullptr);
+    ~CPortSelectionDialog() override;
+
+    // Fills the list and runs the dialog: IDOK or IDCANCEL.
+    int DoModal();
+
+    QComboBox* m_portCombo = nullptr;
+    // In: the current port number. Out: the port last selected in the list.
+    int m_nPort = 0;
+    QString m_strPortName;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX);
+    bool OnInitDialog();
+    void OnSelChangePort();
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+#include "serial/SerialWnd.h"
+
+class QObject;
+class CQtPortEventTarget;
+
+// The form's serial port: a CSerialWnd whose notifications are delivered to a
+// QObject (the form) on that object's thread, as CPortEvent events.
+class CSerialCWnd : public CSerialWnd {
+public:
+    CSerialCWnd();
+    // Stops the listener before the delivery target it posts to goes away.
+    ~CSerialCWnd() override;
+
+    using CSerialWnd::Open;
+    // Opens like CSerialWnd::Open with `window` as the receiver of the
+    // notifications; a null window opens and listens, and nothing is delivered.
+    virtual LONG Open(const char* device, QObject* window, unsigned message, LPARAM lParam, DWORD inQueue,
+                      DWORD outQueue);
+
+private:
+    // The target of the open port; replaced only while the port is closed.
+    std::unique_ptr<CQtPortEventTarget> m_pTarget;
+};
