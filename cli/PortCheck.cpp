@@ -17,11 +17,9 @@ namespace {
 
 bool InGroupNow(gid_t group)
 {
-    if (::getegid() == group)
-        return true;
     std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
-    const int count = ::getgroups(static_cast<int>(groups.size()), groups.data());
-    return std::find(groups.begin(), groups.begin() + std::max(count, 0), group) != groups.begin() + std::max(count, 0);
+    groups.resize(static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+    return ::getegid() == group || std::find(groups.begin(), groups.end(), group) != groups.end();
 }
 
 // Whether the user database lists this user in the group, which then takes

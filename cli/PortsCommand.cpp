@@ -64,9 +64,8 @@ int RunPorts(const CliContext& context, const CliOptions&)
     std::snprintf(line, sizeof line, "%-6s %-28s %s\n", "Port", "Device", "State");
     context.out << line;
     for (const Candidate& candidate : Candidates(context)) {
-        const PortCondition condition = candidate.path.empty() ? PortCondition {PortState::Absent, {}}
-                                                               : InspectPort(candidate.path);
-        std::string device = candidate.path.empty() ? "(none)" : candidate.path;
+        const PortCondition condition = InspectPort(candidate.path);
+        std::string device = candidate.path;
         if (!candidate.target.empty())
             device += " -> " + candidate.target;
         std::string state = PortStateText(condition.state);

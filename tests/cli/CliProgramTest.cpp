@@ -30,6 +30,7 @@ public:
         if (m_pid == 0) {
             ::dup2(out[1], STDOUT_FILENO);
             ::dup2(err[1], STDERR_FILENO);
+            ::close_range(3, ~0u, 0); // no test descriptor (a pseudo-terminal's master) lives on in the program
             ::setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
             std::string program = BRENVIK_CLI_PROGRAM;
             std::vector<char*> argv {program.data()};
@@ -188,6 +189,16 @@ TEST_F(CliProgram, MonitorShowsEachGoodMessageUntilInterrupted)
 
     EXPECT_EQ(monitor.Finish(SIGINT), cli::ExitOk);
     EXPECT_EQ(monitor.RestOfErr(), "3 messages, 1 dropped for a bad checksum.\n");
+}
+
+TEST_F(CliProgram, MonitorEndsWithAPortErrorWhenTheDeviceGoes)
+{
+    PseudoTerminal bus;
+    Program monitor({"monitor", "--port", bus.SlavePath()}, Home());
+    ASSERT_EQ(monitor.ErrLine(), "Monitoring " + bus.SlavePath() + "; Ctrl+C ends.");
+    bus.CloseMaster(); // unplugged
+    EXPECT_EQ(monitor.Finish(), cli::ExitPortError);
+    EXPECT_EQ(monitor.RestOfErr(), "brenvik-cli: " + bus.SlavePath() + ": the device stopped working (unplugged?)\n");
 }
 
 } // namespace
