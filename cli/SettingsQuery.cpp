@@ -43,6 +43,10 @@ int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int time
 {
     if (session.PortFailure() != 0)
         return session.ReportPortFailure();
+    if (session.Interrupted()) {
+        session.Err() << "brenvik-cli: interrupted before the transceiver answered\n";
+        return ExitNoReply;
+    }
     session.Err() << "brenvik-cli: no reply from the transceiver within " << timeoutMs << " ms on " << session.PortLabel()
         << (answers.anythingHeard ? " (the bus echoed the request: is the transceiver powered and connected?)"
                                   : " (nothing came back, not even the echo: is the bus interface connected?)")
