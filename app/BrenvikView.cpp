@@ -17,6 +17,7 @@
 #include "app/DdxControl.h"
 #include "app/MainFrame.h"
 #include "app/PortSelectionDialog.h"
+#include "app/SingleLineValidator.h"
 #include "bus/BusTransmit.h"
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
@@ -106,6 +107,9 @@ void CBrenvikView::ConnectControls()
     onClick(IDC_GET, &CBrenvikView::RequestSettings);
     onClick(IDC_SET, &CBrenvikView::WriteSettings);
     onClick(IDC_SCAN_BUTTON, &CBrenvikView::ToggleChannelScan);
+    // The edits are single-line: Enter or a paste never puts a line break in the name.
+    if (auto* name = qobject_cast<QLineEdit*>(GetDlgItem(form, IDC_GROUP_NAME)))
+        name->setValidator(new CSingleLineValidator(name));
     m_lstMonitor = qobject_cast<QListWidget*>(GetDlgItem(form, IDC_MONITOR_LIST));
     // Leaving an edit runs its kill-focus handler (see eventFilter).
     for (int id : {IDC_RF_CHANNEL, IDC_PASSWORD_KEY, IDC_GROUP_NAME}) {

@@ -1,0 +1,187 @@
+// Get, Set, the edit rules and the status line, against brenvik-sim on a
+// pseudo-terminal.
+
+#include "tests/e2e/FormFixture.h"
+#include "tests/e2e/SimOnPty.h"
+
+#include "bus/GroupReply.h"
+#include "bus/GroupRequests.h"
+#include "serial/SerialLine.h"
+#include "tests/serial/PseudoTerminal.h"
+
+namespace {
+
+sim::SimOptions Transceiver(const char* name, int groupId, int key, int channel)
+{
+    sim::SimOptions options = SimOnPty::Fast();
+    options.settings = {name, key, channel, groupId};
+    return options;
+}
+
+TEST_F(FormTest, GetShowsPlaceholdersAtOnceThenTheTransceiversSettings)
+{
+    SimOnPty sim(Transceiver("Shed42", 7, 1234, 15));
+    MapPort(1, sim.Path());
+    Start();
+    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_PORT_STATUS) == "COM Port 1 Open"; }));
+
+    PaintedTexts name(Ctrl(IDC_GROUP_NAME));
+    EXPECT_EQ(Get(), QStringList {"Got Settings Ok"});
+    EXPECT_EQ(name.Texts().value(0), "........");
+    EXPECT_EQ(Settings(), (QStringList {"Shed42", "7", "15", "1234"}));
+    EXPECT_EQ(Doc().m_NetName, "Shed42");
+    EXPECT_EQ(Doc().m_NetWorkID, 7);
+    EXPECT_EQ(Doc().m_RFChannel, 15);
+    EXPECT_EQ(Doc().m_PwKey, 1234);
+    // The status line comes back on the tick after the report.
+    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_PORT_STATUS) == "COM Port 1 Open"; }));
+}
+
+TEST_F(FormTest, SetWritesFourMessagesEachAfterTheEchoWaitAndGetReadsThemBack)
+{
+    SimOnPty sim;
+    MapPort(1, sim.Path());
+    Start();
+    Enter(IDC_GROUP_NAME, "Yard");
+    Enter(IDC_RF_CHANNEL, "21");
+    Enter(IDC_PASSWORD_KEY, "42");
+    Click(IDC_SET);
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join('\n').toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return sim.Written().size() == 4; }));
+
+    // Name, channel, group ID, key; each goes out only after the wait for the
+    // previous one's echo, which the form cannot read while it sends.
+    const std::vector<SimFrame> frames = sim.Frames();
+    std::vector<SimFrame> writes;
+    for (const SimFrame& frame : frames) {
+        if (frame.rx && frame.IsGroupMessage())
+            writes.push_back(frame);
+    }
+    ASSERT_EQ(writes.size(), 4u);
+    const std::uint8_t commands[] = {bus::CmdSettings, bus::CmdRfChannel, bus::CmdGroupId, bus::CmdPasswordKey};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(writes[i].Fields().command, commands[i]);
+        EXPECT_EQ(writes[i].Fields().direction, bus::DirWrite);
+        if (i > 0) {
+            EXPECT_GE(writes[i].ms - writes[i - 1].ms, 240) << "write " << i;
+        }
+    }
+    EXPECT_EQ(std::string(writes[0].bytes.begin() + 5, writes[0].bytes.begin() + 9), "Yard");
+    EXPECT_EQ(writes[1].Fields().data[0], 21);
+    EXPECT_EQ(std::string(writes[3].bytes.begin() + 5, writes[3].bytes.begin() + 9), "0042");
+
+    EXPECT_EQ(Get(), QStringList {"Got Settings Ok"});
+    EXPECT_EQ(Settings(), (QStringList {"Yard", "0", "21", "42"}));
+}
+
+TEST_F(FormTest, WithoutRepliesGetFailsKeepsThePlaceholdersAndSetSendsNothing)
+{
+    sim::SimOptions options = SimOnPty::Fast();
+    options.faults.dropReplies = true;
+    SimOnPty sim(options);
+    MapPort(1, sim.Path());
+    Start();
+    EXPECT_EQ(Get(), QStringList {"Communications Failed"});
+    EXPECT_EQ(Settings(), (QStringList {"........", "0", "0", "0"}));
+    EXPECT_EQ(Doc().m_NetName, "Olv12345");
+
+    Click(IDC_SET);
+    EXPECT_EQ(m_messages, QStringList {"Please enter an integer between 11 and 26."});
+    ASSERT_EQ(sim.Written().size(), 1u);
+    EXPECT_EQ(sim.Written()[0].command, bus::CmdSettings);
+    EXPECT_EQ(sim.Written()[0].direction, bus::DirReadRequest);
+}
+
+TEST_F(FormTest, OnlyASettingsReplyCountsAsTheAnswerToAGet)
+{
+    PseudoTerminal line; // the test plays the transceiver
+    MapPort(1, line.SlavePath());
+    Start();
+    // The request's echo, then a level reply (as a scan would get), but no settings.
+    const QStringList outcome = Get([&] {
+        std::vector<unsigned char> bytes;
+        for (const bus::GroupMessageFields& fields : {bus::MakeSettingsRequest(), bus::MakeLevelReply(14, 90)}) {
+            const bus::GroupMessageBytes message = bus::PackGroupMessage(fields);
+            bytes.insert(bytes.end(), message.begin(), message.end());
+        }
+        line.Send(bytes);
+    });
+    EXPECT_EQ(outcome, QStringList {"Communications Failed"});
+    EXPECT_EQ(Settings(), (QStringList {"........", "0", "0", "0"}));
+}
+
+TEST_F(FormTest, AGroupIdOutOfRangeIsStillWrittenAsItStands)
+{
+    SimOnPty sim;
+    MapPort(1, sim.Path());
+    Start();
+    // A reply may carry a group ID up to 255; the field cannot be edited.
+    bus::RadioSettings settings {"Far", 0, 12, 200};
+    const bus::GroupMessageBytes reply = bus::PackGroupMessage(bus::MakeSettingsReply(settings));
+    View().DecodeGroupMessage(reply);
+    EXPECT_EQ(Text(IDC_GROUP_ID), "200");
+
+    Click(IDC_SET);
+    EXPECT_EQ(m_messages, QStringList {"Please enter an integer between 0 and 127."});
+    ASSERT_TRUE(WaitUntil([&] { return sim.Written().size() == 4; }));
+    const auto written = sim.Written();
+    ASSERT_EQ(written.size(), 4u);
+    EXPECT_EQ(written[2].data[0], 200);
+}
+
+TEST_F(FormTest, WithoutAPortTheStatusSaysClosedAndGetReportsNothing)
+{
+    Start();
+    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_PORT_STATUS) == "COM Port Closed"; }));
+    PaintedTexts outcome(Ctrl(IDC_GET_RESULT));
+    Click(IDC_GET);
+    QTest::qWait(1500); // six ticks: the countdown stands still while the port is closed
+    EXPECT_EQ(View().ReplyCountdown(), 4);
+    EXPECT_TRUE(outcome.Texts().filter(QRegularExpression(".+")).isEmpty());
+}
+
+TEST_F(FormTest, LeavingAnEditClampsAndStoresAndTheNameIsSavedPaddedAtExit)
+{
+    Start();
+    Enter(IDC_RF_CHANNEL, "30");
+    EXPECT_EQ(Text(IDC_RF_CHANNEL), "26");
+    EXPECT_EQ(Doc().m_RFChannel, 26);
+    Enter(IDC_RF_CHANNEL, "5");
+    EXPECT_EQ(Text(IDC_RF_CHANNEL), "11");
+    EXPECT_EQ(Doc().m_RFChannel, 11);
+    Enter(IDC_PASSWORD_KEY, "12345");
+    EXPECT_EQ(Text(IDC_PASSWORD_KEY), "9999");
+    EXPECT_EQ(Doc().m_PwKey, 9999);
+    // The exchange validates first, so each out-of-range value is also reported.
+    EXPECT_EQ(m_messages.size(), 3);
+
+    // Enter and pasted line breaks never reach the name.
+    auto& name = static_cast<QLineEdit&>(Ctrl(IDC_GROUP_NAME));
+    name.setFocus();
+    name.clear();
+    name.insert("A\nB");
+    QTest::keyClick(&name, Qt::Key_Return);
+    QTest::keyClicks(&name, "C");
+    QTest::keyClick(&name, Qt::Key_Tab);
+    EXPECT_EQ(Doc().m_NetName, "ABC     ");
+    Exit();
+    EXPECT_EQ(GetProfileString("Settings\\Strings", "m_NetName"), "ABC     ");
+    EXPECT_EQ(GetProfileString("Settings\\Ints", "m_RFChannel"), "11");
+
+    // The next start reads back what was written at exit.
+    Start();
+    EXPECT_EQ(Settings(), (QStringList {"ABC     ", "0", "11", "9999"}));
+}
+
+TEST_F(FormTest, AStatusLineFollowsAPortWhoseDeviceVanishes)
+{
+    auto sim = std::make_unique<SimOnPty>();
+    MapPort(1, sim->Path());
+    Start();
+    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_PORT_STATUS) == "COM Port 1 Open"; }));
+    sim.reset();
+    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_PORT_STATUS) == "COM Port Closed"; }));
+    EXPECT_FALSE(View().SerialPort().IsOpen());
+}
+
+} // namespace
