@@ -1,0 +1,143 @@
+// The group setup form on its own, without a port: replies applied by hand,
+// the layout, the port dialog's edge cases and the port mapping of make run.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include "app/BrenvikDoc.h"
+#include "app/BrenvikView.h"
+#include "app/MainFrame.h"
+#include "app/PortMapping.h"
+#include "app/PortSelectionDialog.h"
+#include "bus/GroupReply.h"
+#include "controls/RssiCtrl.h"
+#include "platform/Profile.h"
+#include "platform/WindowStyles.h"
+#include "platform/WindowText.h"
+#include "res/Resource.h"
+#include "tests/platform/TempSettings.h"
+#include "tests/serial/SafePorts.h"
+
+namespace {
+
+class BrenvikViewTest : public ::testing::Test {
+protected:
+    BrenvikViewTest()
+    {
+        frame.GetActiveView()->OnInitialUpdate();
+        frame.show();
+    }
+
+    void Apply(const bus::GroupMessageFields& reply)
+    {
+        view.DecodeGroupMessage(bus::PackGroupMessage(reply));
+    }
+    QWidget& Ctrl(int id) const { return *GetDlgItem(*view.Form(), id); }
+    QString Text(int id) const { return GetWindowText(Ctrl(id)); }
+
+    TempSettings settings;
+    SafePorts ports;
+    CBrenvikDoc doc;
+    CMainFrame frame {doc, &CBrenvikView::Create};
+    CBrenvikView& view = *dynamic_cast<CBrenvikView*>(frame.GetActiveView());
+};
+
+bus::GroupMessageFields Reply(bus::GroupCommand command, std::initializer_list<std::uint8_t> data)
+{
+    bus::GroupMessageFields fields;
+    fields.command = command;
+    fields.direction = bus::DirReply;
+    std::copy(data.begin(), data.end(), fields.data.begin());
+    return fields;
+}
+
+TEST_F(BrenvikViewTest, SingleValueRepliesChangeTheFormButNotTheDocument)
+{
+    Apply(Reply(bus::CmdRfChannel, {17}));
+    Apply(Reply(bus::CmdGroupId, {99}));
+    Apply(Reply(bus::CmdPasswordKey, {'0', '4', '2', '7'}));
+    EXPECT_EQ(Text(IDC_RF_CHANNEL), "17");
+    EXPECT_EQ(Text(IDC_GROUP_ID), "99");
+    EXPECT_EQ(Text(IDC_PASSWORD_KEY), "427");
+    EXPECT_EQ(doc.m_RFChannel, 11);
+    EXPECT_EQ(doc.m_NetWorkID, 0);
+    EXPECT_EQ(doc.m_PwKey, 0);
+
+    Apply(bus::MakeSettingsReply({"Depot", 5, 23, 4}));
+    EXPECT_EQ(Text(IDC_GROUP_NAME), "Depot");
+    EXPECT_EQ(doc.m_NetName, "Depot");
+    EXPECT_EQ(doc.m_RFChannel, 23);
+}
+
+TEST_F(BrenvikViewTest, LevelRepliesCountOnlyDuringAScan)
+{
+    const auto& rssi = static_cast<CRssiCtrl&>(Ctrl(IDC_RSSI));
+    Apply(bus::MakeLevelReply(12, 80));
+    EXPECT_EQ(rssi.Levels()[1], 0);
+    view.ToggleChannelScan();
+    Apply(bus::MakeLevelReply(12, 80));
+    EXPECT_EQ(rssi.Levels()[1], 80);
+    view.ToggleChannelScan();
+    Apply(bus::MakeLevelReply(12, 90));
+    EXPECT_EQ(rssi.Samples()[1], 1);
+}
+
+TEST_F(BrenvikViewTest, MonitorControlsAreHiddenAndTheStatusSaysClosed)
+{
+    for (int id : {IDC_MONITOR_LIST, IDC_MONITOR_PAUSE, IDC_MONITOR_CLEAR, IDC_MONITOR_CAPTION})
+        EXPECT_FALSE(Ctrl(id).isVisible()) << id;
+    EXPECT_EQ(Text(IDC_MONITOR_PAUSE), "PAUSE");
+    view.OnTimer();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
+    EXPECT_EQ(view.TimerPeriod(), 250);
+}
+
+TEST_F(BrenvikViewTest, WideningKeepsTheSettingsCentredAndWidensTheBars)
+{
+    const QRect group = Ctrl(IDC_GROUP_FRAME).geometry();
+    const QRect bars = Ctrl(IDC_RSSI).geometry();
+    const QRect scan = Ctrl(IDC_SCAN_BUTTON).geometry();
+    frame.resize(frame.size() + QSize(200, 0));
+    QApplication::processEvents();
+    EXPECT_EQ(Ctrl(IDC_GROUP_FRAME).geometry(), group.translated(100, 0));
+    EXPECT_EQ(Ctrl(IDC_RSSI).geometry().width(), bars.width() + 200);
+    EXPECT_EQ(Ctrl(IDC_SCAN_BUTTON).geometry(), scan.translated(200, 0));
+}
+
+TEST_F(BrenvikViewTest, FrameFitsTheFormAtStart)
+{
+    EXPECT_EQ(view.viewport()->size(), view.DesignSize());
+}
+
+TEST(PortSelectionDialog, WithNoFreePortTheGivenNumberStandsAndTypingAddsNothing)
+{
+    SafePorts ports; // every COM number leads to a missing path
+    CPortSelectionDialog dialog;
+    dialog.m_nPort = 3;
+    QTimer::singleShot(0, [&] {
+        EXPECT_EQ(dialog.m_portCombo->count(), 0);
+        EXPECT_EQ(dialog.m_portCombo->currentText(), "");
+        QTest::keyClicks(dialog.m_portCombo, "COM9");
+        QTest::keyClick(dialog.m_portCombo, Qt::Key_Return);
+        EXPECT_EQ(dialog.m_portCombo->count(), 0);
+        dialog.accept();
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.m_nPort, 3);
+}
+
+TEST(PortMapping, TheCurrentComNumberLeadsToTheDevice)
+{
+    TempSettings settings;
+    EXPECT_EQ(MapCurrentPort("/dev/ttyUSB3"), 1);
+    WriteProfileString("Settings\\Ints", "m_ActiveComPort", "4");
+    EXPECT_EQ(MapCurrentPort("/dev/serial/by-id/usb-x"), 4);
+    EXPECT_EQ(GetProfileString("Ports", "COM1"), "/dev/ttyUSB3");
+    EXPECT_EQ(GetProfileString("Ports", "COM4"), "/dev/serial/by-id/usb-x");
+}
+
+} // namespace
