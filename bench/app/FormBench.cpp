@@ -1,0 +1,205 @@
+// The form against the simulator at bus timing (16457 baud), headless:
+// - the time from the click on "Get " to "Got Settings Ok" on the screen;
+// - the time from the click on "Set" to the last of its writes on the line;
+// - one full channel scan: the CPU the program used (the simulator's thread
+//   left out), the level queries sent and the replies applied.
+
+#include <benchmark/benchmark.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <numeric>
+
+#include "app/BrenvikApp.h"
+#include "app/BrenvikView.h"
+#include "app/MainFrame.h"
+#include "controls/RssiCtrl.h"
+#include "platform/MessageBox.h"
+#include "platform/Profile.h"
+#include "platform/WindowText.h"
+#include "res/Resource.h"
+#include "tests/e2e/SimOnPty.h"
+
+namespace {
+
+sim::SimOptions BusTiming()
+{
+    sim::SimOptions options;
+    options.settings = {"Bench", 1234, 15, 7};
+    return options;
+}
+
+// The program with the simulator as COM1; every other COM number leads nowhere.
+class Program {
+public:
+    Program()
+    {
+        for (int n = 1; n <= 20; ++n)
+            WriteProfileString("Ports", QStringLiteral("COM%1").arg(n),
+                               n == 1 ? QString::fromStdString(sim.Path()) : QStringLiteral("/nonexistent"));
+        app.InitInstance({});
+    }
+    CBrenvikView& View() const { return *dynamic_cast<CBrenvikView*>(app.MainFrame()->GetActiveView()); }
+    QWidget& Ctrl(int id) const { return *GetDlgItem(*View().Form(), id); }
+    void Click(int id) const { static_cast<QAbstractButton&>(Ctrl(id)).click(); }
+    // Runs the event loop, sleeping between events, until `done` holds; it
+    // is looked at every few milliseconds.
+    static void RunUntil(const std::function<bool()>& done)
+    {
+        QTimer look;
+        look.start(5);
+        while (!done())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+
+    SimOnPty sim {BusTiming()};
+    CBrenvikApp app {&CBrenvikView::Create};
+};
+
+// The moment a control is first painted with a text.
+class PaintOf : public QObject {
+public:
+    PaintOf(QWidget& control, QString text) : m_control(control), m_text(std::move(text))
+    {
+        control.installEventFilter(this);
+    }
+    bool Seen() const { return m_seen; }
+    std::chrono::steady_clock::time_point When() const { return m_when; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (!m_seen && event->type() == QEvent::Paint && GetWindowText(m_control) == m_text) {
+            m_seen = true;
+            m_when = std::chrono::steady_clock::now();
+        }
+        return false;
+    }
+
+private:
+    QWidget& m_control;
+    QString m_text;
+    bool m_seen = false;
+    std::chrono::steady_clock::time_point m_when;
+};
+
+long MsSinceMidnight()
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local {};
+    ::localtime_r(&seconds, &local);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    return ((local.tm_hour * 60L + local.tm_min) * 60 + local.tm_sec) * 1000 + ms;
+}
+
+double CpuSeconds()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void BM_GetClickToSettingsOk(benchmark::State& state)
+{
+    Program program;
+    std::vector<double> ms;
+    int click = 0;
+    for (auto _ : state) {
+        // The user clicks at any moment of the form's 250 ms tick.
+        QElapsedTimer idle;
+        idle.start();
+        Program::RunUntil([&] { return idle.elapsed() >= 13 * click % 250; });
+        ++click;
+        PaintOf ok(program.Ctrl(IDC_GET_RESULT), QStringLiteral("Got Settings Ok"));
+        const auto click = std::chrono::steady_clock::now();
+        program.Click(IDC_GET);
+        program.RunUntil([&] { return ok.Seen(); });
+        const std::chrono::duration<double> took = ok.When() - click;
+        state.SetIterationTime(took.count());
+        ms.push_back(took.count() * 1000.0);
+        program.RunUntil([&] { return program.View().ReplyCountdown() == 0; });
+    }
+    std::sort(ms.begin(), ms.end());
+    state.counters["median_ms"] = (ms[(ms.size() - 1) / 2] + ms[ms.size() / 2]) / 2;
+    state.counters["min_ms"] = ms.front();
+    state.counters["max_ms"] = ms.back();
+}
+BENCHMARK(BM_GetClickToSettingsOk)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_SetClickToLastWrite(benchmark::State& state)
+{
+    Program program;
+    for (auto _ : state) {
+        const long click = MsSinceMidnight();
+        program.Click(IDC_SET);
+        std::vector<SimFrame> writes;
+        program.RunUntil([&] {
+            writes.clear();
+            for (const SimFrame& frame : program.sim.Frames()) {
+                if (frame.rx && frame.IsGroupMessage())
+                    writes.push_back(frame);
+            }
+            return writes.size() == 4;
+        });
+        state.SetIterationTime(double(writes.back().ms - click) / 1000.0);
+    }
+}
+BENCHMARK(BM_SetClickToLastWrite)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_FullScan(benchmark::State& state)
+{
+    for (auto _ : state) {
+        auto program = std::make_unique<Program>();
+        const double cpuBefore = CpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        program->Click(IDC_SCAN_BUTTON);
+        program->RunUntil([&] { return program->View().ScanTicks() == 0; });
+        const double seconds = double(wall.elapsed()) / 1000.0;
+        // Replies still under way when the scan ended.
+        QElapsedTimer settle;
+        settle.start();
+        program->RunUntil([&] { return settle.elapsed() > 300; });
+        program->sim.Stop();
+        const double programCpu = CpuSeconds() - cpuBefore - program->sim.CpuSeconds();
+
+        const auto& rssi = static_cast<CRssiCtrl&>(program->Ctrl(IDC_RSSI));
+        const auto samples = rssi.Samples();
+        int queries = 0;
+        for (const bus::GroupMessageFields& fields : program->sim.Written())
+            queries += fields.command == bus::CmdChannelLevel;
+        state.counters["scan_s"] = seconds;
+        state.counters["cpu_pct_of_core"] = 100.0 * programCpu / seconds;
+        state.counters["level_queries"] = queries;
+        state.counters["replies_applied"] = std::accumulate(samples.begin(), samples.end(), 0);
+    }
+}
+BENCHMARK(BM_FullScan)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    SetMessageBoxHook([](QWidget*, const QString&, MessageIcon) {});
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
