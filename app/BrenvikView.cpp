@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QListWidget>
 #include <QPushButton>
 #include <algorithm>

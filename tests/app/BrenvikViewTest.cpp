@@ -14,6 +14,7 @@
 #include "app/PortMapping.h"
 #include "app/PortSelectionDialog.h"
 #include "bus/GroupReply.h"
+#include "bus/GroupRequests.h"
 #include "controls/RssiCtrl.h"
 #include "platform/Profile.h"
 #include "platform/WindowStyles.h"
@@ -46,20 +47,18 @@ protected:
     CBrenvikView& view = *dynamic_cast<CBrenvikView*>(frame.GetActiveView());
 };
 
-bus::GroupMessageFields Reply(bus::GroupCommand command, std::initializer_list<std::uint8_t> data)
+// A single-value reply has the shape of the write of that value.
+bus::GroupMessageFields AsReply(bus::GroupMessageFields write)
 {
-    bus::GroupMessageFields fields;
-    fields.command = command;
-    fields.direction = bus::DirReply;
-    std::copy(data.begin(), data.end(), fields.data.begin());
-    return fields;
+    write.direction = bus::DirReply;
+    return write;
 }
 
 TEST_F(BrenvikViewTest, SingleValueRepliesChangeTheFormButNotTheDocument)
 {
-    Apply(Reply(bus::CmdRfChannel, {17}));
-    Apply(Reply(bus::CmdGroupId, {99}));
-    Apply(Reply(bus::CmdPasswordKey, {'0', '4', '2', '7'}));
+    Apply(AsReply(bus::MakeRfChannelWrite(17)));
+    Apply(AsReply(bus::MakeGroupIdWrite(99)));
+    Apply(AsReply(bus::MakePasswordKeyWrite(427)));
     EXPECT_EQ(Text(IDC_RF_CHANNEL), "17");
     EXPECT_EQ(Text(IDC_GROUP_ID), "99");
     EXPECT_EQ(Text(IDC_PASSWORD_KEY), "427");

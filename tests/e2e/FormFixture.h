@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -27,10 +28,13 @@ inline bool WaitUntil(const std::function<bool()>& condition, int watchdogMs = 2
 {
     QElapsedTimer watchdog;
     watchdog.start();
+    // Sleeps between events; the condition is looked at every few milliseconds.
+    QTimer look;
+    look.start(5);
     while (!condition()) {
         if (watchdog.elapsed() > watchdogMs)
             return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
