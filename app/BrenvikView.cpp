@@ -106,7 +106,8 @@ void CBrenvikView::ConnectControls()
     onClick(IDC_GET, &CBrenvikView::RequestSettings);
     onClick(IDC_SET, &CBrenvikView::WriteSettings);
     onClick(IDC_SCAN_BUTTON, &CBrenvikView::ToggleChannelScan);
-    // The edits are single-line: Enter or a paste never puts a line break in the name.
+    // The edits are single-line: the digits-only ones refuse line breaks, and
+    // neither Enter nor a paste puts one in the name.
     if (auto* name = qobject_cast<QLineEdit*>(GetDlgItem(form, IDC_GROUP_NAME)))
         name->setValidator(new CSingleLineValidator(name));
     m_lstMonitor = qobject_cast<QListWidget*>(GetDlgItem(form, IDC_MONITOR_LIST));
