@@ -160,8 +160,10 @@ TEST_F(SerialListenerTest, LineErrorsTravelInTheHighWord)
         counters.frame = frames;
         return 0;
     });
+    // The mask set at open already holds EV_RXCHAR and EV_ERR. Setting it
+    // again would wake the listener for a pass without events, and a byte
+    // arriving just then would have its error cleared and dropped in that pass.
     ASSERT_EQ(OpenPort(), 0);
-    ASSERT_EQ(port.SetMask(EV_RXCHAR | EV_ERR), 0);
     badByteComing = true;
     pty.Send("x");
     ASSERT_TRUE(target.WaitFor(1));
