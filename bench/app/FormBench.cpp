@@ -27,7 +27,7 @@
 #include "platform/Profile.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
-#include "tests/e2e/SimOnPty.h"
+#include "tests/support/SimOnPty.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "bus/GroupMessage.h"
 #include "bus/GroupRequests.h"
 
-#include "PseudoTerminal.h"
 #include "RecordingTarget.h"
-#include "SimProcess.h"
+#include "tests/support/ChildProgram.h"
+#include "tests/support/PseudoTerminal.h"
 
 #include <benchmark/benchmark.h>
 
@@ -100,8 +100,8 @@ void BM_SimulatorBurst(benchmark::State& state)
 {
     constexpr size_t kBurst = 1 << 20;
     constexpr size_t kAnswers = 2 * bus::kGroupMessageSize;  // echo and settings reply
-    SimProcess sim({"--fast", "--flood", std::to_string(kBurst)});
-    const std::string path = sim.ReadLine();
+    ChildProgram sim(BRENVIK_SIM_PROGRAM, {"--fast", "--flood", std::to_string(kBurst)});
+    const std::string path = sim.OutLine();
     if (path.empty()) {
         state.SkipWithError("brenvik-sim did not start");
         return;
@@ -154,8 +154,8 @@ BENCHMARK(BM_SimulatorBurst)->Iterations(5)->UseManualTime()->Unit(benchmark::kM
 // baud, should take about 24 ms from the request's write to the last byte.
 void BM_SimulatorGetAtBusSpeed(benchmark::State& state)
 {
-    SimProcess sim({});
-    const std::string path = sim.ReadLine();
+    ChildProgram sim(BRENVIK_SIM_PROGRAM, {});
+    const std::string path = sim.OutLine();
     CSerialLine port;
     if (path.empty() || port.Open(path.c_str(), 512, 512, true) != 0) {
         state.SkipWithError("brenvik-sim did not start");

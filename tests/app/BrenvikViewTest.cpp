@@ -21,7 +21,7 @@
 #include "platform/WindowText.h"
 #include "res/Resource.h"
 #include "tests/platform/TempSettings.h"
-#include "tests/serial/SafePorts.h"
+#include "tests/support/SafePorts.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "app/SerialCWnd.h"
 #include "platform/PortEvent.h"
 #include "tests/e2e/FormFixture.h"
-#include "tests/serial/PseudoTerminal.h"
+#include "tests/support/PseudoTerminal.h"
 
 namespace {
 

@@ -5,96 +5,17 @@
 #include "cli/ExitCode.h"
 
 #include "CliTestSupport.h"
+#include "tests/support/ChildProgram.h"
 
 #include <gtest/gtest.h>
 
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <regex>
 
 namespace {
-
-// brenvik-cli in a child process with its own settings folder (never the user's).
-class Program {
-public:
-    Program(std::vector<std::string> args, const std::string& configHome)
-    {
-        int out[2], err[2];
-        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
-            throw std::runtime_error("pipe");
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::dup2(err[1], STDERR_FILENO);
-            ::close_range(3, ~0u, 0); // no test descriptor (a pseudo-terminal's master) lives on in the program
-            ::setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
-            std::string program = BRENVIK_CLI_PROGRAM;
-            std::vector<char*> argv {program.data()};
-            for (auto& arg : args)
-                argv.push_back(arg.data());
-            argv.push_back(nullptr);
-            ::execv(program.c_str(), argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        ::close(err[1]);
-        m_out = out[0];
-        m_err = err[0];
-    }
-    ~Program()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        ::close(m_out);
-        ::close(m_err);
-    }
-
-    // One line of stdout or stderr, within a generous watchdog.
-    std::string OutLine() { return LineFrom(m_out); }
-    std::string ErrLine() { return LineFrom(m_err); }
-
-    // Sends a signal (0: none) and waits for the exit code.
-    int Finish(int signal = 0)
-    {
-        if (signal)
-            ::kill(m_pid, signal);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        m_pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    std::string RestOfErr() { return Rest(m_err); }
-    std::string RestOfOut() { return Rest(m_out); }
-
-private:
-    static std::string LineFrom(int fd)
-    {
-        std::string line;
-        char c;
-        pollfd wait {fd, POLLIN, 0};
-        while (::poll(&wait, 1, 10000) > 0 && ::read(fd, &c, 1) == 1 && c != '\n')
-            line += c;
-        return line;
-    }
-    static std::string Rest(int fd)
-    {
-        std::string text;
-        char buffer[4096];
-        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-            text.append(buffer, static_cast<std::size_t>(n));
-        return text;
-    }
-
-    pid_t m_pid = -1;
-    int m_out = -1;
-    int m_err = -1;
-};
 
 class CliProgram : public ::testing::Test {
 protected:
@@ -109,10 +30,16 @@ protected:
     void WriteSettings(const std::string& text) { std::ofstream(m_home / "Olvarn" / "Brenvik.conf") << text; }
     std::string Home() const { return m_home.string(); }
 
+    // brenvik-cli in a child process with this test's settings folder (never the user's).
+    ChildProgram Start(std::vector<std::string> args) const
+    {
+        return ChildProgram(BRENVIK_CLI_PROGRAM, std::move(args), {{"XDG_CONFIG_HOME", Home()}});
+    }
+
     // Runs to the end; gives the exit code with stdout and stderr.
     CliRun Run(const std::vector<std::string>& args)
     {
-        Program program(args, Home());
+        ChildProgram program = Start(args);
         CliRun run;
         run.code = program.Finish();
         run.out = program.RestOfOut();
@@ -128,7 +55,7 @@ TEST_F(CliProgram, OpensTheSavedPortThroughTheProgramsPortMap)
 {
     if (!BRENVIK_CLI_READS_SETTINGS)
         GTEST_SKIP() << "built without QtCore: no settings store to read";
-    SimOnThread sim;
+    SimOnPty sim;
     WriteSettings("[Settings]\nInts\\m_ActiveComPort=0x7\n\n[Ports]\nCOM7=" + sim.Path() + "\n");
     const CliRun run = Run({"get", "--json"});
     EXPECT_EQ(run.code, cli::ExitOk) << run.err;
@@ -137,9 +64,9 @@ TEST_F(CliProgram, OpensTheSavedPortThroughTheProgramsPortMap)
 
 TEST_F(CliProgram, ExitCodesWithOneLineOnStderr)
 {
-    sim::SimOptions silent = SimOnThread::Fast();
+    sim::SimOptions silent = SimOnPty::Fast();
     silent.faults.dropReplies = true;
-    SimOnThread sim(silent);
+    SimOnPty sim(silent);
 
     struct Case {
         std::vector<std::string> args;
@@ -163,7 +90,7 @@ TEST_F(CliProgram, ExitCodesWithOneLineOnStderr)
 TEST_F(CliProgram, MonitorShowsEachGoodMessageUntilInterrupted)
 {
     PseudoTerminal bus;
-    Program monitor({"monitor", "--port", bus.SlavePath()}, Home());
+    ChildProgram monitor = Start({"monitor", "--port", bus.SlavePath()});
     ASSERT_EQ(monitor.ErrLine(), "Monitoring " + bus.SlavePath() + "; Ctrl+C ends."); // the port is open now
 
     std::vector<std::uint8_t> traffic;
@@ -194,7 +121,7 @@ TEST_F(CliProgram, MonitorShowsEachGoodMessageUntilInterrupted)
 TEST_F(CliProgram, MonitorEndsWithAPortErrorWhenTheDeviceGoes)
 {
     PseudoTerminal bus;
-    Program monitor({"monitor", "--port", bus.SlavePath()}, Home());
+    ChildProgram monitor = Start({"monitor", "--port", bus.SlavePath()});
     ASSERT_EQ(monitor.ErrLine(), "Monitoring " + bus.SlavePath() + "; Ctrl+C ends.");
     bus.CloseMaster(); // unplugged
     EXPECT_EQ(monitor.Finish(), cli::ExitPortError);

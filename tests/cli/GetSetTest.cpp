@@ -23,14 +23,14 @@ std::string Hex(const bus::GroupMessageFields& fields)
 
 sim::SimOptions WithSettings(bus::RadioSettings settings)
 {
-    sim::SimOptions options = SimOnThread::Fast();
+    sim::SimOptions options = SimOnPty::Fast();
     options.settings = std::move(settings);
     return options;
 }
 
 TEST(CliGet, ShowsTheSettingsAfterOneRequest)
 {
-    SimOnThread sim(WithSettings({"Yard", 1234, 17, 42}));
+    SimOnPty sim(WithSettings({"Yard", 1234, 17, 42}));
     const CliRun run = CliHarness().Run({"get", "--port", sim.Path()});
     EXPECT_EQ(run.code, ExitOk) << run.err;
     EXPECT_EQ(run.out, "Group name: \"Yard\"\nGroup ID:   42\nKey:        1234\nChannel:    17\n");
@@ -40,7 +40,7 @@ TEST(CliGet, ShowsTheSettingsAfterOneRequest)
 
 TEST(CliGet, JsonNamesThePortAndDevice)
 {
-    SimOnThread sim(WithSettings({"A \"q\"", 7, 26, 127}));
+    SimOnPty sim(WithSettings({"A \"q\"", 7, 26, 127}));
     CliHarness cli;
     cli.Map(6, sim.Path());
     const CliRun run = cli.Run({"get", "--port", "com6", "--json"});
@@ -52,7 +52,7 @@ TEST(CliGet, JsonNamesThePortAndDevice)
 
 TEST(CliGet, UsesTheSavedPortWhenNoneIsGiven)
 {
-    SimOnThread sim;
+    SimOnPty sim;
     CliHarness cli;
     cli.SaveComPort(4);
     cli.Map(4, sim.Path());
@@ -65,7 +65,7 @@ TEST(CliGet, ReportsEachOfTwoTransceiversAndWhetherTheyDiffer)
 {
     sim::SimOptions options = WithSettings({"Yard", 1234, 17, 42});
     options.faults.secondTransceiver = bus::RadioSettings {"Shed", 99, 21, 3};
-    SimOnThread sim(options);
+    SimOnPty sim(options);
     const CliRun run = CliHarness().Run({"get", "--port", sim.Path()});
     ASSERT_EQ(run.code, ExitOk) << run.err;
     EXPECT_EQ(run.out, "2 transceivers answered, with different settings.\n"
@@ -80,7 +80,7 @@ TEST(CliGet, SaysWhenTwoTransceiversAgree)
 {
     sim::SimOptions options = WithSettings({"Yard", 1, 11, 2});
     options.faults.secondTransceiver = options.settings;
-    SimOnThread sim(options);
+    SimOnPty sim(options);
     const CliRun run = CliHarness().Run({"get", "--port", sim.Path()});
     EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "2 transceivers answered, all with the same settings.");
 }
@@ -92,10 +92,10 @@ TEST(CliGet, NoReplyIsExitTwoAndTellsWhetherTheBusEchoed)
         const char* says;
     };
     for (const Case c : {Case {false, "the bus echoed the request"}, Case {true, "not even the echo"}}) {
-        sim::SimOptions options = SimOnThread::Fast();
+        sim::SimOptions options = SimOnPty::Fast();
         options.faults.dropReplies = true;
         options.faults.dropEchoes = c.dropEchoes;
-        SimOnThread sim(options);
+        SimOnPty sim(options);
         const CliRun run = CliHarness().Run({"get", "--port", sim.Path(), "--timeout", "150"});
         EXPECT_EQ(run.code, ExitNoReply);
         EXPECT_EQ(run.out, "");
@@ -107,16 +107,16 @@ TEST(CliGet, NoReplyIsExitTwoAndTellsWhetherTheBusEchoed)
 
 TEST(CliGet, CorruptRepliesCountAsNoReply)
 {
-    sim::SimOptions options = SimOnThread::Fast();
+    sim::SimOptions options = SimOnPty::Fast();
     options.faults.corruptReplies = true;
     options.faults.noiseBytes = 3;
-    SimOnThread sim(options);
+    SimOnPty sim(options);
     EXPECT_EQ(CliHarness().Run({"get", "--port", sim.Path(), "--timeout", "150"}).code, ExitNoReply);
 }
 
 TEST(CliSet, SendsTheFourWritesInOrderThenVerifies)
 {
-    SimOnThread sim;
+    SimOnPty sim;
     const CliRun run = CliHarness().Run({"set", "--port", sim.Path(), "--name", "Yard", "--channel", "15", "--key", "42"});
     EXPECT_EQ(run.code, ExitOk) << run.err;
     EXPECT_NE(run.out.find("Verified"), std::string::npos) << run.out;
@@ -129,7 +129,7 @@ TEST(CliSet, SendsTheFourWritesInOrderThenVerifies)
 
 TEST(CliSet, PartialSetChangesOnlyWhatWasAsked)
 {
-    SimOnThread sim(WithSettings({"Yard", 1234, 17, 42}));
+    SimOnPty sim(WithSettings({"Yard", 1234, 17, 42}));
     const CliRun run = CliHarness().Run({"set", "--port", sim.Path(), "--channel", "20", "--no-verify"});
     ASSERT_EQ(run.code, ExitOk) << run.err;
     const CliRun after = CliHarness().Run({"get", "--port", sim.Path()});
@@ -143,7 +143,7 @@ TEST(CliSet, PartialSetChangesOnlyWhatWasAsked)
 
 TEST(CliSet, KeepsLatin1NamesAndLeadingZeroKeys)
 {
-    SimOnThread sim;
+    SimOnPty sim;
     const CliRun run = CliHarness().Run({"set", "--port", sim.Path(), "--name", "Bär", "--key", "7"});
     ASSERT_EQ(run.code, ExitOk) << run.err;
     const CliRun after = CliHarness().Run({"get", "--port", sim.Path()});
@@ -153,7 +153,7 @@ TEST(CliSet, KeepsLatin1NamesAndLeadingZeroKeys)
 
 TEST(CliSet, RefusesBadValuesWithOneLineAndSendsNothing)
 {
-    SimOnThread sim;
+    SimOnPty sim;
     const std::vector<std::vector<std::string>> refused = {
         {"--name", ""},          {"--name", "NineChars"}, {"--name", "Tab\there"}, {"--name", "Łódź"},
         {"--channel", "10"},     {"--channel", "27"},     {"--channel", "15x"},    {"--key", "10000"},
@@ -174,9 +174,9 @@ TEST(CliSet, RefusesBadValuesWithOneLineAndSendsNothing)
 TEST(CliSet, VerifyFailsWhenATransceiverDoesNotHoldTheWrite)
 {
     // Writes reach only the first of two transceivers.
-    sim::SimOptions options = SimOnThread::Fast();
+    sim::SimOptions options = SimOnPty::Fast();
     options.faults.secondTransceiver = options.settings;
-    SimOnThread sim(options);
+    SimOnPty sim(options);
     const CliRun run = CliHarness().Run({"set", "--port", sim.Path(), "--channel", "22"});
     EXPECT_EQ(run.code, ExitNoReply);
     EXPECT_EQ(run.err, "brenvik-cli: verify failed: transceiver 2 of 2 holds channel 11 (wanted 22)\n");
@@ -184,9 +184,9 @@ TEST(CliSet, VerifyFailsWhenATransceiverDoesNotHoldTheWrite)
 
 TEST(CliSet, WritesNothingWithoutTheFirstReply)
 {
-    sim::SimOptions options = SimOnThread::Fast();
+    sim::SimOptions options = SimOnPty::Fast();
     options.faults.dropReplies = true;
-    SimOnThread sim(options);
+    SimOnPty sim(options);
     const CliRun run = CliHarness().Run({"set", "--port", sim.Path(), "--channel", "22", "--timeout", "100"});
     EXPECT_EQ(run.code, ExitNoReply);
     EXPECT_EQ(sim.Received(), std::vector<std::string> {Hex(bus::MakeSettingsRequest())});
@@ -194,7 +194,7 @@ TEST(CliSet, WritesNothingWithoutTheFirstReply)
 
 TEST(CliPortErrors, MissingBusyAndUnmappedPortsAreExitThree)
 {
-    SimOnThread sim;
+    SimOnPty sim;
     CSerialLine holder;
     ASSERT_EQ(holder.Open(sim.Path().c_str(), 0, 0, true), 0);
 
@@ -204,7 +204,7 @@ TEST(CliPortErrors, MissingBusyAndUnmappedPortsAreExitThree)
 
     const CliRun missing = CliHarness().Run({"set", "--port", "COM3", "--key", "1"});
     EXPECT_EQ(missing.code, ExitPortError);
-    EXPECT_EQ(missing.err, "brenvik-cli: COM3 (/nonexistent/brenvik-cli-test-COM3): cannot open: no such device\n");
+    EXPECT_EQ(missing.err, "brenvik-cli: COM3 (/nonexistent/brenvik-test-COM3): cannot open: no such device\n");
 
     const CliRun unmapped = CliHarness().Run({"monitor", "--port", "COM0"});
     EXPECT_EQ(unmapped.code, ExitPortError);

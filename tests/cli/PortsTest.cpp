@@ -49,7 +49,7 @@ TEST(CliPorts, ListsEveryComPortAndOtherDevicesWithTheirState)
     EXPECT_NE(LineOf(run.out, "COM1 ").find(held.SlavePath()), std::string::npos);
     EXPECT_NE(LineOf(run.out, "COM1 ").find("busy (held by another program)"), std::string::npos) << run.out;
     EXPECT_NE(LineOf(run.out, "COM2 ").find(" free  [saved port]"), std::string::npos) << run.out;
-    EXPECT_NE(LineOf(run.out, "COM3 ").find("/nonexistent/brenvik-cli-test-COM3 absent"), std::string::npos);
+    EXPECT_NE(LineOf(run.out, "COM3 ").find("/nonexistent/brenvik-test-COM3 absent"), std::string::npos);
     EXPECT_NE(LineOf(run.out, "COM20 ").find("absent"), std::string::npos);
     const std::string device = LineOf(run.out, "- ");
     EXPECT_NE(device.find("usb-Trakbus_Interface-if00 -> " + free.SlavePath()), std::string::npos) << run.out;

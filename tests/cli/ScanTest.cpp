@@ -56,14 +56,14 @@ TEST(ScanStats, RanksByAverageThenPeakThenChannel)
 
 sim::SimOptions FixedLevels()
 {
-    sim::SimOptions options = SimOnThread::Fast();
+    sim::SimOptions options = SimOnPty::Fast();
     options.levels = std::array<int, 16> {90, 80, 70, 60, 50, 40, 30, 20, 10, 0, 5, 15, 25, 35, 45, 255};
     return options;
 }
 
 TEST(CliScan, QueriesRoundAndRoundAndReportsEveryChannel)
 {
-    SimOnThread sim(FixedLevels());
+    SimOnPty sim(FixedLevels());
     const std::string csvPath = ::testing::TempDir() + "brenvik-cli-scan.csv";
     // 50 ticks of 20 ms: three rounds of 16 and two more queries.
     const CliRun run = CliHarness().Run(
@@ -101,7 +101,7 @@ TEST(CliScan, QueriesRoundAndRoundAndReportsEveryChannel)
 
 TEST(CliScan, JsonCarriesChannelsAndRanking)
 {
-    SimOnThread sim(FixedLevels());
+    SimOnPty sim(FixedLevels());
     const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "50", "--json"});
     ASSERT_EQ(run.code, cli::ExitOk) << run.err;
     EXPECT_NE(run.out.find("{\"channel\": 11, \"samples\": 2, \"last\": 90, \"peak\": 90, \"average\": 90.0, "
@@ -116,7 +116,7 @@ TEST(CliScan, JsonCarriesChannelsAndRanking)
 
 TEST(CliScan, AFileThatCannotBeWrittenIsRefusedBeforeAnythingIsSent)
 {
-    SimOnThread sim;
+    SimOnPty sim;
     const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--csv", "/nonexistent/dir/scan.csv"});
     EXPECT_EQ(run.code, cli::ExitUsage);
     EXPECT_EQ(run.err, "brenvik-cli: cannot write /nonexistent/dir/scan.csv: No such file or directory\n");
@@ -125,9 +125,9 @@ TEST(CliScan, AFileThatCannotBeWrittenIsRefusedBeforeAnythingIsSent)
 
 TEST(CliScan, NoLevelRepliesIsExitTwo)
 {
-    sim::SimOptions options = SimOnThread::Fast();
+    sim::SimOptions options = SimOnPty::Fast();
     options.faults.dropReplies = true;
-    SimOnThread sim(options);
+    SimOnPty sim(options);
     const CliRun run = CliHarness().Run(
         {"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "250", "--timeout", "50"});
     EXPECT_EQ(run.code, cli::ExitNoReply);

@@ -2,12 +2,12 @@
 // pseudo-terminal.
 
 #include "tests/e2e/FormFixture.h"
-#include "tests/e2e/SimOnPty.h"
+#include "tests/support/SimOnPty.h"
 
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
 #include "serial/SerialLine.h"
-#include "tests/serial/PseudoTerminal.h"
+#include "tests/support/PseudoTerminal.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // validation message inside a focus change, against brenvik-sim.
 
 #include "tests/e2e/FormFixture.h"
-#include "tests/e2e/SimOnPty.h"
+#include "tests/support/SimOnPty.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 #include "serial/ProbePort.h"
 #include "serial/SerialLine.h"
 
-#include "PseudoTerminal.h"
+#include "tests/support/PseudoTerminal.h"
 
 #include <gtest/gtest.h>
 

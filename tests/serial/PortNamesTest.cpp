@@ -2,8 +2,8 @@
 #include "serial/ProbePort.h"
 #include "serial/SerialLine.h"
 
-#include "PseudoTerminal.h"
-#include "SafePorts.h"
+#include "tests/support/PseudoTerminal.h"
+#include "tests/support/SafePorts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "serial/SerialLine.h"
 
-#include "PseudoTerminal.h"
-#include "SafePorts.h"
+#include "tests/support/PseudoTerminal.h"
+#include "tests/support/SafePorts.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "serial/SerialWnd.h"
 
 #include "ProcessCounts.h"
-#include "PseudoTerminal.h"
 #include "RecordingTarget.h"
+#include "tests/support/PseudoTerminal.h"
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>

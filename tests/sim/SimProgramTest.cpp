@@ -2,8 +2,8 @@
 
 #include "bus/GroupRequests.h"
 
-#include "SimProcess.h"
 #include "SimTestPort.h"
+#include "tests/support/ChildProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +17,8 @@ TEST(SimProgram, PrintsItsPathServesAndCleansUpItsLink)
 {
     for (int signal : {SIGTERM, SIGINT}) {
         const std::string link = "/tmp/brenvik-sim-test-link-" + std::to_string(::getpid());
-        SimProcess sim({"--fast", "--link", link, "--name", "Shed"});
-        const std::string path = sim.ReadLine();
+        ChildProgram sim(BRENVIK_SIM_PROGRAM, {"--fast", "--link", link, "--name", "Shed"});
+        const std::string path = sim.OutLine();
         ASSERT_EQ(path.rfind("/dev/pts/", 0), 0u) << path;
         ASSERT_EQ(std::filesystem::read_symlink(link), path);
 
@@ -30,18 +30,18 @@ TEST(SimProgram, PrintsItsPathServesAndCleansUpItsLink)
         EXPECT_EQ(messages[1].data[0], 'S');
         port.Close();
 
-        EXPECT_EQ(sim.Stop(signal), 0);
+        EXPECT_EQ(sim.Finish(signal), 0);
         EXPECT_FALSE(std::filesystem::is_symlink(link));
     }
 }
 
 TEST(SimProgram, HelpAndBadOptions)
 {
-    SimProcess help({"--help"});
-    EXPECT_EQ(help.ReadLine(), "Usage: brenvik-sim [options]");
-    SimProcess bad({"--channel", "99"});
-    EXPECT_EQ(bad.ReadLine(), "");
-    EXPECT_EQ(bad.Stop(0), 2);
+    ChildProgram help(BRENVIK_SIM_PROGRAM, {"--help"});
+    EXPECT_EQ(help.OutLine(), "Usage: brenvik-sim [options]");
+    ChildProgram bad(BRENVIK_SIM_PROGRAM, {"--channel", "99"});
+    EXPECT_EQ(bad.OutLine(), "");
+    EXPECT_EQ(bad.Finish(), 2);
 }
 
 }  // namespace

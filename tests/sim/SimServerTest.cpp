@@ -4,55 +4,13 @@
 #include "bus/GroupRequests.h"
 
 #include "SimTestPort.h"
+#include "tests/support/SimOnPty.h"
 
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <sstream>
-#include <thread>
 
 namespace {
 
 constexpr size_t kMessage = bus::kGroupMessageSize;
-
-// Runs a server on its own thread for one test.
-class RunningServer {
-public:
-    explicit RunningServer(sim::SimOptions options, std::ostream* log = nullptr) : m_server(options, log)
-    {
-        std::string error;
-        if (!m_server.Open(error) || ::pipe2(m_stop, O_CLOEXEC) != 0)
-            throw std::runtime_error("cannot start the simulator: " + error);
-        m_thread = std::thread([this] { m_result = m_server.Serve(m_stop[0]); });
-    }
-    ~RunningServer() { Stop(); }
-    int Stop()
-    {
-        if (m_thread.joinable()) {
-            [[maybe_unused]] ssize_t n = ::write(m_stop[1], "x", 1);
-            m_thread.join();
-            ::close(m_stop[0]);
-            ::close(m_stop[1]);
-        }
-        return m_result;
-    }
-    const std::string& Path() const { return m_server.SlavePath(); }
-
-private:
-    sim::PtyServer m_server;
-    int m_stop[2] = {-1, -1};
-    int m_result = -1;
-    std::thread m_thread;
-};
-
-sim::SimOptions FastOptions()
-{
-    sim::SimOptions options;
-    options.fast = true;
-    return options;
-}
 
 bus::RadioSettings SettingsIn(const bus::GroupMessageFields& reply)
 {
@@ -64,9 +22,9 @@ bus::RadioSettings SettingsIn(const bus::GroupMessageFields& reply)
 
 TEST(SimServer, AnswersGetWithEchoThenSettings)
 {
-    sim::SimOptions options = FastOptions();
+    sim::SimOptions options = SimOnPty::Fast();
     options.settings = {"Yard", 1234, 17, 42};
-    RunningServer server(options);
+    SimOnPty server(options);
     SimTestPort port;
     ASSERT_TRUE(port.Open(server.Path()));
 
@@ -84,7 +42,7 @@ TEST(SimServer, AnswersGetWithEchoThenSettings)
 
 TEST(SimServer, SetChangesWhatTheNextGetReturns)
 {
-    RunningServer server(FastOptions());
+    SimOnPty server(SimOnPty::Fast());
     SimTestPort port;
     ASSERT_TRUE(port.Open(server.Path()));
 
@@ -104,11 +62,11 @@ TEST(SimServer, SetChangesWhatTheNextGetReturns)
 
 TEST(SimServer, AnswersLevelQueriesFromItsTable)
 {
-    sim::SimOptions options = FastOptions();
+    sim::SimOptions options = SimOnPty::Fast();
     options.levels = CTransceiverModel::LevelTable {};
     for (int i = 0; i < 16; ++i)
         (*options.levels)[static_cast<size_t>(i)] = 10 * i + 5;
-    RunningServer server(options);
+    SimOnPty server(options);
     SimTestPort port;
     ASSERT_TRUE(port.Open(server.Path()));
 
@@ -125,7 +83,7 @@ TEST(SimServer, AnswersLevelQueriesFromItsTable)
 
 TEST(SimServer, SeededLevelsStayInRange)
 {
-    RunningServer server(FastOptions());
+    SimOnPty server(SimOnPty::Fast());
     SimTestPort port;
     ASSERT_TRUE(port.Open(server.Path()));
     for (int channel = 11; channel <= 26; ++channel) {
@@ -141,7 +99,7 @@ TEST(SimServer, SeededLevelsStayInRange)
 
 TEST(SimServer, ServesOnAfterThePortIsClosedAndReopened)
 {
-    RunningServer server(FastOptions());
+    SimOnPty server(SimOnPty::Fast());
     for (int round = 0; round < 3; ++round) {
         SimTestPort port;
         ASSERT_TRUE(port.Open(server.Path())) << round;
@@ -153,10 +111,10 @@ TEST(SimServer, ServesOnAfterThePortIsClosedAndReopened)
 
 TEST(SimServer, FaultsReachTheLine)
 {
-    sim::SimOptions options = FastOptions();
+    sim::SimOptions options = SimOnPty::Fast();
     options.faults.dropReplies = true;
     options.floodBytes = 300;
-    RunningServer server(options);
+    SimOnPty server(options);
     SimTestPort port;
     ASSERT_TRUE(port.Open(server.Path()));
     ASSERT_TRUE(port.Send(bus::MakeSettingsRequest()));
@@ -170,7 +128,7 @@ TEST(SimServer, FaultsReachTheLine)
 
 TEST(SimServer, BusTimingSpacesTheBytes)
 {
-    RunningServer server(sim::SimOptions {});
+    SimOnPty server(sim::SimOptions {});
     SimTestPort port;
     ASSERT_TRUE(port.Open(server.Path()));
     const auto start = std::chrono::steady_clock::now();
@@ -183,15 +141,13 @@ TEST(SimServer, BusTimingSpacesTheBytes)
 
 TEST(SimServer, LogShowsFramesBothWays)
 {
-    std::ostringstream log;
-    {
-        RunningServer server(FastOptions(), &log);
-        SimTestPort port;
-        ASSERT_TRUE(port.Open(server.Path()));
-        ASSERT_TRUE(port.Send(bus::MakeSettingsRequest()));
-        ASSERT_EQ(port.Receive(2 * kMessage).size(), 2 * kMessage);
-    }
-    const std::string text = log.str();
+    SimOnPty server;
+    SimTestPort port;
+    ASSERT_TRUE(port.Open(server.Path()));
+    ASSERT_TRUE(port.Send(bus::MakeSettingsRequest()));
+    ASSERT_EQ(port.Receive(2 * kMessage).size(), 2 * kMessage);
+    server.Stop();
+    const std::string text = server.LogText();
     EXPECT_NE(text.find(" rx E5 14 03 08 00"), std::string::npos) << text;
     EXPECT_NE(text.find(" tx E5 14 03 08 00"), std::string::npos) << text;
     EXPECT_NE(text.find(" tx E5 14 03 10"), std::string::npos) << text;

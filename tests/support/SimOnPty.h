@@ -39,9 +39,9 @@ public:
     {
         std::string error;
         if (!m_server.Open(error) || ::pipe2(m_stop, O_CLOEXEC) != 0)
-            throw std::runtime_error("simulator: " + error);
+            throw std::runtime_error("cannot start the simulator: " + error);
         m_thread = std::thread([this] {
-            m_server.Serve(m_stop[0]);
+            m_result = m_server.Serve(m_stop[0]);
             timespec cpu {};
             ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
             m_cpuSeconds = double(cpu.tv_sec) + double(cpu.tv_nsec) / 1e9;
@@ -65,23 +65,28 @@ public:
 
     const std::string& Path() const { return m_server.SlavePath(); }
 
-    // Ends the server: the pseudo-terminal hangs up.
-    void Stop()
+    // Ends the server (the pseudo-terminal hangs up); gives how serving
+    // ended: 0, or the errno value it failed with.
+    int Stop()
     {
-        if (!m_thread.joinable())
-            return;
-        const char byte = 0;
-        [[maybe_unused]] ssize_t ignored = ::write(m_stop[1], &byte, 1);
-        m_thread.join();
+        if (m_thread.joinable()) {
+            const char byte = 0;
+            [[maybe_unused]] ssize_t ignored = ::write(m_stop[1], &byte, 1);
+            m_thread.join();
+        }
+        return m_result;
     }
     // The CPU time the serving thread used (known once stopped).
     double CpuSeconds() const { return m_cpuSeconds; }
+
+    // The log so far, whole lines only.
+    std::string LogText() const { return m_log.Text(); }
 
     // Every frame logged so far.
     std::vector<SimFrame> Frames() const
     {
         std::vector<SimFrame> frames;
-        std::istringstream lines(m_log.Text());
+        std::istringstream lines(LogText());
         std::string line;
         while (std::getline(lines, line)) {
             int h = 0, m = 0, s = 0, ms = 0, used = 0;
@@ -113,6 +118,24 @@ public:
                 written.push_back(frame.Fields());
         }
         return written;
+    }
+
+    // Every frame the program wrote, as hex text ("E5 14 03 08 ...").
+    std::vector<std::string> Received() const
+    {
+        std::vector<std::string> received;
+        for (const SimFrame& frame : Frames()) {
+            if (!frame.rx)
+                continue;
+            std::string text;
+            char hex[4];
+            for (std::uint8_t byte : frame.bytes) {
+                std::snprintf(hex, sizeof hex, "%02X", byte);
+                text += (text.empty() ? "" : " ") + std::string(hex);
+            }
+            received.push_back(text);
+        }
+        return received;
     }
 
 private:
@@ -151,6 +174,7 @@ private:
     std::ostream m_stream;
     sim::PtyServer m_server;
     int m_stop[2] = {-1, -1};
+    int m_result = 0;
     std::thread m_thread;
     double m_cpuSeconds = 0;
 };
