@@ -1,43 +1,24 @@
 #include "cli/SavedSettings.h"
 
-#include <QSettings>
+#include "platform/PortsLookup.h"
+#include "platform/Profile.h"
+#include "platform/ScanInt.h"
 
-#include <algorithm>
-#include <climits>
-#include <cstdlib>
+#include <string_view>
 
-// The program's settings store, read with QtCore alone (the program's own
-// profile layer brings in widgets, which a command-line tool does not need).
+// The program's settings store, read with the program's own settings code.
 namespace cli {
-namespace {
-
-QString Read(const char* group, const QString& entry)
-{
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Olvarn", "Brenvik");
-    settings.beginGroup(group);
-    return settings.value(entry).toString().trimmed();
-}
-
-} // namespace
 
 int SavedComPort()
 {
-    const QByteArray text = Read("Settings/Ints", "m_ActiveComPort").toLatin1();
-    char* end = nullptr;
-    const long number = std::strtol(text.constData(), &end, 0); // as "%i" reads it
-    if (end == text.constData())
-        return 1;
-    return static_cast<int>(std::clamp<long>(number, INT_MIN, INT_MAX));
+    const QByteArray text = GetProfileString("Settings\\Ints", "m_ActiveComPort").toUtf8();
+    int port = 0;
+    return ScanInts(std::string_view(text.constData(), text.size()), ':', &port, 1) == 1 ? port : 1;
 }
 
 PortLookup SavedPortLookup()
 {
-    return [](int comNumber) -> std::optional<std::string> {
-        const QString path = Read("Ports", QStringLiteral("COM%1").arg(comNumber));
-        if (path.isEmpty())
-            return std::nullopt;
-        return path.toStdString();
-    };
+    return ProfilePortLookup();
 }
 
 } // namespace cli
