@@ -128,7 +128,7 @@ bool CBusSession::PumpUntil(Clock::time_point deadline, const std::function<bool
         const auto slice = std::min(std::chrono::ceil<std::chrono::milliseconds>(deadline - now), kWaitSlice);
         const LONG waited = m_line.WaitForPortEvent(nullptr, static_cast<DWORD>(slice.count()));
         if (waited == 0)
-            bus::OnSerialEvent(m_framer, m_line.PendingEvents(), read);
+            bus::OnSerialEvent(m_framer, m_line.GetPendingEvents(), read);
         else if (waited != ERROR_TIMEOUT)
             m_failure = waited;
     }

@@ -63,16 +63,10 @@ public:
     std::chrono::microseconds ByteTime() const { return m_byteTime; }
 
 private:
-    // Exposes the events a wait reported, to hand them to the serial event handling.
-    class CLine : public CSerialLine {
-    public:
-        DWORD PendingEvents() const { return m_pendingEvents.load(); }
-    };
-
     int Fail(const std::string& what, LONG code);
 
     const CliContext& m_context;
-    CLine m_line;
+    CSerialLine m_line;
     CBusFramer m_framer;
     CBusFramer::MessageHandler m_observer;
     std::string m_name;

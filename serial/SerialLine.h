@@ -68,6 +68,8 @@ public:
 
     bool IsOpen() const { return m_port.load() >= 0; }
     LONG GetLastError() const { return m_lastError.load(); }
+    // The events the last wait reported (EV_ bits), for the code that handles them.
+    DWORD GetPendingEvents() const { return m_pendingEvents.load(); }
 
     // Replaces how the driver's line-error counters are read (tests feed line
     // errors through it). Set it while no listener runs.
