@@ -3,7 +3,9 @@
 # process start to the main window's first paint, and peak RSS, over 10 runs
 # each. Both programs report the moment of their first paint themselves
 # (BRENVIK_FIRST_PAINT_REPORT) and end there. Headless unless
-# QT_QPA_PLATFORM says otherwise; settings go to a throw-away folder.
+# QT_QPA_PLATFORM says otherwise; settings go to a throw-away folder whose
+# port map sends COM1, which brenvik opens at start, to a missing path, so no
+# serial device on this machine changes the figure.
 set -euo pipefail
 
 build=${BUILD_DIR:-build}
@@ -22,6 +24,8 @@ export BRENVIK_FIRST_PAINT_REPORT=1
 export XDG_CONFIG_HOME=$(mktemp -d)
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$XDG_CONFIG_HOME}
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+mkdir -p "$XDG_CONFIG_HOME/Olvarn"
+printf '[Ports]\nCOM1=/nonexistent/brenvik-bench-COM1\n' >"$XDG_CONFIG_HOME/Olvarn/Brenvik.conf"
 
 # run_once PROGRAM -> "<ms> <kb>"
 run_once() {
