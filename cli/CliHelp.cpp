@@ -94,7 +94,8 @@ Shows every bus message that is framed with a good checksum, one line each:
 time, bytes in hex and, for group configuration messages, what they mean.
 Runs until Ctrl+C.
 
-)" + bus + kExitCodes;
+)" + bus + R"(  --timeout MS     taken as by the other commands; monitor waits for no reply
+)" + kExitCodes;
     return General();
 }
 

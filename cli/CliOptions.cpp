@@ -10,7 +10,9 @@
 namespace cli {
 namespace {
 
-const std::set<std::string> kBusOptions = {"--port", "--baud", "--flow"};
+// Every bus command takes the common options; monitor has no reply window,
+// so --timeout changes nothing there.
+const std::set<std::string> kBusOptions = {"--port", "--baud", "--flow", "--timeout"};
 
 // Which options each command takes, besides --help.
 std::set<std::string> OptionsOf(const std::string& command)
@@ -19,11 +21,11 @@ std::set<std::string> OptionsOf(const std::string& command)
     if (command == "ports" || command == "help")
         return {};
     if (command == "get")
-        allowed.insert({"--timeout", "--json"});
+        allowed.insert("--json");
     else if (command == "set")
-        allowed.insert({"--timeout", "--name", "--channel", "--key", "--verify", "--no-verify"});
+        allowed.insert({"--name", "--channel", "--key", "--verify", "--no-verify"});
     else if (command == "scan")
-        allowed.insert({"--timeout", "--seconds", "--interval", "--csv", "--json"});
+        allowed.insert({"--seconds", "--interval", "--csv", "--json"});
     else if (command != "monitor")
         return {};
     return allowed;

@@ -50,6 +50,19 @@ TEST(CliOptions, TakesValuesSeparateOrAfterAnEqualsSign)
     EXPECT_FALSE(options.verify);
 }
 
+TEST(CliOptions, EveryBusCommandTakesTheCommonOptions)
+{
+    for (std::string command : {"get", "set", "scan", "monitor"}) {
+        std::vector<std::string> args = {command, "--port", "COM3", "--baud", "9600", "--flow", "rtscts", "--timeout", "250"};
+        if (command == "set")
+            args.insert(args.end(), {"--channel", "12"});
+        const cli::CliOptions options = Parsed(args);
+        EXPECT_EQ(options.port, "COM3") << command;
+        EXPECT_EQ(options.flow, cli::Flow::RtsCts) << command;
+        EXPECT_EQ(options.timeoutMs, 250) << command;
+    }
+}
+
 TEST(CliOptions, GroupNamesTakeOneToEightPrintableLatin1Characters)
 {
     for (const char* good : {"A", "Olv12345", " ", "Bär Öl", "ÿÿÿÿÿÿÿÿ"})
