@@ -31,7 +31,8 @@ QString CBrenvikApp::DocumentFileFilter()
 
 bool CBrenvikApp::InitInstance(const QStringList& arguments)
 {
-    QGuiApplication::setApplicationDisplayName(LoadResourceString(AFX_IDS_APP_TITLE));
+    // The name only: a display name would be appended to every window title.
+    QCoreApplication::setApplicationName(LoadResourceString(AFX_IDS_APP_TITLE));
     QGuiApplication::setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
     g_AppFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     // COM numbers map to devices through the user's "Ports" section first.

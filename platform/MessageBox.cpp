@@ -1,7 +1,9 @@
 #include "platform/MessageBox.h"
 
-#include <QGuiApplication>
 #include <QMessageBox>
+
+#include "res/Resource.h"
+#include "res/Strings.h"
 
 namespace {
 
@@ -32,7 +34,7 @@ void ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon)
         Hook()(parent, text, icon);
         return;
     }
-    QMessageBox box(BoxIcon(icon), QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+    QMessageBox box(BoxIcon(icon), LoadResourceString(AFX_IDS_APP_TITLE), text, QMessageBox::Ok, parent);
     box.exec();
 }
 

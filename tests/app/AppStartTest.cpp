@@ -71,6 +71,17 @@ TEST_F(AppStartTest, HeadlessStartShowsTheMarkedWindow)
     EXPECT_EQ(app.Document()->GetPathName(), QString());
 }
 
+TEST_F(AppStartTest, WindowTitlesGetNoApplicationNameAppended)
+{
+    ASSERT_TRUE(app.InitInstance({}));
+    EXPECT_EQ(QCoreApplication::applicationName(), "Brenvik");
+    // Desktop platforms append a display name that was set to every window
+    // title; one that was never set follows the application name.
+    QCoreApplication::setApplicationName("Brenvik probe");
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Brenvik probe");
+    QCoreApplication::setApplicationName("Brenvik");
+}
+
 TEST_F(AppStartTest, PortNamesResolveThroughTheUsersPortsSection)
 {
     ASSERT_TRUE(app.InitInstance({}));

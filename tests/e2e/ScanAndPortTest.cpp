@@ -151,6 +151,7 @@ TEST_F(FormTest, AValidationMessageStartsNoLoopOfFocusChanges)
     QObject::connect(&answer, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             ++boxes;
+            EXPECT_EQ(box->windowTitle(), "Brenvik");
             box->accept();
         }
     });
