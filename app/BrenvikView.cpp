@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -120,6 +121,7 @@ void CBrenvikView::ConnectControls()
 
 void CBrenvikView::DoDataExchange(CDataExchange* pDX)
 {
+    const QScopedValueRollback<bool> validating(m_bValidating, m_bValidating || pDX->m_bSaveAndValidate);
     DDX_Control(pDX, IDC_GET_RESULT, m_ctlGetResult);
     DDX_Control(pDX, IDC_SCAN_BUTTON, m_btnScan);
     DDX_Control(pDX, IDC_MONITOR_PAUSE, m_btnMonitorPause);
@@ -407,21 +409,17 @@ void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
 
 bool CBrenvikView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && !m_bInKillFocus) {
-        // Focus that leaves only because another window became active (a
-        // message box, a menu) is still the edit's: the user has not left it.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            const int id = watched->objectName().toInt();
-            m_bInKillFocus = true;
-            if (id == IDC_RF_CHANNEL)
-                OnKillFocusChannel();
-            else if (id == IDC_PASSWORD_KEY)
-                OnKillFocusPassword();
-            else if (id == IDC_GROUP_NAME)
-                OnKillFocusName();
-            m_bInKillFocus = false;
-        }
+    // Switching to another window leaves the edit; a menu that opens over it
+    // and the form's own validation message do not.
+    if (event->type() == QEvent::FocusOut && !m_bValidating
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        const int id = watched->objectName().toInt();
+        if (id == IDC_RF_CHANNEL)
+            OnKillFocusChannel();
+        else if (id == IDC_PASSWORD_KEY)
+            OnKillFocusPassword();
+        else if (id == IDC_GROUP_NAME)
+            OnKillFocusName();
     }
     return CResizableFormView::eventFilter(watched, event);
 }

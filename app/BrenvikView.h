@@ -138,7 +138,8 @@ private:
     bool m_bSettingsReplySeen = false;
     int m_nScanTicks = 0;
     bool m_bAnchorsAdded = false;
-    // True while a kill-focus handler runs: the message box or the focus
-    // change it causes must not run another one.
-    bool m_bInKillFocus = false;
+    // True while an exchange checks the rules: the message box of a failed
+    // rule, and the focus it then gives back to the failing edit, are not the
+    // user leaving an edit (else each box would raise the next one).
+    bool m_bValidating = false;
 };

@@ -4,6 +4,9 @@
 #include "tests/e2e/FormFixture.h"
 #include "tests/support/SimOnPty.h"
 
+#include <QMenu>
+#include <QMenuBar>
+
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
 #include "serial/SerialLine.h"
@@ -171,6 +174,42 @@ TEST_F(FormTest, LeavingAnEditClampsAndStoresAndTheNameIsSavedPaddedAtExit)
     // The next start reads back what was written at exit.
     Start();
     EXPECT_EQ(Settings(), (QStringList {"ABC     ", "0", "11", "9999"}));
+}
+
+TEST_F(FormTest, SwitchingToAnotherWindowLeavesTheEdit)
+{
+    Start();
+    auto& channel = static_cast<QLineEdit&>(Ctrl(IDC_RF_CHANNEL));
+    channel.setFocus();
+    channel.selectAll();
+    QTest::keyClicks(&channel, "30");
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_EQ(Text(IDC_RF_CHANNEL), "26");
+    EXPECT_EQ(Doc().m_RFChannel, 26);
+    EXPECT_EQ(m_messages, QStringList {"Please enter an integer between 11 and 26."});
+    // A close that never gives the window back saves what was typed.
+    Exit();
+    EXPECT_EQ(GetProfileString("Settings\\Ints", "m_RFChannel"), "26");
+}
+
+TEST_F(FormTest, AMenuOpenedOverTheEditDoesNotLeaveIt)
+{
+    Start();
+    auto& channel = static_cast<QLineEdit&>(Ctrl(IDC_RF_CHANNEL));
+    channel.setFocus();
+    channel.selectAll();
+    QTest::keyClicks(&channel, "30");
+    QMenu* menu = m_app->MainFrame()->menuBar()->actions().first()->menu();
+    ASSERT_NE(menu, nullptr);
+    menu->popup(m_app->MainFrame()->geometry().center());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    menu->close();
+    EXPECT_EQ(Text(IDC_RF_CHANNEL), "30");
+    EXPECT_EQ(Doc().m_RFChannel, 11);
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 TEST_F(FormTest, AStatusLineFollowsAPortWhoseDeviceVanishes)
