@@ -1,6 +1,7 @@
 #include "app/PortSelectionDialog.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 
 #include "app/DdxControl.h"
 #include "platform/DialogBuilder.h"
@@ -16,7 +17,12 @@ CPortSelectionDialog::CPortSelectionDialog(QWidget* parent) : QDialog(parent)
     CDataExchange dx(*this, false);
     DoDataExchange(&dx);
     // Text typed into the field selects nothing and never becomes an entry.
+    // The combo box would complete it from the list (and Enter would take the
+    // completion instead of pressing OK) and would select the entry it
+    // matches when editing ends.
     m_portCombo->setInsertPolicy(QComboBox::NoInsert);
+    m_portCombo->setCompleter(nullptr);
+    disconnect(m_portCombo->lineEdit(), &QLineEdit::editingFinished, m_portCombo, nullptr);
     connect(m_portCombo, &QComboBox::activated, this, &CPortSelectionDialog::OnSelChangePort);
 }
 

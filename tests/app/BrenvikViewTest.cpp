@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
@@ -21,6 +22,7 @@
 #include "platform/WindowText.h"
 #include "res/Resource.h"
 #include "tests/platform/TempSettings.h"
+#include "tests/support/PseudoTerminal.h"
 #include "tests/support/SafePorts.h"
 
 namespace {
@@ -127,6 +129,55 @@ TEST(PortSelectionDialog, WithNoFreePortTheGivenNumberStandsAndTypingAddsNothing
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.m_nPort, 3);
+}
+
+// Runs the dialog on COM2 and COM5 (both free) with COM2 current; `act`
+// works it from inside its loop. A dialog still open after a generous
+// watchdog is cancelled.
+int RunPortDialogOnTwoPorts(CPortSelectionDialog& dialog, const std::function<void()>& act)
+{
+    PseudoTerminal com2, com5;
+    SafePorts ports;
+    ports.Map(2, com2.SlavePath());
+    ports.Map(5, com5.SlavePath());
+    dialog.m_nPort = 2;
+    QTimer::singleShot(0, &dialog, act);
+    QTimer::singleShot(20000, &dialog, &QDialog::reject);
+    return dialog.DoModal();
+}
+
+TEST(PortSelectionDialog, TypedTextSelectsNothingAndEnterAcceptsTheCurrentChoice)
+{
+    // "c" would be completed to an entry, and Enter would take the completion.
+    for (const char* typed : {"com5", "COM5", "c"}) {
+        CPortSelectionDialog dialog;
+        const int result = RunPortDialogOnTwoPorts(dialog, [&] {
+            ASSERT_EQ(dialog.m_portCombo->count(), 2);
+            QLineEdit& edit = *dialog.m_portCombo->lineEdit();
+            edit.selectAll();
+            QTest::keyClicks(&edit, typed);
+            QTest::keyClick(&edit, Qt::Key_Return);
+        });
+        EXPECT_EQ(result, IDOK) << typed;
+        EXPECT_EQ(dialog.m_nPort, 2) << typed;
+        EXPECT_EQ(dialog.m_portCombo->currentIndex(), 0) << typed;
+    }
+}
+
+TEST(PortSelectionDialog, AChoiceFromTheListSelectsThatPort)
+{
+    CPortSelectionDialog dialog;
+    const int result = RunPortDialogOnTwoPorts(dialog, [&] {
+        QComboBox& combo = *dialog.m_portCombo;
+        combo.showPopup();
+        QAbstractItemView& list = *combo.view();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(list.window()));
+        const QPoint com5 = list.visualRect(list.model()->index(1, 0)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, com5);
+        QTest::keyClick(combo.lineEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dialog.m_nPort, 5);
 }
 
 TEST(PortMapping, TheCurrentComNumberLeadsToTheDevice)
