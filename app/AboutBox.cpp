@@ -9,7 +9,7 @@
 
 CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent)
 {
-    CDialogBuilder::Build(*FindDialogTemplate(IDD_ABOUTBOX), *this);
+    CDialogBuilder::Build(*FindDialogTemplate(IDD_ABOUTBOX), *this, LoadResourceIcon);
     setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
     OnInitDialog();
 }

@@ -11,7 +11,6 @@
 
 #include "platform/ControlClassRegistry.h"
 #include "platform/WindowStyles.h"
-#include "res/ResourceIcons.h"
 
 using namespace style;
 
@@ -86,14 +85,13 @@ QWidget* MakeEdit(const DialogItemTemplate& item, QWidget& host)
     return edit;
 }
 
-QWidget* MakeStatic(const DialogItemTemplate& item, QWidget& host)
+QWidget* MakeStatic(const DialogItemTemplate& item, QWidget& host, const CDialogBuilder::IconLookup& icons)
 {
     auto* label = new QLabel(&host);
     const std::uint32_t type = item.style & SS_TYPEMASK;
     if (type == SS_ICON) {
-        // The text names the icon resource, e.g. "128" or "#128".
-        const QIcon icon = LoadResourceIcon(Text(item.text).remove(QLatin1Char('#')).toInt());
-        label->setPixmap(icon.pixmap(32, 32));
+        if (icons)
+            label->setPixmap(icons(Text(item.text).remove(QLatin1Char('#')).toInt()).pixmap(32, 32));
         return label;
     }
     label->setText(Text(item.text));
@@ -140,14 +138,14 @@ QWidget* MakeComboBox(const DialogItemTemplate& item, QWidget& host)
     return combo;
 }
 
-QWidget* MakeBuiltIn(const DialogItemTemplate& item, QWidget& host)
+QWidget* MakeBuiltIn(const DialogItemTemplate& item, QWidget& host, const CDialogBuilder::IconLookup& icons)
 {
     if (IsClass(item, "BUTTON"))
         return MakeButton(item, host);
     if (IsClass(item, "EDIT"))
         return MakeEdit(item, host);
     if (IsClass(item, "STATIC"))
-        return MakeStatic(item, host);
+        return MakeStatic(item, host, icons);
     if (IsClass(item, "LISTBOX"))
         return MakeListBox(item, host);
     if (IsClass(item, "COMBOBOX"))
@@ -173,13 +171,14 @@ QFont CDialogBuilder::TemplateFont(const DialogTemplate& dialog)
     return font;
 }
 
-QWidget* CDialogBuilder::CreateItem(const DialogItemTemplate& item, QWidget& host, DialogBaseUnits base)
+QWidget* CDialogBuilder::CreateItem(const DialogItemTemplate& item, QWidget& host, DialogBaseUnits base,
+                                    const IconLookup& icons)
 {
     QWidget* widget = nullptr;
     if (const ControlFactory* factory = CControlClassRegistry::Find(RegistryClass(item)))
         widget = (*factory)(item, &host);
     if (!widget)
-        widget = MakeBuiltIn(item, host);
+        widget = MakeBuiltIn(item, host, icons);
     if (!widget)
         return nullptr;
 
@@ -200,7 +199,7 @@ QWidget* CDialogBuilder::CreateItem(const DialogItemTemplate& item, QWidget& hos
     return widget;
 }
 
-QStringList CDialogBuilder::Build(const DialogTemplate& dialog, QWidget& host)
+QStringList CDialogBuilder::Build(const DialogTemplate& dialog, QWidget& host, const IconLookup& icons)
 {
     host.setFont(TemplateFont(dialog));
     const DialogBaseUnits base = MeasureDialogBaseUnits(host.font());
@@ -216,7 +215,7 @@ QStringList CDialogBuilder::Build(const DialogTemplate& dialog, QWidget& host)
 
     QStringList missing;
     for (const DialogItemTemplate& item : dialog.items) {
-        if (!CreateItem(item, host, base))
+        if (!CreateItem(item, host, base, icons))
             missing << Text(item.className);
     }
     return missing;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QIcon>
 #include <QStringList>
+#include <functional>
 
 #include "platform/DialogTemplate.h"
 #include "platform/DialogUnits.h"
@@ -17,6 +19,11 @@ class QWidget;
 // IDCANCEL rejects.
 class CDialogBuilder {
 public:
+    // The icon an icon control names by its resource number ("128" or
+    // "#128"), or a null icon. The application that owns the templates knows
+    // its icons; without a lookup icon controls stay empty.
+    using IconLookup = std::function<QIcon(int id)>;
+
     // The font a template asks for ("MS Sans Serif" 8 becomes the system's
     // sans serif at 8 points).
     static QFont TemplateFont(const DialogTemplate& dialog);
@@ -24,8 +31,9 @@ public:
     // Sets the template's font, caption and pixel size on the host and
     // creates every control. Returns the classes that no factory makes (their
     // controls are left out); empty when the whole template was built.
-    static QStringList Build(const DialogTemplate& dialog, QWidget& host);
+    static QStringList Build(const DialogTemplate& dialog, QWidget& host, const IconLookup& icons = {});
 
     // One control, placed with the given base units; null for an unknown class.
-    static QWidget* CreateItem(const DialogItemTemplate& item, QWidget& host, DialogBaseUnits base);
+    static QWidget* CreateItem(const DialogItemTemplate& item, QWidget& host, DialogBaseUnits base,
+                               const IconLookup& icons = {});
 };

@@ -1,9 +1,7 @@
 #include "platform/MessageBox.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
-
-#include "res/Resource.h"
-#include "res/Strings.h"
 
 namespace {
 
@@ -34,7 +32,7 @@ void ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon)
         Hook()(parent, text, icon);
         return;
     }
-    QMessageBox box(BoxIcon(icon), LoadResourceString(AFX_IDS_APP_TITLE), text, QMessageBox::Ok, parent);
+    QMessageBox box(BoxIcon(icon), QCoreApplication::applicationName(), text, QMessageBox::Ok, parent);
     box.exec();
 }
 

@@ -7,8 +7,8 @@ class QWidget;
 
 enum class MessageIcon { Information, Warning, Critical };
 
-// Shows a modal message box with the application's name as its title and an
-// OK button. Tests install a hook that records the text instead of blocking.
+// Shows a modal message box with an OK button, titled with the name the
+// application gave its QCoreApplication at start. Tests install a hook that records the text instead of blocking.
 void ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon = MessageIcon::Warning);
 
 using MessageBoxHook = std::function<void(QWidget* parent, const QString& text, MessageIcon icon)>;

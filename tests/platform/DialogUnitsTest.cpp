@@ -5,10 +5,12 @@
 
 #include "platform/DialogBuilder.h"
 #include "platform/DialogUnits.h"
-#include "res/DialogTemplates.h"
-#include "res/Resource.h"
+#include "platform/WindowStyles.h"
 
 namespace {
+
+// The form's frame: 267 x 167 dialog units of 8-point "MS Sans Serif".
+const DialogTemplate kForm {1, "", style::WS_CHILD, 0, 0, 267, 167, "MS Sans Serif", 8, {}};
 
 TEST(DialogUnits, MulDivRoundsHalfAwayFromZero)
 {
@@ -30,9 +32,7 @@ TEST(DialogUnits, FormAndBarGraphAtSixByThirteen)
 
 TEST(DialogUnits, BaseUnitsFollowTheFont)
 {
-    const DialogTemplate* form = FindDialogTemplate(IDD_BRENVIK_FORM);
-    ASSERT_NE(form, nullptr);
-    const QFont font = CDialogBuilder::TemplateFont(*form);
+    const QFont font = CDialogBuilder::TemplateFont(kForm);
     const DialogBaseUnits base = MeasureDialogBaseUnits(font);
     const QFontMetrics metrics(font);
     EXPECT_EQ(base.cy, metrics.height());
@@ -48,14 +48,13 @@ TEST(DialogUnits, BaseUnitsFollowTheFont)
 
 TEST(DialogUnits, CondensedSansGivesTheClassicFormSize)
 {
-    const DialogTemplate& form = *FindDialogTemplate(IDD_BRENVIK_FORM);
-    const QFont font = CDialogBuilder::TemplateFont(form);
+    const QFont font = CDialogBuilder::TemplateFont(kForm);
     if (QFontInfo(font).family() != "DejaVu Sans Condensed")
         GTEST_SKIP() << "fonts-dejavu-extra is not installed";
     const DialogBaseUnits base = MeasureDialogBaseUnits(font);
     EXPECT_EQ(base.cx, 6);
     EXPECT_EQ(base.cy, 13);
-    EXPECT_EQ(MapDialogSize(QSize(form.cx, form.cy), base), QSize(401, 271));
+    EXPECT_EQ(MapDialogSize(QSize(kForm.cx, kForm.cy), base), QSize(401, 271));
 }
 
 } // namespace
