@@ -42,6 +42,7 @@ fuzz: deps
 	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
 	@mkdir -p build-fuzz/corpus && cp -n fuzz/corpus/* build-fuzz/corpus/ 2>/dev/null || true
+	@scripts/golden-captures --fuzz-seeds build-fuzz/corpus
 	@build-fuzz/bus_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus
 
 asan: deps
