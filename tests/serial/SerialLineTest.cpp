@@ -12,6 +12,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace win32;
+
 namespace {
 
 class SerialLineTest : public ::testing::Test {
