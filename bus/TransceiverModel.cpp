@@ -71,7 +71,7 @@ void CTransceiverModel::ApplyWrite(const GroupMessageFields& fields)
     const auto& d = fields.data;
     switch (fields.command) {
     case CmdSettings:
-        settings.name = Latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(d.data()), 8));
+        settings.name = Latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(d.data()), kNameLength));
         break;
     case CmdRfChannel:
         settings.rfChannel = d[0];

@@ -88,7 +88,11 @@ public:
     win32::LONG GetLastError() const { return m_lastError.load(); }
     // The system's reason for the last failure (an errno value), empty when
     // the last operation succeeded or failed for a reason of its own.
-    std::error_code GetLastSystemError() const { return {m_lastErrno.load(), std::generic_category()}; }
+    std::error_code GetLastSystemError() const
+    {
+        const int systemError = m_lastErrno.load();
+        return systemError ? std::error_code(systemError, std::generic_category()) : std::error_code();
+    }
     // The events the last wait reported (EV_ bits), for the code that handles them.
     win32::DWORD GetPendingEvents() const { return m_pendingEvents.load(); }
 
