@@ -74,9 +74,9 @@ void CBusSession::PumpForEcho(std::chrono::milliseconds length)
     PumpUntil(Clock::now() + length, [this] { return !m_framer.AwaitingEcho(); });
 }
 
-bool CBusSession::Send(const bus::GroupMessageFields& fields)
+bus::LineError CBusSession::Send(const bus::GroupMessageFields& fields)
 {
-    return !m_port.Send(fields, [this](std::chrono::milliseconds length) { PumpForEcho(length); });
+    return m_port.Send(fields, [this](std::chrono::milliseconds length) { PumpForEcho(length); });
 }
 
 void CBusSession::AwaitEcho()

@@ -40,8 +40,8 @@ public:
     // observer is the session's, to count them).
     void SetMessageObserver(CBusFramer::MessageHandler observer) { m_observer = std::move(observer); }
 
-    // The transmit procedure; false when the write failed (the line says why).
-    bool Send(const bus::GroupMessageFields& fields);
+    // The transmit procedure; the failed write, also kept as PortFailure.
+    bus::LineError Send(const bus::GroupMessageFields& fields);
     // Until the last send's echo has been framed, at most the program's five pauses.
     void AwaitEcho();
 

@@ -69,7 +69,7 @@ int RunScan(const CliContext& context, const CliOptions& options)
                 ShowProgress(context, options, Clock::now() - start, stats);
             shownSecond = second;
         }
-        if (!session.Send(bus::MakeLevelQuery(channel)))
+        if (const bus::LineError failed = session.Send(bus::MakeLevelQuery(channel)))
             break;
         ++queries;
         channel = channel == kLastChannel ? kFirstChannel : channel + 1;

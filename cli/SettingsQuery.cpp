@@ -24,7 +24,7 @@ SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
     });
     const int heardBefore = session.GoodMessages();
     const auto windowEnd = CBusSession::Clock::now() + std::chrono::milliseconds(timeoutMs);
-    if (session.Send(bus::MakeSettingsRequest())) {
+    if (!session.Send(bus::MakeSettingsRequest())) { // it went out
         session.PumpUntil(windowEnd, [&answers] { return !answers.replies.empty(); });
         const auto quiet = session.ByteTime() * kQuietByteTimes;
         while (!answers.replies.empty() && !session.PortFailure() && !session.Interrupted()) {
