@@ -410,8 +410,9 @@ bool CBrenvikView::eventFilter(QObject* watched, QEvent* event)
 void CBrenvikView::OnKillFocusChannel()
 {
     UpdateData(true);
-    if (m_nChannel < unsigned(bus::kFirstChannel) || m_nChannel > unsigned(bus::kLastChannel)) {
-        m_nChannel = unsigned(m_nChannel < unsigned(bus::kFirstChannel) ? bus::kFirstChannel : bus::kLastChannel);
+    const unsigned clamped = std::clamp(m_nChannel, unsigned(bus::kFirstChannel), unsigned(bus::kLastChannel));
+    if (clamped != m_nChannel) {
+        m_nChannel = clamped;
         UpdateData(false);
     }
     m_document.m_RFChannel = int(m_nChannel);
@@ -420,8 +421,9 @@ void CBrenvikView::OnKillFocusChannel()
 void CBrenvikView::OnKillFocusPassword()
 {
     UpdateData(true);
-    if (m_nPassword > unsigned(bus::kMaxPasswordKey)) {
-        m_nPassword = unsigned(bus::kMaxPasswordKey);
+    const unsigned clamped = std::min(m_nPassword, unsigned(bus::kMaxPasswordKey));
+    if (clamped != m_nPassword) {
+        m_nPassword = clamped;
         UpdateData(false);
     }
     m_document.m_PwKey = int(m_nPassword);
