@@ -86,13 +86,21 @@ bus::LineError CBusPort::Record(LONG code)
 
 void CBusPort::OnSerialEvent(std::uint32_t eventWord)
 {
-    bus::OnSerialEvent(m_framer, eventWord, [this](std::span<std::uint8_t> buffer) -> std::size_t {
+    ReadAndFrame(eventWord);
+}
+
+bus::LineError CBusPort::ReadAndFrame(std::uint32_t eventWord)
+{
+    bus::LineError result;
+    bus::OnSerialEvent(m_framer, eventWord, [&](std::span<std::uint8_t> buffer) -> std::size_t {
         DWORD count = 0;
-        if (Record(m_line.Read(buffer.data(), DWORD(buffer.size()), &count, nullptr, INFINITE)))
+        result = Record(m_line.Read(buffer.data(), DWORD(buffer.size()), &count, nullptr, INFINITE));
+        if (result)
             return 0;
         m_bytesReceived += count;
         return count;
     });
+    return result;
 }
 
 bus::LineError CBusPort::WaitForEvent(std::chrono::milliseconds timeout)
@@ -102,8 +110,7 @@ bus::LineError CBusPort::WaitForEvent(std::chrono::milliseconds timeout)
         return {};
     if (waited != 0)
         return Record(waited);
-    OnSerialEvent(m_line.GetPendingEvents());
-    return m_failure;
+    return ReadAndFrame(m_line.GetPendingEvents());
 }
 
 bus::LineError CBusPort::Send(const bus::GroupMessageFields& fields, const bus::BusPause& pause)

@@ -59,7 +59,9 @@ public:
     std::uint64_t BytesReceived() const { return m_bytesReceived; }
 
 private:
+    // Keeps the first failure since the open; gives the code as a LineError.
     bus::LineError Record(win32::LONG code);
+    bus::LineError ReadAndFrame(std::uint32_t eventWord);
 
     CSerialLine& m_line;
     CBusFramer& m_framer;
