@@ -18,10 +18,9 @@
 #include "app/MainFrame.h"
 #include "app/PortSelectionDialog.h"
 #include "app/SingleLineValidator.h"
-#include "bus/BusTransmit.h"
+#include "bus/BusLimits.h"
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
-#include "bus/SerialEvent.h"
 #include "controls/ClockCtrl.h"
 #include "controls/ColorButton.h"
 #include "controls/ControlClasses.h"
@@ -127,13 +126,13 @@ void CBrenvikView::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_MONITOR_PAUSE, m_btnMonitorPause);
     DDX_Control(pDX, IDC_PORT_STATUS, m_ctlPortStatus);
     DDX_Text(pDX, IDC_GROUP_NAME, m_strName);
-    DDV_MaxChars(pDX, m_strName, 8);
+    DDV_MaxChars(pDX, m_strName, int(bus::kNameLength));
     DDX_Text(pDX, IDC_PASSWORD_KEY, m_nPassword);
-    DDV_MinMaxUInt(pDX, m_nPassword, 0, 9999);
+    DDV_MinMaxUInt(pDX, m_nPassword, bus::kMinPasswordKey, bus::kMaxPasswordKey);
     DDX_Text(pDX, IDC_RF_CHANNEL, m_nChannel);
-    DDV_MinMaxUInt(pDX, m_nChannel, 11, 26);
+    DDV_MinMaxUInt(pDX, m_nChannel, bus::kFirstChannel, bus::kLastChannel);
     DDX_Text(pDX, IDC_GROUP_ID, m_nGroupId);
-    DDV_MinMaxUInt(pDX, m_nGroupId, 0, 127);
+    DDV_MinMaxUInt(pDX, m_nGroupId, bus::kMinGroupId, bus::kMaxGroupId);
     DDX_Text(pDX, IDC_SCAN_NOTE, m_strScanNote);
     DDX_Control(pDX, IDC_CLOCK, m_ctlClock);
     DDX_Control(pDX, IDC_RSSI, m_ctlRssi);
@@ -180,7 +179,7 @@ void CBrenvikView::OnInitialUpdate()
     ResizeParentToFit();
     m_ctlClock->m_crText = QColor(0, 0, 128);
     m_nScanTicks = 0;
-    m_nScanChannel = 11;
+    m_nScanChannel = bus::kFirstChannel;
 
     m_document.LoadFromRegistry();
     m_nChannel = unsigned(m_document.m_RFChannel);
@@ -215,21 +214,15 @@ int CBrenvikView::SetTimer(int period)
 
 void CBrenvikView::OpenBusPort()
 {
-    if (m_Serial.IsOpen())
-        m_Serial.Close();
     m_strScratch = QString::asprintf("\\\\.\\COM%d", m_document.m_ActiveComPort);
-    m_Framer.Reset();
-    if (m_Serial.Open(m_strScratch.toLatin1().constData(), this, 0, kNotifyLParam, kQueueSize, kQueueSize) != 0)
+    const auto openListening = [this](const char* device) {
+        return m_Serial.Open(device, this, 0, kNotifyLParam, busport::CBusPort::kQueueSize,
+                             busport::CBusPort::kQueueSize);
+    };
+    // Any step that fails leaves the port closed, which the status line shows.
+    if (m_BusPort.Open(m_strScratch.toStdString(), busport::LineSettings{}, openListening))
         return;
-    if (m_Serial.Setup(kBaudRate, 8, NOPARITY, ONESTOPBIT) != 0) {
-        m_Serial.Close();
-        return;
-    }
-    m_Serial.SetMask(EV_RXCHAR | EV_ERR);
-    m_Serial.SetHandshake(CSerialLine::HandshakeNone);
-    m_Serial.SetReadTimeoutMode(CSerialLine::ReadModeImmediate);
     m_nReplyCountdown = 0;
-    m_Framer.m_bReplySeen = false;
     m_bSettingsReplySeen = false;
 }
 
@@ -257,12 +250,12 @@ void CBrenvikView::OnTimer()
         --m_nReplyCountdown;
         if (m_bSettingsReplySeen) {
             ShowOutcome(QStringLiteral("Got Settings Ok"), 250);
-            m_Framer.m_bReplySeen = false;
+            m_Framer.ClearReplySeen();
             m_bSettingsReplySeen = false;
             m_nReplyCountdown = 0;
         } else if (m_nReplyCountdown == 0) {
             ShowOutcome(QStringLiteral("Communications Failed"), 1000);
-            m_Framer.m_bReplySeen = false;
+            m_Framer.ClearReplySeen();
             m_bSettingsReplySeen = false;
         }
     } else if (m_bMonitorPaused) {
@@ -301,23 +294,13 @@ void CBrenvikView::customEvent(QEvent* event)
 
 void CBrenvikView::OnSerialEvent(std::uint32_t wParam, std::intptr_t)
 {
-    bus::OnSerialEvent(m_Framer, wParam, [this](std::span<std::uint8_t> buffer) -> std::size_t {
-        DWORD read = 0;
-        m_Serial.Read(buffer.data(), DWORD(buffer.size()), &read, nullptr, INFINITE);
-        return read;
-    });
+    m_BusPort.OnSerialEvent(wParam);
 }
 
 int CBrenvikView::SendGroupMessage()
 {
-    const auto write = [this](std::span<const std::uint8_t> data, std::uint32_t& written) {
-        DWORD count = 0;
-        const LONG result = m_Serial.Write(data.data(), DWORD(data.size()), &count, nullptr, bus::kWriteBusTimeoutMs);
-        written = count;
-        return result;
-    };
     const auto pause = [](std::chrono::milliseconds ms) { Pause(int(ms.count())); };
-    return bus::SendGroupMessage(m_Framer, m_TxMsg, write, pause);
+    return m_BusPort.Send(m_TxMsg, pause) ? 0 : 1;
 }
 
 void CBrenvikView::RepaintEdits()
@@ -337,7 +320,7 @@ void CBrenvikView::RequestSettings()
     RepaintEdits();
     m_TxMsg = bus::MakeSettingsRequest();
     m_nReplyCountdown = kReplyTicks;
-    m_Framer.m_bReplySeen = false;
+    m_Framer.ClearReplySeen();
     m_bSettingsReplySeen = false;
     SendGroupMessage();
     Pause(100);
@@ -427,8 +410,9 @@ bool CBrenvikView::eventFilter(QObject* watched, QEvent* event)
 void CBrenvikView::OnKillFocusChannel()
 {
     UpdateData(true);
-    if (m_nChannel < 11 || m_nChannel > 26) {
-        m_nChannel = m_nChannel < 11 ? 11 : 26;
+    const unsigned clamped = std::clamp(m_nChannel, unsigned(bus::kFirstChannel), unsigned(bus::kLastChannel));
+    if (clamped != m_nChannel) {
+        m_nChannel = clamped;
         UpdateData(false);
     }
     m_document.m_RFChannel = int(m_nChannel);
@@ -437,8 +421,9 @@ void CBrenvikView::OnKillFocusChannel()
 void CBrenvikView::OnKillFocusPassword()
 {
     UpdateData(true);
-    if (m_nPassword > 9999) {
-        m_nPassword = 9999;
+    const unsigned clamped = std::min(m_nPassword, unsigned(bus::kMaxPasswordKey));
+    if (clamped != m_nPassword) {
+        m_nPassword = clamped;
         UpdateData(false);
     }
     m_document.m_PwKey = int(m_nPassword);

@@ -8,7 +8,9 @@
 #include "app/FrameView.h"
 #include "app/SerialCWnd.h"
 #include "bus/BusFramer.h"
+#include "bus/BusLimits.h"
 #include "bus/GroupMessage.h"
+#include "busport/BusPort.h"
 #include "layout/ResizableFormView.h"
 
 class CBrenvikDoc;
@@ -39,9 +41,7 @@ public:
     static constexpr int kAfterScanPeriodMs = 300;
     static constexpr int kReplyTicks = 4;
     static constexpr int kScanTicks = 300;
-    static constexpr LPARAM kNotifyLParam = 12;
-    static constexpr DWORD kQueueSize = 512;
-    static constexpr DWORD kBaudRate = 16457;
+    static constexpr win32::LPARAM kNotifyLParam = 12;
     static constexpr const char* kScanNote = "Don't Use Throttles";
 
     CBrenvikView(CMainFrame& frame, CBrenvikDoc& document);
@@ -114,7 +114,7 @@ private:
     // Exchanged with the controls.
     QString m_strName;             // 1009
     unsigned m_nPassword = 0;      // 1010
-    unsigned m_nChannel = 11;      // 1008
+    unsigned m_nChannel = bus::kFirstChannel; // 1008
     unsigned m_nGroupId = 0;       // 1020
     QString m_strScanNote;         // 1027
 
@@ -124,7 +124,9 @@ private:
 
     // Bus state: receive framing, the echo and reply flags.
     CBusFramer m_Framer;
-    int m_nScanChannel = 11;
+    // Opens, arms, reads and writes m_Serial for m_Framer.
+    busport::CBusPort m_BusPort{m_Serial, m_Framer};
+    int m_nScanChannel = bus::kFirstChannel;
     QString m_strScratch;
 
     QTimer m_Timer;

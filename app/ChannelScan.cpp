@@ -11,7 +11,7 @@
 void CBrenvikView::ToggleChannelScan()
 {
     if (m_nScanTicks == 0) {
-        m_nScanChannel = CRssiCtrl::kFirstChannel;
+        m_nScanChannel = bus::kFirstChannel;
         m_nScanTicks = kScanTicks;
         m_bMonitorPaused = false;
         m_ctlRssi->ResetStats();
@@ -35,8 +35,8 @@ void CBrenvikView::ToggleChannelScan()
 void CBrenvikView::ScanStep()
 {
     RequestChannelLevel(m_nScanChannel);
-    if (++m_nScanChannel > CRssiCtrl::kLastChannel)
-        m_nScanChannel = CRssiCtrl::kFirstChannel;
+    if (++m_nScanChannel > bus::kLastChannel)
+        m_nScanChannel = bus::kFirstChannel;
     if (--m_nScanTicks == 0) {
         m_nScanTicks = 1;
         ToggleChannelScan();

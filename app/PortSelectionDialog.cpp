@@ -8,6 +8,7 @@
 #include "platform/WindowStyles.h"
 #include "res/DialogTemplates.h"
 #include "res/Resource.h"
+#include "bus/BusLimits.h"
 #include "serial/PortNames.h"
 #include "serial/ProbePort.h"
 
@@ -42,7 +43,7 @@ int CPortSelectionDialog::DoModal()
 bool CPortSelectionDialog::OnInitDialog()
 {
     int selected = -1;
-    for (int n = kFirstPort; n <= kLastPort; ++n) {
+    for (int n = bus::kFirstComPort; n <= bus::kLastComPort; ++n) {
         m_strPortName = QStringLiteral("COM%1").arg(n);
         const QByteArray device = (QStringLiteral("\\\\.\\") + m_strPortName).toLatin1();
         if (ProbePort(device.constData()) != PortFree)

@@ -13,8 +13,6 @@ class CPortSelectionDialog : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kFirstPort = 1;
-    static constexpr int kLastPort = 20;
 
     explicit CPortSelectionDialog(QWidget* parent = nullptr);
     ~CPortSelectionDialog() override;

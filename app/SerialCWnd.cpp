@@ -2,6 +2,8 @@
 
 #include "platform/QtPortEventTarget.h"
 
+using namespace win32;
+
 CSerialCWnd::CSerialCWnd() = default;
 
 CSerialCWnd::~CSerialCWnd()

@@ -18,8 +18,8 @@ public:
     using CSerialWnd::Open;
     // Opens like CSerialWnd::Open with `window` as the receiver of the
     // notifications; a null window opens and listens, and nothing is delivered.
-    virtual LONG Open(const char* device, QObject* window, unsigned message, LPARAM lParam, DWORD inQueue,
-                      DWORD outQueue);
+    virtual win32::LONG Open(const char* device, QObject* window, unsigned message, win32::LPARAM lParam, win32::DWORD inQueue,
+                      win32::DWORD outQueue);
 
 private:
     // The target of the open port; replaced only while the port is closed.

@@ -93,6 +93,12 @@ void CBusFramer::RestartReceive()
     m_nRxLength = 0;
 }
 
+void CBusFramer::ExpectEcho()
+{
+    m_bReplySeen = false;
+    m_bAwaitingEcho = true;
+}
+
 void CBusFramer::Reset()
 {
     m_nRxState = WaitOpcode;

@@ -30,20 +30,31 @@ public:
     // After a line error: the next opcode starts a fresh message.
     void RestartReceive();
     // When the port is (re)opened: receive state and the echo flag back to zero.
-    // m_bReplySeen is the owner's to clear once the port is configured.
+    // The reply flag is the owner's to clear once the port is configured.
     void Reset();
+
+    // A message went out: the next good message is its echo, and no reply
+    // has been seen since.
+    void ExpectEcho();
+    // The echo wait gave up, or the send failed: the next good message is
+    // taken as it comes.
+    void StopAwaitingEcho() { m_bAwaitingEcho = false; }
+    void ClearReplySeen() { m_bReplySeen = false; }
+
+    bool AwaitingEcho() const { return m_bAwaitingEcho; }
+    // Whether a good group message not taken as an echo arrived.
+    bool ReplySeen() const { return m_bReplySeen; }
 
     RxState State() const { return m_nRxState; }
     std::int32_t RxIndex() const { return m_nRxIndex; }
     std::int32_t RxLength() const { return m_nRxLength; }
     std::uint64_t BadChecksumCount() const { return m_nBadChecksums; }
 
-    // Shared with the transmit procedure and the form's status logic.
-    bool m_bAwaitingEcho = false; // set by a successful send, cleared by the next good message
-    bool m_bReplySeen = false;    // set by a good group message not taken as an echo
-
 private:
     void CompleteMessage();
+
+    bool m_bAwaitingEcho = false; // set by a successful send, cleared by the next good message
+    bool m_bReplySeen = false;    // set by a good group message not taken as an echo
 
     std::array<std::uint8_t, kMaxMessageLength> m_RxBuf{};
     std::int32_t m_nRxIndex = 0;

@@ -4,28 +4,28 @@
 
 namespace bus {
 
-bool WaitForEcho(CBusFramer& framer, const BusPause& pause)
+void WaitForEcho(CBusFramer& framer, const BusPause& pause)
 {
-    for (int i = 0; framer.m_bAwaitingEcho && i < kEchoPauses; ++i)
+    for (int i = 0; framer.AwaitingEcho() && i < kEchoPauses; ++i)
         pause(kEchoPause);
-    framer.m_bAwaitingEcho = false;
-    return true;
+    framer.StopAwaitingEcho();
 }
 
-int SendGroupMessage(CBusFramer& framer, const GroupMessageFields& fields, const BusWriter& writeBus,
-                     const BusPause& pause)
+LineError SendGroupMessage(CBusFramer& framer, const GroupMessageFields& fields, const BusWriter& writeBus,
+                           const BusPause& pause)
 {
     WaitForEcho(framer, pause);
     const GroupMessageBytes txBuf = PackGroupMessage(fields);
     std::uint32_t written = 0;
-    const std::int32_t result = writeBus(txBuf, written);
-    if (result != 0 || written != txBuf.size()) {
-        framer.m_bAwaitingEcho = false;
-        return 0;
+    LineError result = writeBus(txBuf, written);
+    if (!result && written != txBuf.size())
+        result = {LineFault::TimedOut, {}};
+    if (result) {
+        framer.StopAwaitingEcho();
+        return result;
     }
-    framer.m_bReplySeen = false;
-    framer.m_bAwaitingEcho = true;
-    return 1;
+    framer.ExpectEcho();
+    return {};
 }
 
 } // namespace bus

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bus/GroupMessage.h"
+#include "bus/LineError.h"
 
 #include <chrono>
 #include <cstdint>
@@ -14,9 +15,9 @@ class CBusFramer;
 // write to its port and really sleep while tests write to a buffer on a fake clock.
 namespace bus {
 
-// Writes the bytes (the program: the port's Write with a 2000 ms time-out);
-// returns the serial result code, 0 for success, and sets `written`.
-using BusWriter = std::function<std::int32_t(std::span<const std::uint8_t> data, std::uint32_t& written)>;
+// Writes the bytes (the program: the port's Write with a 2000 ms time-out)
+// and sets `written`.
+using BusWriter = std::function<LineError(std::span<const std::uint8_t> data, std::uint32_t& written)>;
 // Blocks the calling thread for the given time.
 using BusPause = std::function<void(std::chrono::milliseconds)>;
 
@@ -25,12 +26,13 @@ inline constexpr std::chrono::milliseconds kEchoPause{50};
 inline constexpr int kEchoPauses = 5;
 
 // When an echo is awaited, pauses up to five times 50 ms, stopping once the
-// echo has been framed; then gives up on it. Always returns true.
-bool WaitForEcho(CBusFramer& framer, const BusPause& pause);
+// echo has been framed; then gives up on it.
+void WaitForEcho(CBusFramer& framer, const BusPause& pause);
 
-// The transmit procedure: echo wait, pack with checksum, one write of 20 bytes.
-// Returns 1 when all 20 bytes went out (an echo is then awaited), 0 otherwise.
-int SendGroupMessage(CBusFramer& framer, const GroupMessageFields& fields, const BusWriter& writeBus,
-                     const BusPause& pause);
+// The transmit procedure: echo wait, pack with checksum, one write of 20
+// bytes. Success when all 20 bytes went out (an echo is then awaited); a
+// write that took fewer bytes without a failure of its own is TimedOut.
+LineError SendGroupMessage(CBusFramer& framer, const GroupMessageFields& fields, const BusWriter& writeBus,
+                           const BusPause& pause);
 
 } // namespace bus

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bus/BusLimits.h"
 #include "bus/GroupMessage.h"
 
 #include <array>
@@ -11,8 +12,6 @@
 // (always in the order name, RF channel, group ID, password key) and the
 // channel level query. Numbers travel as their low byte.
 namespace bus {
-
-inline constexpr std::size_t kNameLength = 8;
 
 // Command 3, read request, all data 0.
 GroupMessageFields MakeSettingsRequest();

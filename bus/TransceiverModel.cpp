@@ -35,9 +35,9 @@ std::vector<std::uint8_t> CTransceiverModel::Feed(std::span<const std::uint8_t> 
 
 std::int32_t CTransceiverModel::BaseLevel(std::int32_t channel) const
 {
-    if (channel < kFirstChannel || channel > kLastChannel)
+    if (channel < bus::kFirstChannel || channel > bus::kLastChannel)
         return 0;
-    return m_First.baseLevels[static_cast<std::size_t>(channel - kFirstChannel)];
+    return m_First.baseLevels[static_cast<std::size_t>(channel - bus::kFirstChannel)];
 }
 
 void CTransceiverModel::SetLevels(const LevelTable& levels)
@@ -71,7 +71,7 @@ void CTransceiverModel::ApplyWrite(const GroupMessageFields& fields)
     const auto& d = fields.data;
     switch (fields.command) {
     case CmdSettings:
-        settings.name = Latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(d.data()), 8));
+        settings.name = Latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(d.data()), kNameLength));
         break;
     case CmdRfChannel:
         settings.rfChannel = d[0];
@@ -136,9 +136,9 @@ void CTransceiverModel::SendForeignMessages()
 
 std::int32_t CTransceiverModel::MeasureLevel(const Radio& radio, std::int32_t channel)
 {
-    if (channel < kFirstChannel || channel > kLastChannel)
+    if (channel < bus::kFirstChannel || channel > bus::kLastChannel)
         return 0;
-    const std::int32_t base = radio.baseLevels[static_cast<std::size_t>(channel - kFirstChannel)];
+    const std::int32_t base = radio.baseLevels[static_cast<std::size_t>(channel - bus::kFirstChannel)];
     const std::int32_t jitter = static_cast<std::int32_t>(NextRandom() % (2 * radio.jitter + 1)) - radio.jitter;
     return std::clamp(base + jitter, 0, 255);
 }
@@ -156,7 +156,7 @@ void CTransceiverModel::ShapeLevels(Radio& radio)
         const std::int32_t strength = 110 + static_cast<std::int32_t>(NextRandom() % 100);
         for (std::int32_t i = 0; i < 4; ++i) {
             const bool edge = i == 0 || i == 3;
-            auto& level = radio.baseLevels[static_cast<std::size_t>(kBusyBandStarts[band] + i - kFirstChannel)];
+            auto& level = radio.baseLevels[static_cast<std::size_t>(kBusyBandStarts[band] + i - bus::kFirstChannel)];
             level = std::max(level, edge ? strength * 3 / 5 : strength);
         }
     }

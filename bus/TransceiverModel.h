@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bus/BusLimits.h"
 #include "bus/BusFramer.h"
 #include "bus/GroupMessage.h"
 #include "bus/GroupReply.h"
@@ -30,8 +31,6 @@ struct TransceiverFaults {
 // stored settings, so a later Get returns them.
 class CTransceiverModel {
 public:
-    static constexpr std::int32_t kFirstChannel = 11;
-    static constexpr std::int32_t kLastChannel = 26;
     static constexpr std::int32_t kLevelJitter = 12;
 
     static bus::RadioSettings DefaultSettings() { return {"Olv12345", 0, 11, 0}; }
@@ -53,7 +52,7 @@ public:
     // Received messages dropped for a bad checksum.
     std::uint64_t BadMessageCount() const { return m_Framer.BadChecksumCount(); }
 
-    using LevelTable = std::array<std::int32_t, 16>; // channels 11-26
+    using LevelTable = std::array<std::int32_t, bus::kChannelCount>; // channel 11 first
 
     // Fixes the levels the (first) transceiver reports, channel 11 first,
     // exactly and without jitter.

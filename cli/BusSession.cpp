@@ -1,7 +1,5 @@
 #include "cli/BusSession.h"
 
-#include "bus/BusTransmit.h"
-#include "bus/SerialEvent.h"
 #include "cli/ExitCode.h"
 #include "cli/PortCheck.h"
 
@@ -15,27 +13,27 @@ constexpr std::chrono::milliseconds kWaitSlice {50};
 
 } // namespace
 
-std::string SerialErrorText(LONG code)
+std::string LineErrorText(const bus::LineError& error)
 {
-    switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return "no such device";
-    case ERROR_ACCESS_DENIED: return "access denied";
-    case ERROR_INVALID_PARAMETER: return "the device refused the line settings";
-    case ERROR_INVALID_FUNCTION: return "not a serial device";
-    case ERROR_GEN_FAILURE: return "the device stopped working (unplugged?)";
-    case ERROR_TIMEOUT: return "timed out";
-    default: return "error " + std::to_string(code);
+    switch (error.fault) {
+    case bus::LineFault::None: return "no error";
+    case bus::LineFault::NoDevice: return "no such device";
+    case bus::LineFault::PermissionDenied: return "permission denied";
+    case bus::LineFault::Busy: return "busy: another program holds the port";
+    case bus::LineFault::NotSerial: return "not a serial device";
+    case bus::LineFault::SettingsRefused: return "the device refused the line settings";
+    case bus::LineFault::DeviceGone: return "the device stopped working (unplugged?)";
+    case bus::LineFault::TimedOut: return "timed out";
+    case bus::LineFault::NotOpen: return "the port is closed";
+    case bus::LineFault::Other: break;
     }
+    return error.system ? error.system.message() : "failed";
 }
 
-int CBusSession::Fail(const std::string& what, LONG code)
+int CBusSession::Fail(const std::string& what)
 {
-    m_context.err << "brenvik-cli: " << m_label << ": " << what;
-    if (code != 0)
-        m_context.err << ": " << SerialErrorText(code);
-    m_context.err << '\n';
-    m_line.Close();
+    m_context.err << "brenvik-cli: " << m_label << ": " << what << '\n';
+    m_port.Close();
     return ExitPortError;
 }
 
@@ -48,28 +46,20 @@ int CBusSession::Open(const CliOptions& options)
     m_label = comNumber ? "COM" + std::to_string(*comNumber) + " (" + (m_path.empty() ? "no device" : m_path) + ")"
                         : m_path;
     if (m_path.empty())
-        return Fail("no device is mapped to this port (see brenvik-cli ports)", 0);
+        return Fail("no device is mapped to this port (see brenvik-cli ports)");
 
-    if (const LONG opened = m_line.Open(m_path.c_str(), 512, 512, true); opened != 0) {
-        if (opened == ERROR_ACCESS_DENIED) {
-            const PortCondition condition = InspectPort(m_path);
-            if (condition.state == PortState::PermissionDenied)
-                return Fail("permission denied; to fix: " + condition.fix, 0);
-            return Fail("busy: another program holds the port", 0);
-        }
-        return Fail("cannot open", opened);
+    switch (const bus::LineError error = m_port.Open(m_path, options.line); error.fault) {
+    case bus::LineFault::None: break;
+    case bus::LineFault::PermissionDenied: return Fail("permission denied; to fix: " + PermissionFix(m_path));
+    case bus::LineFault::Busy: return Fail(LineErrorText(error));
+    case bus::LineFault::SettingsRefused:
+        return Fail("cannot set " + std::to_string(options.line.baud) + " baud 8N1"
+                    + (options.line.flow == busport::Flow::RtsCts ? " with RTS/CTS" : "") + ": "
+                    + LineErrorText(error));
+    default: return Fail("cannot open: " + LineErrorText(error));
     }
-    if (const LONG setup = m_line.Setup(static_cast<DWORD>(options.baud), 8, NOPARITY, ONESTOPBIT))
-        return Fail("cannot set " + std::to_string(options.baud) + " baud 8N1", setup);
-    const int handshake = options.flow == Flow::RtsCts ? CSerialLine::HandshakeRtsDtr : CSerialLine::HandshakeNone;
-    if (const LONG flow = m_line.SetHandshake(handshake))
-        return Fail("cannot set the flow control", flow);
-    if (const LONG mask = m_line.SetMask(bus::kEventReceivedData | bus::kEventLineError))
-        return Fail("cannot watch the port", mask);
 
-    m_byteTime = std::chrono::microseconds(10'000'000 / options.baud); // 8N1: ten bits a byte
-    m_framer.Reset();
-    m_framer.m_bReplySeen = false;
+    m_byteTime = std::chrono::duration_cast<std::chrono::microseconds>(bus::ByteTime(options.line.baud));
     m_framer.SetMessageObserver([this](std::span<const std::uint8_t> message) {
         ++m_goodMessages;
         if (m_observer)
@@ -79,64 +69,40 @@ int CBusSession::Open(const CliOptions& options)
     return ExitOk;
 }
 
-bool CBusSession::Send(const bus::GroupMessageFields& fields)
+void CBusSession::PumpForEcho(std::chrono::milliseconds length)
 {
-    const bus::BusWriter write = [this](std::span<const std::uint8_t> data, std::uint32_t& written) {
-        DWORD count = 0;
-        const LONG result = m_line.Write(data.data(), static_cast<DWORD>(data.size()), &count, nullptr,
-                                         bus::kWriteBusTimeoutMs);
-        written = count;
-        if (result != 0)
-            m_failure = result;
-        return result;
-    };
-    const bus::BusPause pause = [this](std::chrono::milliseconds length) {
-        PumpUntil(Clock::now() + length, [this] { return !m_framer.m_bAwaitingEcho; });
-    };
-    if (bus::SendGroupMessage(m_framer, fields, write, pause) == 1)
-        return true;
-    if (m_failure == 0)
-        m_failure = ERROR_TIMEOUT; // a short write
-    return false;
+    PumpUntil(Clock::now() + length, [this] { return !m_framer.AwaitingEcho(); });
+}
+
+bus::LineError CBusSession::Send(const bus::GroupMessageFields& fields)
+{
+    return m_port.Send(fields, [this](std::chrono::milliseconds length) { PumpForEcho(length); });
 }
 
 void CBusSession::AwaitEcho()
 {
-    bus::WaitForEcho(m_framer, [this](std::chrono::milliseconds length) {
-        PumpUntil(Clock::now() + length, [this] { return !m_framer.m_bAwaitingEcho; });
-    });
+    bus::WaitForEcho(m_framer, [this](std::chrono::milliseconds length) { PumpForEcho(length); });
 }
 
 bool CBusSession::PumpUntil(Clock::time_point deadline, const std::function<bool()>& done)
 {
-    const bus::BusReader read = [this](std::span<std::uint8_t> buffer) -> std::size_t {
-        DWORD count = 0;
-        if (const LONG result = m_line.Read(buffer.data(), static_cast<DWORD>(buffer.size()), &count)) {
-            m_failure = result;
-            return 0;
-        }
-        if (count > 0)
-            m_lastReceived = Clock::now();
-        return count;
-    };
     for (;;) {
         if (done())
             return true;
         const auto now = Clock::now();
-        if (now >= deadline || m_failure != 0 || m_context.Stopped())
+        if (now >= deadline || m_port.Failure() || m_context.Stopped())
             return false;
         const auto slice = std::min(std::chrono::ceil<std::chrono::milliseconds>(deadline - now), kWaitSlice);
-        const LONG waited = m_line.WaitForPortEvent(nullptr, static_cast<DWORD>(slice.count()));
-        if (waited == 0)
-            bus::OnSerialEvent(m_framer, m_line.GetPendingEvents(), read);
-        else if (waited != ERROR_TIMEOUT)
-            m_failure = waited;
+        const std::uint64_t before = m_port.BytesReceived();
+        m_port.WaitForEvent(slice);
+        if (m_port.BytesReceived() != before)
+            m_lastReceived = Clock::now();
     }
 }
 
 int CBusSession::ReportPortFailure()
 {
-    m_context.err << "brenvik-cli: " << m_label << ": " << SerialErrorText(m_failure) << '\n';
+    m_context.err << "brenvik-cli: " << m_label << ": " << LineErrorText(m_port.Failure()) << '\n';
     return ExitPortError;
 }
 

@@ -2,6 +2,8 @@
 
 #include "bus/BusFramer.h"
 #include "bus/GroupMessage.h"
+#include "bus/LineError.h"
+#include "busport/BusPort.h"
 #include "cli/CliContext.h"
 #include "cli/CliOptions.h"
 #include "serial/SerialLine.h"
@@ -38,8 +40,8 @@ public:
     // observer is the session's, to count them).
     void SetMessageObserver(CBusFramer::MessageHandler observer) { m_observer = std::move(observer); }
 
-    // The transmit procedure; false when the write failed (the line says why).
-    bool Send(const bus::GroupMessageFields& fields);
+    // The transmit procedure; the failed write, also kept as PortFailure.
+    bus::LineError Send(const bus::GroupMessageFields& fields);
     // Until the last send's echo has been framed, at most the program's five pauses.
     void AwaitEcho();
 
@@ -51,8 +53,8 @@ public:
     Clock::time_point LastReceived() const { return m_lastReceived; }
     // How many good messages of any kind were framed.
     int GoodMessages() const { return m_goodMessages; }
-    // The result code of a failed read or write, 0 while the port works.
-    LONG PortFailure() const { return m_failure; }
+    // The failed read or write; success while the port works.
+    const bus::LineError& PortFailure() const { return m_port.Failure(); }
     // Writes the one error line for a failed port and gives ExitPortError.
     int ReportPortFailure();
 
@@ -63,11 +65,14 @@ public:
     std::chrono::microseconds ByteTime() const { return m_byteTime; }
 
 private:
-    int Fail(const std::string& what, LONG code);
+    int Fail(const std::string& what);
+    // The echo wait's pause: frames what arrives meanwhile.
+    void PumpForEcho(std::chrono::milliseconds length);
 
     const CliContext& m_context;
     CSerialLine m_line;
     CBusFramer m_framer;
+    busport::CBusPort m_port {m_line, m_framer};
     CBusFramer::MessageHandler m_observer;
     std::string m_name;
     std::string m_label;
@@ -75,10 +80,10 @@ private:
     std::chrono::microseconds m_byteTime {608};
     Clock::time_point m_lastReceived = Clock::now();
     int m_goodMessages = 0;
-    LONG m_failure = 0;
 };
 
-// The text of a serial result code ("no such device", "timed out", ...).
-std::string SerialErrorText(LONG code);
+// A line failure in words ("no such device", "timed out", ...); the
+// system's own text where this layer has no words of its own.
+std::string LineErrorText(const bus::LineError& error);
 
 } // namespace cli

@@ -146,14 +146,15 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             }
             options.port = value;
         } else if (option == "--baud") {
-            if (!number(50, 4000000, options.baud))
+            if (!number(50, 4000000, n))
                 return false;
+            options.line.baud = static_cast<std::uint32_t>(n);
         } else if (option == "--flow") {
             if (value != "none" && value != "rtscts") {
                 error = "--flow takes none or rtscts, not \"" + value + "\"";
                 return false;
             }
-            options.flow = value == "none" ? Flow::None : Flow::RtsCts;
+            options.line.flow = value == "none" ? busport::Flow::None : busport::Flow::RtsCts;
         } else if (option == "--timeout") {
             if (!number(1, 600000, options.timeoutMs))
                 return false;
@@ -166,11 +167,11 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             }
             options.name = value;
         } else if (option == "--channel") {
-            if (!number(11, 26, n))
+            if (!number(bus::kFirstChannel, bus::kLastChannel, n))
                 return false;
             options.channel = n;
         } else if (option == "--key") {
-            if (!number(0, 9999, n))
+            if (!number(bus::kMinPasswordKey, bus::kMaxPasswordKey, n))
                 return false;
             options.key = n;
         } else if (option == "--verify" || option == "--no-verify") {

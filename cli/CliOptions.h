@@ -1,5 +1,7 @@
 #pragma once
 
+#include "busport/LineSettings.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,16 +10,13 @@
 // form and range before anything touches a port.
 namespace cli {
 
-enum class Flow { None, RtsCts };
-
 struct CliOptions {
     std::string command; // ports, get, set, scan, monitor, or help
     bool help = false;
 
     // Common to the commands that use the bus.
     std::optional<std::string> port; // "COM5" or a device path; the saved port when absent
-    int baud = 16457;
-    Flow flow = Flow::None;
+    busport::LineSettings line; // --baud and --flow
     int timeoutMs = 1000;
     bool json = false;
 

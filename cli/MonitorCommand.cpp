@@ -18,7 +18,7 @@ int RunMonitor(const CliContext& context, const CliOptions& options)
         context.out << std::endl; // a line as it happens, also into a pipe
     });
     session.PumpUntil(CBusSession::Clock::time_point::max(), [] { return false; });
-    if (session.PortFailure() != 0)
+    if (session.PortFailure())
         return session.ReportPortFailure();
     context.err << session.GoodMessages() << " messages, " << session.Framer().BadChecksumCount()
                 << " dropped for a bad checksum.\n";

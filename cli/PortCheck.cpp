@@ -36,7 +36,9 @@ bool ListedInGroup(const struct group& entry)
     return false;
 }
 
-std::string FixFor(const std::string& path)
+} // namespace
+
+std::string PermissionFix(const std::string& path)
 {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
@@ -51,14 +53,12 @@ std::string FixFor(const std::string& path)
     return "sudo usermod -aG " + name + " $USER, then log out and in again";
 }
 
-} // namespace
-
 PortCondition InspectPort(const std::string& path)
 {
     // ProbePort cannot tell a held port from a forbidden one; the access
     // check can, and a forbidden one needs a different remedy.
     if (::faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) != 0 && errno == EACCES)
-        return {PortState::PermissionDenied, FixFor(path)};
+        return {PortState::PermissionDenied, PermissionFix(path)};
     switch (ProbePort(path.c_str())) {
     case PortFree: return {PortState::Free, {}};
     case PortBusy: return {PortState::Busy, {}};

@@ -16,6 +16,10 @@ struct PortCondition {
 // Tries an exclusive open and releases it at once (nothing configured).
 PortCondition InspectPort(const std::string& path);
 
+// What to run so this user may open the device at `path` (from its owner
+// and mode; the device is not opened).
+std::string PermissionFix(const std::string& path);
+
 // "free", "busy", "absent", "permission denied", "unusable".
 const char* PortStateText(PortState state);
 

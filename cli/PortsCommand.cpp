@@ -1,3 +1,4 @@
+#include "bus/BusLimits.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "cli/PortCheck.h"
@@ -10,8 +11,6 @@
 
 namespace cli {
 namespace {
-
-constexpr int kLastComNumber = 20;
 
 struct Candidate {
     std::string name;   // COM5, or empty for a device found by pattern
@@ -41,7 +40,7 @@ std::string LinkTarget(const std::string& path)
 std::vector<Candidate> Candidates(const CliContext& context)
 {
     std::vector<Candidate> candidates;
-    for (int number = 1; number <= kLastComNumber; ++number) {
+    for (int number = bus::kFirstComPort; number <= bus::kLastComPort; ++number) {
         const std::string name = "COM" + std::to_string(number);
         candidates.push_back({name, ResolvePortName(name, context.portLookup).value_or(""), {}});
     }

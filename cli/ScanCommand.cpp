@@ -61,7 +61,7 @@ int RunScan(const CliContext& context, const CliOptions& options)
     long shownSecond = -1;
     for (int tick = 0; tick < ticks && !session.Interrupted(); ++tick) {
         session.PumpUntil(start + tick * interval, never);
-        if (session.PortFailure() != 0)
+        if (session.PortFailure())
             break;
         if (context.progressLine) {
             const long second = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count();
@@ -69,7 +69,7 @@ int RunScan(const CliContext& context, const CliOptions& options)
                 ShowProgress(context, options, Clock::now() - start, stats);
             shownSecond = second;
         }
-        if (!session.Send(bus::MakeLevelQuery(channel)))
+        if (const bus::LineError failed = session.Send(bus::MakeLevelQuery(channel)))
             break;
         ++queries;
         channel = channel == kLastChannel ? kFirstChannel : channel + 1;
@@ -83,7 +83,7 @@ int RunScan(const CliContext& context, const CliOptions& options)
     if (context.progressLine)
         context.err << kRewriteLine << std::flush;
 
-    if (session.PortFailure() != 0)
+    if (session.PortFailure())
         return session.ReportPortFailure();
     if (stats.TotalSamples() == 0) {
         context.err << "brenvik-cli: no level replies from the transceiver on " << session.PortLabel() << '\n';

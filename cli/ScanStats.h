@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bus/BusLimits.h"
+
 #include <array>
 #include <cstdint>
 #include <ostream>
@@ -10,8 +12,8 @@
 // are reported: a table, CSV or JSON, the quietest channels first.
 namespace cli {
 
-inline constexpr int kFirstChannel = 11;
-inline constexpr int kLastChannel = 26;
+using bus::kFirstChannel;
+using bus::kLastChannel;
 
 struct ChannelStats {
     int samples = 0;

@@ -41,7 +41,7 @@ int RunSet(const CliContext& context, const CliOptions& options)
 
     for (const bus::GroupMessageFields& write :
          bus::MakeSettingsWrites(wanted.name, wanted.rfChannel, wanted.netWorkId, wanted.pwKey)) {
-        if (!session.Send(write))
+        if (const bus::LineError failed = session.Send(write))
             return session.ReportPortFailure();
     }
     session.AwaitEcho();

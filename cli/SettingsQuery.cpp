@@ -24,10 +24,10 @@ SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
     });
     const int heardBefore = session.GoodMessages();
     const auto windowEnd = CBusSession::Clock::now() + std::chrono::milliseconds(timeoutMs);
-    if (session.Send(bus::MakeSettingsRequest())) {
+    if (!session.Send(bus::MakeSettingsRequest())) { // it went out
         session.PumpUntil(windowEnd, [&answers] { return !answers.replies.empty(); });
         const auto quiet = session.ByteTime() * kQuietByteTimes;
-        while (!answers.replies.empty() && session.PortFailure() == 0 && !session.Interrupted()) {
+        while (!answers.replies.empty() && !session.PortFailure() && !session.Interrupted()) {
             const auto settleEnd = std::min(windowEnd, session.LastReceived() + quiet);
             if (CBusSession::Clock::now() >= settleEnd)
                 break;
@@ -41,7 +41,7 @@ SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
 
 int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs)
 {
-    if (session.PortFailure() != 0)
+    if (session.PortFailure())
         return session.ReportPortFailure();
     if (session.Interrupted()) {
         session.Err() << "brenvik-cli: interrupted before the transceiver answered\n";

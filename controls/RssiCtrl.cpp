@@ -23,9 +23,9 @@ CRssiCtrl::CRssiCtrl(QWidget* parent)
 
 void CRssiCtrl::SetLevel(int nChannel, int nLevel)
 {
-    if (nChannel < kFirstChannel || nChannel > kLastChannel || nLevel < 0)
+    if (nChannel < bus::kFirstChannel || nChannel > bus::kLastChannel || nLevel < 0)
         return;
-    const auto i = static_cast<std::size_t>(nChannel - kFirstChannel);
+    const auto i = static_cast<std::size_t>(nChannel - bus::kFirstChannel);
     m_nLevel[i] = nLevel;
     m_nSum[i] += nLevel;
     m_nSamples[i] += 1;
@@ -104,7 +104,7 @@ void CRssiCtrl::Render(QImage& image) const
         const int left = ColumnEdge(w, i);
         const QRect labelRect(left, h - h / 4, ColumnEdge(w, i + 1) - left, h / 4);
         painter.drawText(labelRect, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine,
-                         QString::number(i + kFirstChannel));
+                         QString::number(i + bus::kFirstChannel));
     }
 }
 

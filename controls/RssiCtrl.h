@@ -21,8 +21,6 @@ class CRssiCtrl : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kFirstChannel = 11;
-    static constexpr int kLastChannel = 26;
     using ChannelValues = std::array<int, rssi_geometry::kChannels>;
 
     explicit CRssiCtrl(QWidget* parent = nullptr);

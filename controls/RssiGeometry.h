@@ -1,10 +1,12 @@
 #pragma once
 
+#include "bus/BusLimits.h"
+
 // Where the parts of the signal-bar graph go in a client area W wide and H
 // high. Every product is formed before its truncating division.
 namespace rssi_geometry {
 
-inline constexpr int kChannels = 16;
+inline constexpr int kChannels = bus::kChannelCount;
 inline constexpr int kFullScale = 255;
 inline constexpr int kThresholdLevel = 96;
 

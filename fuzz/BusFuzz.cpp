@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The program's side: bytes arrive at the port and events come in.
     CBusFramer framer;
-    framer.m_bAwaitingEcho = (flags & 0x01) != 0;
+    if (flags & 0x01)
+        framer.ExpectEcho();
     framer.SetGroupMessageHandler(CheckReply);
     framer.SetMessageObserver([](std::span<const std::uint8_t> m) { Require(IsGoodMessage(m)); });
     std::deque<std::uint8_t> waiting;

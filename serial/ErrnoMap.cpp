@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+using namespace win32;
+
 LONG Win32FromErrno(int error)
 {
     switch (error) {

@@ -5,4 +5,4 @@
 // The one translation from errno values to the layer's Win32 result codes.
 // EAGAIN/EWOULDBLOCK only reach it from a refused lock, so they mean "held
 // elsewhere" (ERROR_ACCESS_DENIED). Unknown values become ERROR_GEN_FAILURE.
-LONG Win32FromErrno(int error);
+win32::LONG Win32FromErrno(int error);

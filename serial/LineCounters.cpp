@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+using namespace win32;
+
 int ReadDriverLineCounters(int fd, LineCounters& counters)
 {
     serial_icounter_struct icount {};

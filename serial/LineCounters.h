@@ -23,7 +23,7 @@ using LineCounterReader = std::function<int(int fd, LineCounters& counters)>;
 int ReadDriverLineCounters(int fd, LineCounters& counters);
 
 // CE_ bits for what grew between two readings.
-DWORD LineErrorsBetween(const LineCounters& before, const LineCounters& after);
+win32::DWORD LineErrorsBetween(const LineCounters& before, const LineCounters& after);
 
 // EV_ERR and EV_BREAK for what grew between two readings.
-DWORD LineEventsBetween(const LineCounters& before, const LineCounters& after);
+win32::DWORD LineEventsBetween(const LineCounters& before, const LineCounters& after);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "serial/SerialTypes.h"
-
 // Opening and releasing a serial device for exclusive use. Exclusivity rests
 // on flock(LOCK_EX|LOCK_NB), which holds against every other descriptor,
 // root's included. TIOCEXCL is added on request to turn away other users'
@@ -11,10 +9,10 @@ namespace serial_device {
 
 // Resolves the port name (see PortNames.h), opens it read-write,
 // non-blocking, without becoming its controlling terminal, and locks it.
-// Returns 0 with fd set, or a result code (ERROR_FILE_NOT_FOUND for a name
-// that resolves to nothing or a missing device, ERROR_ACCESS_DENIED for a
-// device held elsewhere or not permitted) with fd = -1.
-LONG OpenExclusive(const char* portName, bool excludeOthers, int& fd);
+// Returns 0 with fd set, or the errno value of the step that failed with
+// fd = -1: ENOENT for a name that resolves to nothing, EWOULDBLOCK for a
+// device locked elsewhere, EACCES for one the user may not open.
+int OpenExclusive(const char* portName, bool excludeOthers, int& fd);
 
 // Clears TIOCEXCL (if it was set) and closes; the lock goes with the descriptor.
 void Release(int fd, bool excludeOthers);

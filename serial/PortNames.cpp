@@ -1,5 +1,7 @@
 #include "serial/PortNames.h"
 
+#include "bus/BusLimits.h"
+
 #include <cctype>
 #include <charconv>
 #include <mutex>
@@ -53,11 +55,11 @@ std::optional<int> ComNumberOf(std::string_view name)
 
 std::optional<std::string> BuiltInPortPath(int comNumber)
 {
-    if (comNumber >= 1 && comNumber <= 8)
+    if (comNumber >= bus::kFirstComPort && comNumber <= 8)
         return "/dev/ttyACM" + std::to_string(comNumber - 1);
     if (comNumber >= 9 && comNumber <= 16)
         return "/dev/ttyUSB" + std::to_string(comNumber - 9);
-    if (comNumber >= 17 && comNumber <= 20)
+    if (comNumber >= 17 && comNumber <= bus::kLastComPort)
         return "/dev/ttyS" + std::to_string(comNumber - 17);
     return std::nullopt;
 }

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <cstring>
 
+using namespace win32;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -53,24 +55,36 @@ CSerialLine::~CSerialLine()
     CSerialLine::Close();
 }
 
-LONG CSerialLine::Fail(LONG code)
+LONG CSerialLine::Fail(LONG code, int systemError)
 {
     m_lastError = code;
+    m_lastErrno = systemError;
     return code;
+}
+
+LONG CSerialLine::FailErrno(int systemError)
+{
+    return Fail(Win32FromErrno(systemError), systemError);
+}
+
+void CSerialLine::ClearLastError()
+{
+    m_lastError = 0;
+    m_lastErrno = 0;
 }
 
 LONG CSerialLine::Open(const char* device, DWORD /*inQueue*/, DWORD /*outQueue*/, bool overlapped)
 {
-    m_lastError = 0;
+    ClearLastError();
     if (IsOpen())
         return Fail(ERROR_ALREADY_INITIALIZED);
 
     int fd = -1;
-    if (LONG code = serial_device::OpenExclusive(device, true, fd))
-        return Fail(code);
+    if (int err = serial_device::OpenExclusive(device, true, fd))
+        return FailErrno(err);
     if (int err = serial_line::MakeRaw(fd)) {
         serial_device::Release(fd, true);
-        return Fail(Win32FromErrno(err));
+        return FailErrno(err);
     }
     // A reopened device may still hold bytes from before; they belong to no one.
     serial_line::FlushInput(fd);
@@ -93,7 +107,7 @@ LONG CSerialLine::Open(const char* device, DWORD /*inQueue*/, DWORD /*outQueue*/
 
 LONG CSerialLine::Close()
 {
-    m_lastError = 0;
+    ClearLastError();
     const int fd = m_port.exchange(-1);
     if (fd >= 0)
         serial_device::Release(fd, true);
@@ -115,7 +129,7 @@ LONG CSerialLine::Setup(DWORD baudRate, int byteSize, int parity, int stopBits)
     params.parity = parity;
     params.twoStopBits = stopBits == TWOSTOPBITS;
     if (int err = serial_line::WriteLineParams(PortFd(), params))
-        return Fail(Win32FromErrno(err));
+        return FailErrno(err);
     // Some drivers (pseudo-terminals among them) silently keep 8 data bits
     // and no parity; a change the driver did not take is refused and undone.
     serial_line::LineParams taken;
@@ -140,7 +154,7 @@ LONG CSerialLine::SetEvtChar(char eventChar, bool addToMask)
 
 LONG CSerialLine::SetMask(DWORD mask)
 {
-    m_lastError = 0;
+    ClearLastError();
     if (!IsOpen())
         return Fail(ERROR_INVALID_HANDLE);
     m_eventMask = mask;
@@ -150,7 +164,7 @@ LONG CSerialLine::SetMask(DWORD mask)
 LONG CSerialLine::StartTransfer(DWORD& count, const OVERLAPPED* overlapped, DWORD timeoutMs)
 {
     count = 0;
-    m_lastError = 0;
+    ClearLastError();
     if (!IsOpen())
         return Fail(ERROR_INVALID_HANDLE);
     if (overlapped || (!m_overlapped && timeoutMs != INFINITE))
@@ -158,15 +172,18 @@ LONG CSerialLine::StartTransfer(DWORD& count, const OVERLAPPED* overlapped, DWOR
     return 0;
 }
 
-LONG CSerialLine::WaitReady(Direction direction, int timeoutMs)
+LONG CSerialLine::WaitReady(Direction direction, int timeoutMs, int& systemError)
 {
+    systemError = 0;
     pollfd entry {PortFd(), static_cast<short>(direction == Direction::In ? POLLIN : POLLOUT), 0};
     int ready;
     do {
         ready = ::poll(&entry, 1, timeoutMs);
     } while (ready < 0 && errno == EINTR);
-    if (ready < 0)
-        return Win32FromErrno(errno);
+    if (ready < 0) {
+        systemError = errno;
+        return Win32FromErrno(systemError);
+    }
     if (ready == 0)
         return ERROR_TIMEOUT;
     if (entry.revents & POLLNVAL)
@@ -205,9 +222,10 @@ LONG CSerialLine::WaitForPortEvent(OVERLAPPED* overlapped, DWORD timeoutMs)
             ::poll(nullptr, 0, slice);
             continue;
         }
-        const LONG result = WaitReady(Direction::In, watchCounters ? slice : remaining);
+        int why = 0;
+        const LONG result = WaitReady(Direction::In, watchCounters ? slice : remaining, why);
         if (result != 0 && result != ERROR_TIMEOUT)
-            return Fail(result);
+            return Fail(result, why);
     }
 }
 
@@ -222,13 +240,13 @@ LONG CSerialLine::SetHandshake(int mode)
     params.xonXoffOut = mode == HandshakeXonXoff;
     params.xonXoffIn = mode == HandshakeXonXoff;
     if (int err = serial_line::WriteLineParams(PortFd(), params))
-        return Fail(Win32FromErrno(err));
+        return FailErrno(err);
     // No handshake raises RTS and lowers DTR; hardware handshake starts with
     // both raised; XON/XOFF lowers both.
     const bool rts = mode != HandshakeXonXoff;
     const bool dtr = mode == HandshakeRtsDtr;
     if (int err = serial_line::SetModemLines(PortFd(), rts, dtr))
-        return Fail(Win32FromErrno(err));
+        return FailErrno(err);
     return m_lastError;
 }
 
@@ -245,13 +263,13 @@ LONG CSerialLine::SetReadTimeoutMode(int mode)
 
 bool CSerialLine::FetchLineParams(serial_line::LineParams& params)
 {
-    m_lastError = 0;
+    ClearLastError();
     if (!IsOpen()) {
         Fail(ERROR_INVALID_HANDLE);
         return false;
     }
     if (int err = serial_line::ReadLineParams(PortFd(), params)) {
-        Fail(Win32FromErrno(err));
+        FailErrno(err);
         return false;
     }
     return true;
@@ -297,7 +315,7 @@ int CSerialLine::GetHandshake()
 
 DWORD CSerialLine::GetMask()
 {
-    m_lastError = 0;
+    ClearLastError();
     if (!IsOpen()) {
         Fail(ERROR_INVALID_HANDLE);
         return 0;
@@ -333,10 +351,11 @@ LONG CSerialLine::Write(const void* data, DWORD count, DWORD* written, OVERLAPPE
         if (n > 0) {
             done += static_cast<DWORD>(n);
         } else if (n < 0 && errno == EAGAIN) {
-            if (LONG result = WaitReady(Direction::Out, deadline.RemainingMs()))
-                return Fail(result);
+            int why = 0;
+            if (LONG result = WaitReady(Direction::Out, deadline.RemainingMs(), why))
+                return Fail(result, why);
         } else if (n < 0 && errno != EINTR) {
-            return Fail(Win32FromErrno(errno));
+            return FailErrno(errno);
         }
     }
     return 0;
@@ -365,10 +384,11 @@ LONG CSerialLine::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overl
         } else if (errno == EAGAIN) {
             if (m_readMode == ReadModeImmediate)
                 break;
-            if (LONG result = WaitReady(Direction::In, deadline.RemainingMs()))
-                return Fail(result);
+            int why = 0;
+            if (LONG result = WaitReady(Direction::In, deadline.RemainingMs(), why))
+                return Fail(result, why);
         } else if (errno != EINTR) {
-            return Fail(Win32FromErrno(errno));
+            return FailErrno(errno);
         }
     }
     return 0;
@@ -410,7 +430,7 @@ DWORD CSerialLine::ClearLineErrors()
 {
     LineCounters now;
     if (int err = ReadCounters(now)) {
-        Fail(Win32FromErrno(err));
+        FailErrno(err);
         return 0;
     }
     const DWORD errors = LineErrorsBetween(m_countersCleared, now);

@@ -5,12 +5,30 @@
 #include "serial/SerialTypes.h"
 
 #include <atomic>
+#include <system_error>
+
+// Return codes and error handling
+// ---------------------------------
+// Every operation that can fail returns a result code of the win32 namespace
+// (SerialTypes.h): ERROR_SUCCESS (0) is success and the only success value;
+// any other value is a Win32 error code saying what failed. The code of the
+// last operation is also kept in the object (GetLastError), together with
+// the system's own reason for it (GetLastSystemError): the errno value of the
+// call that failed, whose message() is the system's text. A code that did not
+// come from the system (a closed port, a refused argument, a time-out) keeps
+// an empty reason. Each errno value maps to one code (ErrnoMap.h); the errno
+// is kept so that a caller can tell apart what the code joins (a port held
+// elsewhere from one the user may not open, both ERROR_ACCESS_DENIED)
+// without trying the device again. Operations that cannot fail (Close) return
+// ERROR_SUCCESS for the interface's sake. Nothing throws and nothing is shown.
+// Getters answer -1 (0 for GetMask and GetEvtChar) on failure, with the code
+// kept.
+//
+// Code outside the serial classes and the form does not speak these codes:
+// the bus session (busport/) turns them into its own error type.
 
 // One serial port: opens it by name, configures the line, waits for port
-// events, and reads and writes with time-outs in milliseconds. Every
-// operation that can fail returns a result code (0 = success, otherwise a
-// Win32 code of SerialTypes.h) and keeps it in the object; nothing throws and
-// nothing is shown.
+// events, and reads and writes with time-outs in milliseconds.
 //
 // How it binds on Linux:
 // - Open resolves the name (PortNames.h), opens the device non-blocking and
@@ -44,32 +62,39 @@ public:
     CSerialLine& operator=(const CSerialLine&) = delete;
     virtual ~CSerialLine();
 
-    virtual LONG Open(const char* device, DWORD inQueue, DWORD outQueue, bool overlapped);
-    virtual LONG Close();
-    virtual LONG Setup(DWORD baudRate, int byteSize, int parity, int stopBits);
-    virtual LONG SetEvtChar(char eventChar, bool addToMask = true);
-    virtual LONG SetMask(DWORD mask);
-    virtual LONG WaitForPortEvent(OVERLAPPED* overlapped = nullptr, DWORD timeoutMs = INFINITE);
-    virtual LONG SetHandshake(int mode);
-    virtual LONG SetReadTimeoutMode(int mode);
+    virtual win32::LONG Open(const char* device, win32::DWORD inQueue, win32::DWORD outQueue, bool overlapped);
+    virtual win32::LONG Close();
+    virtual win32::LONG Setup(win32::DWORD baudRate, int byteSize, int parity, int stopBits);
+    virtual win32::LONG SetEvtChar(char eventChar, bool addToMask = true);
+    virtual win32::LONG SetMask(win32::DWORD mask);
+    virtual win32::LONG WaitForPortEvent(win32::OVERLAPPED* overlapped = nullptr, win32::DWORD timeoutMs = win32::INFINITE);
+    virtual win32::LONG SetHandshake(int mode);
+    virtual win32::LONG SetReadTimeoutMode(int mode);
     virtual int GetBaudRate();
     virtual int GetByteSize();
     virtual int GetParity();
     virtual int GetStopBits();
     virtual int GetHandshake();
-    virtual DWORD GetMask();
+    virtual win32::DWORD GetMask();
     virtual char GetEvtChar();
-    virtual LONG WriteString(const char* text, DWORD* written = nullptr, OVERLAPPED* overlapped = nullptr,
-                             DWORD timeoutMs = INFINITE);
-    virtual LONG Write(const void* data, DWORD count, DWORD* written = nullptr, OVERLAPPED* overlapped = nullptr,
-                       DWORD timeoutMs = INFINITE);
-    virtual LONG Read(void* buffer, DWORD count, DWORD* read = nullptr, OVERLAPPED* overlapped = nullptr,
-                      DWORD timeoutMs = INFINITE);
+    virtual win32::LONG WriteString(const char* text, win32::DWORD* written = nullptr, win32::OVERLAPPED* overlapped = nullptr,
+                             win32::DWORD timeoutMs = win32::INFINITE);
+    virtual win32::LONG Write(const void* data, win32::DWORD count, win32::DWORD* written = nullptr, win32::OVERLAPPED* overlapped = nullptr,
+                       win32::DWORD timeoutMs = win32::INFINITE);
+    virtual win32::LONG Read(void* buffer, win32::DWORD count, win32::DWORD* read = nullptr, win32::OVERLAPPED* overlapped = nullptr,
+                      win32::DWORD timeoutMs = win32::INFINITE);
 
     bool IsOpen() const { return m_port.load() >= 0; }
-    LONG GetLastError() const { return m_lastError.load(); }
+    win32::LONG GetLastError() const { return m_lastError.load(); }
+    // The system's reason for the last failure (an errno value), empty when
+    // the last operation succeeded or failed for a reason of its own.
+    std::error_code GetLastSystemError() const
+    {
+        const int systemError = m_lastErrno.load();
+        return systemError ? std::error_code(systemError, std::generic_category()) : std::error_code();
+    }
     // The events the last wait reported (EV_ bits), for the code that handles them.
-    DWORD GetPendingEvents() const { return m_pendingEvents.load(); }
+    win32::DWORD GetPendingEvents() const { return m_pendingEvents.load(); }
 
     // Replaces how the driver's line-error counters are read (tests feed line
     // errors through it). Set it while no listener runs.
@@ -77,13 +102,13 @@ public:
 
     // Takes the line errors that arrived since the last call (CE_ bits), as
     // Win32's ClearCommError does. 0 where the driver keeps no counters.
-    DWORD ClearLineErrors();
+    win32::DWORD ClearLineErrors();
 
 protected:
     // The events that have arrived, as a wait would report them: EV_RXCHAR
     // when input is buffered, EV_ERR/EV_BREAK when the counters grew since the
     // previous call. Shared by WaitForPortEvent and the listener.
-    DWORD TakeLineEvents(bool inputWaiting);
+    win32::DWORD TakeLineEvents(bool inputWaiting);
 
     // Reads the line-error counters; a driver without them reads as all zero.
     // Returns 0 or an errno value.
@@ -93,24 +118,30 @@ protected:
     // The descriptor, -1 while closed.
     int PortFd() const { return m_port.load(); }
 
-    // Stores and returns a result code.
-    LONG Fail(LONG code);
+    // Stores and returns a result code with the system's reason (errno, 0 for none).
+    win32::LONG Fail(win32::LONG code, int systemError = 0);
+    // Stores and returns the code of a failed system call's errno.
+    win32::LONG FailErrno(int systemError);
+    // The start of every operation: no failure kept.
+    void ClearLastError();
 
-    std::atomic<LONG> m_lastError {0};
+    std::atomic<win32::LONG> m_lastError {0};
+    std::atomic<int> m_lastErrno {0};
     std::atomic<int> m_port {-1};
-    std::atomic<DWORD> m_pendingEvents {0};
-    std::atomic<DWORD> m_eventMask {0};
+    std::atomic<win32::DWORD> m_pendingEvents {0};
+    std::atomic<win32::DWORD> m_eventMask {0};
 
 private:
     enum class Direction { In, Out };
     // Waits up to timeoutMs (INFINITE = no limit) for the port to become
     // readable or writable. Returns 0, ERROR_TIMEOUT or a failure code.
-    LONG WaitReady(Direction direction, int timeoutMs);
+    // A failed poll gives its errno in `systemError`.
+    win32::LONG WaitReady(Direction direction, int timeoutMs, int& systemError);
     // The frame every transfer and wait shares: the count is 0 before
     // anything else, then a closed port or what this open mode cannot do
     // (a caller's record, a finite time-out without overlapped mode) is
     // refused. Returns 0 or the refusal.
-    LONG StartTransfer(DWORD& count, const OVERLAPPED* overlapped, DWORD timeoutMs);
+    win32::LONG StartTransfer(win32::DWORD& count, const win32::OVERLAPPED* overlapped, win32::DWORD timeoutMs);
     // The common frame of the line settings: clears the last error, refuses a
     // closed port and reads the driver's settings. False on failure (kept).
     bool FetchLineParams(serial_line::LineParams& params);

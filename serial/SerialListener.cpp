@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <system_error>
 
+using namespace win32;
+
 namespace {
 
 // How often the thread looks at the input queue while it does not watch
@@ -30,9 +32,9 @@ LONG CSerialListener::Open(const char* device, DWORD inQueue, DWORD outQueue, bo
         return result;
     m_listenerEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (m_listenerEvent < 0) {
-        const LONG error = Win32FromErrno(errno);
+        const int error = errno;
         CSerialLine::Close();
-        return Fail(error);
+        return FailErrno(error);
     }
     if (startListening) {
         if (LONG result = StartListening())
@@ -70,7 +72,7 @@ LONG CSerialListener::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* o
 LONG CSerialListener::StartListening()
 {
     if (m_listenerThread.joinable()) {
-        m_lastError = 0;
+        ClearLastError();
         return 0;
     }
     if (!IsOpen() || m_listenerEvent < 0)
@@ -84,7 +86,7 @@ LONG CSerialListener::StartListening()
         m_listening = false;
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
     }
-    m_lastError = 0;
+    ClearLastError();
     return 0;
 }
 
@@ -97,7 +99,7 @@ LONG CSerialListener::StopListening(DWORD /*timeoutMs*/)
         m_stopRequested = false;
         m_listening = false;
     }
-    m_lastError = 0;
+    ClearLastError();
     return 0;
 }
 
@@ -115,12 +117,12 @@ LONG CSerialListener::ListenerThreadProc(CSerialListener* listener)
     return listener->ListenerLoop();
 }
 
-LONG CSerialListener::EndListening(LONG result)
+LONG CSerialListener::EndListening(LONG result, int systemError)
 {
     m_listenerResult = result;
     m_listening = false;
     if (result != 0)
-        Fail(result);
+        Fail(result, systemError);
     return result;
 }
 
@@ -139,7 +141,7 @@ LONG CSerialListener::ListenerLoop()
         if (::poll(waits, 2, timeout) < 0) {
             if (errno == EINTR)
                 continue;
-            return EndListening(Win32FromErrno(errno));
+            return EndListening(Win32FromErrno(errno), errno);
         }
         if (m_stopRequested)
             return EndListening(0);
@@ -161,7 +163,7 @@ LONG CSerialListener::ListenerLoop()
         }
         int queued = 0;
         if (int err = serial_line::BytesWaiting(port, queued))
-            return EndListening(Win32FromErrno(err));
+            return EndListening(Win32FromErrno(err), err);
         if (!arrived && !watchInput)
             arrived = queued > queuedAtPark;
         queuedAtPark = queued;

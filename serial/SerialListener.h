@@ -32,35 +32,35 @@ public:
     // Opens the port with finite time-outs allowed; the last argument says
     // whether to start listening at once (a failure to start is returned with
     // the port left open).
-    LONG Open(const char* device, DWORD inQueue, DWORD outQueue, bool startListening) override;
-    LONG Close() override;
+    win32::LONG Open(const char* device, win32::DWORD inQueue, win32::DWORD outQueue, bool startListening) override;
+    win32::LONG Close() override;
     // A new mask wakes the listener; that pass reports nothing.
-    LONG SetMask(DWORD mask) override;
+    win32::LONG SetMask(win32::DWORD mask) override;
     // Reading hands input watching back to the listener.
-    LONG Read(void* buffer, DWORD count, DWORD* read = nullptr, OVERLAPPED* overlapped = nullptr,
-              DWORD timeoutMs = INFINITE) override;
+    win32::LONG Read(void* buffer, win32::DWORD count, win32::DWORD* read = nullptr, win32::OVERLAPPED* overlapped = nullptr,
+              win32::DWORD timeoutMs = win32::INFINITE) override;
 
     // Starts the thread unless one exists (then returns 0 and starts none).
     // A closed port is refused with ERROR_INVALID_HANDLE.
-    virtual LONG StartListening();
+    virtual win32::LONG StartListening();
     // Ends the thread and waits for it. The stop wakes the thread at once, so
     // the wait is short; the time-out is accepted for the interface's sake,
     // but the call never returns while the thread still runs.
-    virtual LONG StopListening(DWORD timeoutMs = INFINITE);
+    virtual win32::LONG StopListening(win32::DWORD timeoutMs = win32::INFINITE);
     // Called on the listener thread for a pass with events of the mask.
-    virtual void OnPortEvent(DWORD events, DWORD errors) = 0;
+    virtual void OnPortEvent(win32::DWORD events, win32::DWORD errors) = 0;
 
     // True while the thread waits for events; false once it ended on its own
     // (device gone) or was stopped.
     bool IsListening() const { return m_listening.load(); }
     // Why the thread ended on its own (0 while it runs or after a stop).
-    LONG GetListenerResult() const { return m_listenerResult.load(); }
+    win32::LONG GetListenerResult() const { return m_listenerResult.load(); }
 
     // The thread's entry: runs the loop and gives its result.
-    static LONG ListenerThreadProc(CSerialListener* listener);
+    static win32::LONG ListenerThreadProc(CSerialListener* listener);
 
 protected:
-    LONG ListenerLoop();
+    win32::LONG ListenerLoop();
 
     std::atomic<bool> m_stopRequested {false};
     std::thread m_listenerThread;
@@ -68,10 +68,10 @@ protected:
 
 private:
     void Wake();
-    LONG EndListening(LONG result);
+    win32::LONG EndListening(win32::LONG result, int systemError = 0);
 
     std::atomic<bool> m_listening {false};
-    std::atomic<LONG> m_listenerResult {0};
+    std::atomic<win32::LONG> m_listenerResult {0};
     // Set by the thread when it stops watching for input; a Read clears it.
     std::atomic<bool> m_inputParked {false};
 };

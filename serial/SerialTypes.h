@@ -3,8 +3,10 @@
 #include <cstdint>
 
 // The integer types, result codes and flag values of the serial layer's
-// interface. They keep the Win32 numbers, so callers and stored settings see
-// the same values on every platform.
+// interface (see "Return codes and error handling" in SerialLine.h). They
+// keep the Win32 names and numbers the serial classes and the form speak, so
+// they live in their own namespace: code beyond those two has its own words.
+namespace win32 {
 
 using DWORD = std::uint32_t;
 using LONG = std::int32_t;
@@ -67,3 +69,5 @@ constexpr int TWOSTOPBITS = 2;
 struct OVERLAPPED {
     void* hEvent = nullptr;
 };
+
+} // namespace win32

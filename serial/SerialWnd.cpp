@@ -2,6 +2,8 @@
 
 #include "serial/RegisteredMessage.h"
 
+using namespace win32;
+
 const unsigned CSerialWnd::s_defaultComMsg = RegisterMessageName("CSerialWnd_DefaultComMsg");
 
 CSerialWnd::~CSerialWnd()
@@ -18,10 +20,11 @@ LONG CSerialWnd::Open(const char* device, IPortEventTarget* target, unsigned mes
     m_notifyMsg = message != 0 ? message : s_defaultComMsg;
     m_notifyLParam = lParam;
     if (LONG result = StartListening()) {
+        const int why = GetLastSystemError().value();
         Close();
-        return Fail(result);
+        return Fail(result, why);
     }
-    m_lastError = 0;
+    ClearLastError();
     return 0;
 }
 

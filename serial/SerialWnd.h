@@ -23,13 +23,13 @@ public:
     using CSerialListener::Open;
     // Opens, records where notifications go, then starts listening. A failed
     // open leaves the target, message and LPARAM as they were.
-    virtual LONG Open(const char* device, IPortEventTarget* target, unsigned message, LPARAM lParam,
-                      DWORD inQueue, DWORD outQueue);
+    virtual win32::LONG Open(const char* device, IPortEventTarget* target, unsigned message, win32::LPARAM lParam,
+                      win32::DWORD inQueue, win32::DWORD outQueue);
     // Stops posting first, then stops the listener and closes the port.
-    LONG Close() override;
-    void OnPortEvent(DWORD events, DWORD errors) override;
+    win32::LONG Close() override;
+    void OnPortEvent(win32::DWORD events, win32::DWORD errors) override;
 
-    static WPARAM PackNotification(DWORD events, DWORD errors)
+    static win32::WPARAM PackNotification(win32::DWORD events, win32::DWORD errors)
     {
         return ((errors & 0xFFFFu) << 16) | (events & 0xFFFFu);
     }
@@ -37,5 +37,5 @@ public:
 protected:
     std::atomic<IPortEventTarget*> m_targetWnd {nullptr};
     std::atomic<unsigned> m_notifyMsg {0};
-    std::atomic<LPARAM> m_notifyLParam {0};
+    std::atomic<win32::LPARAM> m_notifyLParam {0};
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bus/BusLimits.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -16,8 +18,8 @@ class BytePacer {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // 16457 baud, 8N1: ten bits a byte, about 0.61 ms.
-    static constexpr std::chrono::nanoseconds kBusByteTime {1'000'000'000ll * 10 / 16457};
+    // About 0.61 ms at the bus speed.
+    static constexpr std::chrono::nanoseconds kBusByteTime = bus::ByteTime(bus::kBusBaudRate);
 
     explicit BytePacer(std::chrono::nanoseconds byteTime) : m_byteTime(byteTime) {}
 

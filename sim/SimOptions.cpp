@@ -1,5 +1,7 @@
 #include "sim/SimOptions.h"
 
+#include "bus/BusLimits.h"
+
 #include <charconv>
 #include <sstream>
 
@@ -30,8 +32,10 @@ bool ParseSettings(const std::string& text, bus::RadioSettings& settings)
 {
     const std::vector<std::string> parts = Split(text, ',');
     long long id, key, channel;
-    if (parts.size() != 4 || parts[0].size() > 8 || !ParseInt(parts[1], 0, 127, id)
-        || !ParseInt(parts[2], 0, 9999, key) || !ParseInt(parts[3], 11, 26, channel))
+    if (parts.size() != 4 || parts[0].size() > bus::kNameLength
+        || !ParseInt(parts[1], bus::kMinGroupId, bus::kMaxGroupId, id)
+        || !ParseInt(parts[2], bus::kMinPasswordKey, bus::kMaxPasswordKey, key)
+        || !ParseInt(parts[3], bus::kFirstChannel, bus::kLastChannel, channel))
         return false;
     settings = {parts[0], static_cast<std::int32_t>(key), static_cast<std::int32_t>(channel),
                 static_cast<std::int32_t>(id)};
@@ -134,21 +138,21 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
         } else if (option == "--name") {
             if (!value(text))
                 return ParseResult::Error;
-            if (text.size() > 8) {
+            if (text.size() > bus::kNameLength) {
                 error = "--name takes at most 8 characters";
                 return ParseResult::Error;
             }
             options.settings.name = text;
         } else if (option == "--group-id") {
-            if (!number(0, 127, n))
+            if (!number(bus::kMinGroupId, bus::kMaxGroupId, n))
                 return ParseResult::Error;
             options.settings.netWorkId = static_cast<std::int32_t>(n);
         } else if (option == "--key") {
-            if (!number(0, 9999, n))
+            if (!number(bus::kMinPasswordKey, bus::kMaxPasswordKey, n))
                 return ParseResult::Error;
             options.settings.pwKey = static_cast<std::int32_t>(n);
         } else if (option == "--channel") {
-            if (!number(11, 26, n))
+            if (!number(bus::kFirstChannel, bus::kLastChannel, n))
                 return ParseResult::Error;
             options.settings.rfChannel = static_cast<std::int32_t>(n);
         } else if (option == "--seed") {

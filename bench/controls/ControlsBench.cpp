@@ -17,7 +17,7 @@ namespace {
 void FillScan(CRssiCtrl& graph)
 {
     for (int round = 0; round < 19; ++round)
-        for (int channel = CRssiCtrl::kFirstChannel; channel <= CRssiCtrl::kLastChannel; ++channel)
+        for (int channel = bus::kFirstChannel; channel <= bus::kLastChannel; ++channel)
             graph.SetLevel(channel, (channel * 37 + round * 53) % 256);
 }
 

@@ -20,6 +20,8 @@
 #include <chrono>
 #include <thread>
 
+using namespace win32;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -7,6 +7,8 @@
 #include "tests/e2e/FormFixture.h"
 #include "tests/support/PseudoTerminal.h"
 
+using namespace win32;
+
 namespace {
 
 // Counts the port notifications it is given.

@@ -152,12 +152,12 @@ TEST(FramerRestart, ResetClearsReceiveStateAndTheAwaitedEcho)
 {
     RecordingFramer r;
     r.Feed(Bytes(kSettingsReply.begin(), kSettingsReply.begin() + 5));
-    r.framer.m_bAwaitingEcho = true;
+    r.framer.ExpectEcho();
     r.framer.Reset();
     EXPECT_EQ(r.framer.State(), CBusFramer::WaitOpcode);
     EXPECT_EQ(r.framer.RxIndex(), 0);
     EXPECT_EQ(r.framer.RxLength(), 0);
-    EXPECT_FALSE(r.framer.m_bAwaitingEcho);
+    EXPECT_FALSE(r.framer.AwaitingEcho());
 }
 
 // --- Checksums ---------------------------------------------------------------
@@ -165,13 +165,13 @@ TEST(FramerRestart, ResetClearsReceiveStateAndTheAwaitedEcho)
 TEST(FramerChecksum, BadChecksumDropsTheMessageAndKeepsTheEchoAwaited)
 {
     RecordingFramer r;
-    r.framer.m_bAwaitingEcho = true;
+    r.framer.ExpectEcho();
     Bytes corrupt = kSettingsReply;
     corrupt.back() ^= 0x01;
     r.Feed(corrupt);
     EXPECT_TRUE(r.observed.empty());
-    EXPECT_TRUE(r.framer.m_bAwaitingEcho);
-    EXPECT_FALSE(r.framer.m_bReplySeen);
+    EXPECT_TRUE(r.framer.AwaitingEcho());
+    EXPECT_FALSE(r.framer.ReplySeen());
     EXPECT_EQ(r.framer.BadChecksumCount(), 1u);
     EXPECT_EQ(r.framer.State(), CBusFramer::WaitOpcode);
 }
@@ -194,11 +194,11 @@ TEST(FramerChecksum, AnyFlippedBodyBitIsCaught)
 TEST(FramerEcho, TwoByteMessageIsGoodAndOnlyClearsTheEcho)
 {
     RecordingFramer r;
-    r.framer.m_bAwaitingEcho = true;
+    r.framer.ExpectEcho();
     r.Feed({0x81, 0x7E});
     EXPECT_EQ(r.framer.State(), CBusFramer::WaitOpcode);
-    EXPECT_FALSE(r.framer.m_bAwaitingEcho);
-    EXPECT_FALSE(r.framer.m_bReplySeen);
+    EXPECT_FALSE(r.framer.AwaitingEcho());
+    EXPECT_FALSE(r.framer.ReplySeen());
     EXPECT_TRUE(r.groupMessages.empty());
     EXPECT_EQ(r.observed.size(), 1u);
 }
@@ -206,14 +206,14 @@ TEST(FramerEcho, TwoByteMessageIsGoodAndOnlyClearsTheEcho)
 TEST(FramerEcho, GroupMessageTakenAsEchoIsNotDecodedThenTheNextOneIs)
 {
     RecordingFramer r;
-    r.framer.m_bAwaitingEcho = true;
+    r.framer.ExpectEcho();
     r.Feed(kSettingsReply);
     EXPECT_TRUE(r.groupMessages.empty());
-    EXPECT_FALSE(r.framer.m_bReplySeen);
-    EXPECT_FALSE(r.framer.m_bAwaitingEcho);
+    EXPECT_FALSE(r.framer.ReplySeen());
+    EXPECT_FALSE(r.framer.AwaitingEcho());
     r.Feed(kSettingsReply);
     EXPECT_EQ(r.groupMessages.size(), 1u);
-    EXPECT_TRUE(r.framer.m_bReplySeen);
+    EXPECT_TRUE(r.framer.ReplySeen());
 }
 
 TEST(FramerEcho, MessageOfAnyOpcodeCountsAsTheEcho)
@@ -221,9 +221,9 @@ TEST(FramerEcho, MessageOfAnyOpcodeCountsAsTheEcho)
     for (const Bytes& other : {WithChecksum({0xA0, 1, 2}), WithChecksum({0xC7, 1, 2, 3, 4}),
                                WithChecksum({0xED, 0x05, 0x01, 0x02})}) {
         RecordingFramer r;
-        r.framer.m_bAwaitingEcho = true;
+        r.framer.ExpectEcho();
         r.Feed(Concat({other, kSettingsReply}));
-        EXPECT_FALSE(r.framer.m_bAwaitingEcho);
+        EXPECT_FALSE(r.framer.AwaitingEcho());
         EXPECT_EQ(r.groupMessages.size(), 1u);
     }
 }
@@ -238,7 +238,7 @@ TEST(FramerEcho, OnlyDirection0x10IsHandedOnButAnyGroupMessageIsSeen)
         fields.direction = c.direction;
         r.Feed(Packed(fields));
         EXPECT_EQ(r.groupMessages.size(), c.handedOn ? 1u : 0u) << int(c.direction);
-        EXPECT_TRUE(r.framer.m_bReplySeen) << int(c.direction);
+        EXPECT_TRUE(r.framer.ReplySeen()) << int(c.direction);
     }
 }
 
@@ -250,16 +250,16 @@ TEST(FramerEcho, OtherOpcodesNeverSetReplySeen)
     RecordingFramer r;
     r.Feed(Concat({WithChecksum({0xE5, 0x05, 0x03, 0x10}), otherOpcode}));
     EXPECT_EQ(r.observed.size(), 2u);
-    EXPECT_FALSE(r.framer.m_bReplySeen);
+    EXPECT_FALSE(r.framer.ReplySeen());
     EXPECT_TRUE(r.groupMessages.empty());
 }
 
 TEST(FramerEcho, HandlerThatSendsAgainKeepsItsAwaitedEcho)
 {
     CBusFramer framer;
-    framer.SetGroupMessageHandler([&](std::span<const std::uint8_t>) { framer.m_bAwaitingEcho = true; });
+    framer.SetGroupMessageHandler([&](std::span<const std::uint8_t>) { framer.ExpectEcho(); });
     framer.ProcessRxBytes(kSettingsReply);
-    EXPECT_TRUE(framer.m_bAwaitingEcho);
+    EXPECT_TRUE(framer.AwaitingEcho());
 }
 
 // --- Streams -----------------------------------------------------------------

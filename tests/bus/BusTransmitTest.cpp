@@ -11,9 +11,18 @@ using bustest::Packed;
 
 namespace {
 
-int Send(CBusFramer& framer, FakeBus& bus, const bus::GroupMessageFields& fields)
+bus::LineError Send(CBusFramer& framer, FakeBus& bus, const bus::GroupMessageFields& fields)
 {
     return bus::SendGroupMessage(framer, fields, bus.Writer(), bus.Pause());
+}
+
+// A settings reply, which leaves the framer's reply flag set.
+void SeeReply(CBusFramer& framer)
+{
+    bus::GroupMessageFields reply = bus::MakeSettingsRequest();
+    reply.direction = bus::DirReply;
+    framer.ProcessRxBytes(Packed(reply));
+    ASSERT_TRUE(framer.ReplySeen());
 }
 
 } // namespace
@@ -22,11 +31,11 @@ TEST(Transmit, SuccessfulSendWritesThePackedMessageAndAwaitsItsEcho)
 {
     CBusFramer framer;
     FakeBus bus;
-    framer.m_bReplySeen = true;
-    EXPECT_EQ(Send(framer, bus, bus::MakeLevelQuery(11)), 1);
+    SeeReply(framer);
+    EXPECT_EQ(Send(framer, bus, bus::MakeLevelQuery(11)), bus::LineError{});
     EXPECT_EQ(bus.written, Packed(bus::MakeLevelQuery(11)));
-    EXPECT_TRUE(framer.m_bAwaitingEcho);
-    EXPECT_FALSE(framer.m_bReplySeen);
+    EXPECT_TRUE(framer.AwaitingEcho());
+    EXPECT_FALSE(framer.ReplySeen());
     EXPECT_EQ(bus.now, 0ms);
 }
 
@@ -35,7 +44,7 @@ TEST(Transmit, BackToBackSendsPut250msBetweenThem)
     CBusFramer framer;
     FakeBus bus;
     for (const auto& write : bus::MakeSettingsWrites("abc", 15, 3, 42))
-        EXPECT_EQ(Send(framer, bus, write), 1);
+        EXPECT_FALSE(Send(framer, bus, write));
     ASSERT_EQ(bus.writeTimes.size(), 4u);
     EXPECT_EQ(bus.writeTimes[0], 0ms);
     EXPECT_EQ(bus.writeTimes[1], 250ms);
@@ -47,10 +56,10 @@ TEST(Transmit, SendAfterAProcessedEchoWaitsNone)
 {
     CBusFramer framer;
     FakeBus bus;
-    ASSERT_EQ(Send(framer, bus, bus::MakeSettingsRequest()), 1);
+    ASSERT_FALSE(Send(framer, bus, bus::MakeSettingsRequest()));
     framer.ProcessRxBytes(bus.written); // the echo comes back
-    EXPECT_FALSE(framer.m_bAwaitingEcho);
-    ASSERT_EQ(Send(framer, bus, bus::MakeLevelQuery(12)), 1);
+    EXPECT_FALSE(framer.AwaitingEcho());
+    ASSERT_FALSE(Send(framer, bus, bus::MakeLevelQuery(12)));
     EXPECT_EQ(bus.writeTimes.back(), 0ms);
 }
 
@@ -58,14 +67,14 @@ TEST(Transmit, EchoFramedDuringTheWaitEndsItAtTheNextPause)
 {
     CBusFramer framer;
     FakeBus bus;
-    ASSERT_EQ(Send(framer, bus, bus::MakeSettingsRequest()), 1);
+    ASSERT_FALSE(Send(framer, bus, bus::MakeSettingsRequest()));
     const Bytes echo = bus.written;
     int pauses = 0;
     bus.duringPause = [&] {
         if (++pauses == 2)
             framer.ProcessRxBytes(echo);
     };
-    ASSERT_EQ(Send(framer, bus, bus::MakeLevelQuery(12)), 1);
+    ASSERT_FALSE(Send(framer, bus, bus::MakeLevelQuery(12)));
     EXPECT_EQ(bus.writeTimes.back(), 100ms);
 }
 
@@ -73,31 +82,43 @@ TEST(Transmit, WaitForEchoGivesUpAfterFivePauses)
 {
     CBusFramer framer;
     FakeBus bus;
-    framer.m_bAwaitingEcho = true;
-    EXPECT_TRUE(bus::WaitForEcho(framer, bus.Pause()));
+    framer.ExpectEcho();
+    bus::WaitForEcho(framer, bus.Pause());
     EXPECT_EQ(bus.now, 250ms);
-    EXPECT_FALSE(framer.m_bAwaitingEcho);
-    EXPECT_TRUE(bus::WaitForEcho(framer, bus.Pause()));
+    EXPECT_FALSE(framer.AwaitingEcho());
+    bus::WaitForEcho(framer, bus.Pause());
     EXPECT_EQ(bus.now, 250ms);
 }
 
 TEST(Transmit, FailedOrShortWriteReportsFailureAndAwaitsNothing)
 {
-    for (bool shortWrite : {false, true}) {
+    struct Row {
+        const char* name;
+        bus::LineError writeResult;
+        std::uint32_t shortBy;
+        bus::LineError expected;
+    };
+    const bus::LineError gone{bus::LineFault::DeviceGone, std::make_error_code(std::errc::io_error)};
+    const Row rows[] = {
+        {"write failed", gone, 0, gone},
+        {"write timed out", {bus::LineFault::TimedOut, {}}, 0, {bus::LineFault::TimedOut, {}}},
+        {"one byte short", {}, 1, {bus::LineFault::TimedOut, {}}},
+        {"nothing taken", {}, 20, {bus::LineFault::TimedOut, {}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         CBusFramer framer;
         FakeBus bus;
-        framer.m_bReplySeen = true;
-        if (shortWrite)
-            bus.shortBy = 1;
-        else
-            bus.writeResult = 121; // the time-out code of the serial layer
-        EXPECT_EQ(Send(framer, bus, bus::MakeSettingsRequest()), 0);
-        EXPECT_FALSE(framer.m_bAwaitingEcho);
-        EXPECT_TRUE(framer.m_bReplySeen); // only a successful send clears it
+        SeeReply(framer);
+        bus.writeResult = row.writeResult;
+        bus.shortBy = row.shortBy;
+        EXPECT_EQ(Send(framer, bus, bus::MakeSettingsRequest()), row.expected);
+        EXPECT_FALSE(framer.AwaitingEcho());
+        EXPECT_TRUE(framer.ReplySeen()); // only a successful send clears it
         // and the next send goes out at once
-        bus.writeResult = 0;
+        bus.writeResult = {};
         bus.shortBy = 0;
-        EXPECT_EQ(Send(framer, bus, bus::MakeSettingsRequest()), 1);
+        EXPECT_FALSE(Send(framer, bus, bus::MakeSettingsRequest()));
         EXPECT_EQ(bus.now, 0ms);
     }
 }

@@ -18,7 +18,7 @@ struct FakeBus {
     std::chrono::milliseconds now{0};
     Bytes written;
     std::vector<std::chrono::milliseconds> writeTimes;
-    std::int32_t writeResult = 0;
+    bus::LineError writeResult;
     std::uint32_t shortBy = 0;
     std::function<void()> duringPause;
 
@@ -26,13 +26,13 @@ struct FakeBus {
     {
         return [this](std::span<const std::uint8_t> data, std::uint32_t& count) {
             writeTimes.push_back(now);
-            if (writeResult != 0) {
+            if (writeResult) {
                 count = 0;
                 return writeResult;
             }
             count = static_cast<std::uint32_t>(data.size()) - shortBy;
             written.insert(written.end(), data.begin(), data.begin() + count);
-            return std::int32_t{0};
+            return bus::LineError{};
         };
     }
 

@@ -32,7 +32,7 @@ struct Line {
     void Send(const bus::GroupMessageFields& fields)
     {
         clock.written.clear();
-        ASSERT_EQ(bus::SendGroupMessage(program.framer, fields, clock.Writer(), clock.Pause()), 1);
+        ASSERT_FALSE(bus::SendGroupMessage(program.framer, fields, clock.Writer(), clock.Pause()));
         program.Feed(model.Feed(clock.written));
     }
 };
@@ -168,7 +168,7 @@ TEST(TransceiverRoundTrip, SetThenGetReturnsWhatWasSet)
     line.Send(bus::MakeSettingsRequest());
     ASSERT_EQ(line.replies.size(), 1u);
     EXPECT_EQ(std::get<bus::RadioSettings>(line.replies[0]), (bus::RadioSettings{"\xC3\x84rna", 305, 23, 77}));
-    EXPECT_TRUE(line.program.framer.m_bReplySeen);
+    EXPECT_TRUE(line.program.framer.ReplySeen());
     EXPECT_EQ(line.clock.now.count(), 0); // every echo was framed before the next send
 }
 
@@ -190,7 +190,7 @@ TEST(TransceiverFaults, DroppedEchoMakesTheReplyPassAsTheEcho)
     line.model.Faults().dropEchoes = true;
     line.Send(bus::MakeSettingsRequest());
     EXPECT_TRUE(line.replies.empty());
-    EXPECT_FALSE(line.program.framer.m_bReplySeen);
+    EXPECT_FALSE(line.program.framer.ReplySeen());
 }
 
 TEST(TransceiverFaults, DroppedRepliesLeaveOnlyEchoes)

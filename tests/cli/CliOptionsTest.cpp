@@ -29,8 +29,7 @@ TEST(CliOptions, DefaultsMatchTheProgram)
 {
     const cli::CliOptions options = Parsed({"scan"});
     EXPECT_FALSE(options.port);
-    EXPECT_EQ(options.baud, 16457);
-    EXPECT_EQ(options.flow, cli::Flow::None);
+    EXPECT_EQ(options.line, busport::LineSettings{});
     EXPECT_EQ(options.timeoutMs, 1000);
     EXPECT_EQ(options.seconds, 60);
     EXPECT_EQ(options.intervalMs, 200);
@@ -46,7 +45,7 @@ TEST(CliOptions, TakesValuesSeparateOrAfterAnEqualsSign)
     EXPECT_EQ(options.channel, 26);
     EXPECT_EQ(options.key, 9999);
     EXPECT_EQ(options.name, "A b");
-    EXPECT_EQ(options.flow, cli::Flow::RtsCts);
+    EXPECT_EQ(options.line.flow, busport::Flow::RtsCts);
     EXPECT_FALSE(options.verify);
 }
 
@@ -58,7 +57,7 @@ TEST(CliOptions, EveryBusCommandTakesTheCommonOptions)
             args.insert(args.end(), {"--channel", "12"});
         const cli::CliOptions options = Parsed(args);
         EXPECT_EQ(options.port, "COM3") << command;
-        EXPECT_EQ(options.flow, cli::Flow::RtsCts) << command;
+        EXPECT_EQ(options.line.flow, busport::Flow::RtsCts) << command;
         EXPECT_EQ(options.timeoutMs, 250) << command;
     }
 }

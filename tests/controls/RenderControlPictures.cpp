@@ -31,7 +31,7 @@ void FeedScan(CRssiCtrl& graph)
     graph.ResetStats();
     unsigned noise = 12345;
     for (int round = 0; round < 6; ++round) {
-        for (int channel = CRssiCtrl::kFirstChannel; channel <= CRssiCtrl::kLastChannel; ++channel) {
+        for (int channel = bus::kFirstChannel; channel <= bus::kLastChannel; ++channel) {
             noise = noise * 1103515245u + 12345u;
             const int jitter = static_cast<int>((noise >> 16) % 40);
             const bool busy = channel >= 16 && channel <= 19;

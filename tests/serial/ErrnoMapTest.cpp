@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+using namespace win32;
+
 namespace {
 
 TEST(ErrnoMap, HeldOrForbiddenPortsAreAccessDenied)

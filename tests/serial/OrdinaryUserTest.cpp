@@ -13,6 +13,8 @@
 
 #include <functional>
 
+using namespace win32;
+
 namespace {
 
 constexpr uid_t kNobody = 65534;

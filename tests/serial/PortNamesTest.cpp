@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace win32;
+
 namespace {
 
 TEST(PortNames, ComNumbersAreReadFromBothSpellings)

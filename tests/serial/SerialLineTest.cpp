@@ -7,10 +7,15 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cerrno>
 #include <cstring>
+#include <string>
 #include <vector>
+
+using namespace win32;
 
 namespace {
 
@@ -66,6 +71,42 @@ TEST_F(SerialLineTest, PortHeldElsewhereGivesAccessDenied)
     ASSERT_EQ(::flock(foreign, LOCK_EX | LOCK_NB), 0);
     EXPECT_EQ(line.Open(pty.Path(), 0, 0, true), ERROR_ACCESS_DENIED);
     ::close(foreign);
+}
+
+TEST_F(SerialLineTest, AFailureKeepsTheSystemsReasonAndSuccessClearsIt)
+{
+    char plainFile[] = "/tmp/brenvik-serial-XXXXXX";
+    const int file = ::mkstemp(plainFile);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    CSerialLine holder;
+    struct Row {
+        const char* name;
+        std::string device;
+        bool held;
+        LONG code;
+        int systemError;
+    };
+    const Row rows[] = {
+        {"missing device", "/nonexistent/ttyUSB9", false, ERROR_FILE_NOT_FOUND, ENOENT},
+        {"held by another line", pty.SlavePath(), true, ERROR_ACCESS_DENIED, EWOULDBLOCK},
+        {"not a terminal", plainFile, false, ERROR_INVALID_FUNCTION, ENOTTY},
+        {"a free port", pty.SlavePath(), false, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.held) {
+            ASSERT_EQ(holder.Open(pty.Path(), 0, 0, true), 0);
+        }
+        EXPECT_EQ(line.Open(row.device.c_str(), 0, 0, true), row.code);
+        EXPECT_EQ(line.GetLastSystemError().value(), row.systemError);
+        holder.Close();
+    }
+    // A refusal of the layer's own has no system reason.
+    line.Close();
+    EXPECT_EQ(line.SetMask(EV_RXCHAR), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(line.GetLastSystemError());
+    ::unlink(plainFile);
 }
 
 TEST_F(SerialLineTest, CloseIsHarmlessWhenClosed)

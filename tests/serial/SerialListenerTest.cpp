@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <thread>
 
+using namespace win32;
+
 namespace {
 
 using namespace std::chrono_literals;

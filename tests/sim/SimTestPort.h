@@ -1,6 +1,8 @@
 #pragma once
 
+#include "bus/BusFramer.h"
 #include "bus/GroupMessage.h"
+#include "busport/BusPort.h"
 #include "serial/SerialLine.h"
 
 #include <chrono>
@@ -13,16 +15,15 @@ class SimTestPort {
 public:
     bool Open(const std::string& path)
     {
-        return m_line.Open(path.c_str(), 512, 512, true) == 0 && m_line.Setup(16457, 8, NOPARITY, ONESTOPBIT) == 0;
+        return !m_port.Open(path, busport::LineSettings{});
     }
     void Close() { m_line.Close(); }
 
     bool Send(const bus::GroupMessageFields& fields)
     {
-        const bus::GroupMessageBytes bytes = bus::PackGroupMessage(fields);
-        DWORD written = 0;
-        return m_line.Write(bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr, 2000) == 0
-            && written == bytes.size();
+        // Sent as the program sends, but the echo wait does not pause: the
+        // tests read the echoes themselves, as raw bytes.
+        return !m_port.Send(fields, [](std::chrono::milliseconds) {});
     }
 
     // Reads until `count` bytes arrived or the generous watchdog ran out.
@@ -30,8 +31,9 @@ public:
     {
         std::vector<std::uint8_t> bytes(count);
         m_line.SetReadTimeoutMode(CSerialLine::ReadModeWaitAll);
-        DWORD got = 0;
-        m_line.Read(bytes.data(), static_cast<DWORD>(count), &got, nullptr, static_cast<DWORD>(watchdog.count()));
+        win32::DWORD got = 0;
+        m_line.Read(bytes.data(), static_cast<win32::DWORD>(count), &got, nullptr,
+                    static_cast<win32::DWORD>(watchdog.count()));
         m_line.SetReadTimeoutMode(CSerialLine::ReadModeImmediate);
         bytes.resize(got);
         return bytes;
@@ -51,4 +53,6 @@ public:
 
 private:
     CSerialLine m_line;
+    CBusFramer m_framer;
+    busport::CBusPort m_port {m_line, m_framer};
 };
