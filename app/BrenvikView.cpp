@@ -10,7 +10,6 @@
 #include <QScopedValueRollback>
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <variant>
 
 #include "app/BrenvikDoc.h"
@@ -72,15 +71,13 @@ QString PaddedName(const QString& name)
 
 } // namespace
 
-CBrenvikView::CBrenvikView(CMainFrame& frame, CBrenvikDoc& document)
-    : m_frame(frame), m_document(document)
+CBrenvikView::CBrenvikView(CMainFrame& frame, CBrenvikDoc& document, std::unique_ptr<IFormClock> clock)
+    : m_frame(frame), m_document(document), m_clock(std::move(clock))
 {
     QWidget* form = BuildForm();
     MakeRoomForText(*form, IDC_SCAN_NOTE, kScanNote);
     SetForm(form, form->size());
     m_Framer.SetGroupMessageHandler([this](std::span<const std::uint8_t> message) { DecodeGroupMessage(message); });
-    m_Timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_Timer, &QTimer::timeout, this, &CBrenvikView::OnTimer);
     ConnectControls();
 }
 
@@ -209,7 +206,7 @@ void CBrenvikView::ResizeParentToFit()
 
 int CBrenvikView::SetTimer(int period)
 {
-    m_Timer.start(period);
+    m_clock->StartTicks(std::chrono::milliseconds(period), [this] { OnTimer(); });
     return kTimerId;
 }
 
@@ -280,13 +277,8 @@ void CBrenvikView::ShowOutcome(const QString& text, int ms)
     // The thread sleeps next, so the text must reach the screen now.
     m_ctlGetResult->setText(text);
     m_ctlGetResult->repaint();
-    Pause(ms);
+    m_clock->Pause(std::chrono::milliseconds(ms));
     m_ctlGetResult->setText(QString());
-}
-
-void CBrenvikView::Pause(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 void CBrenvikView::customEvent(QEvent* event)
@@ -316,7 +308,7 @@ int CBrenvikView::SendGroupMessage()
         written = count;
         return result;
     };
-    const auto pause = [](std::chrono::milliseconds ms) { Pause(int(ms.count())); };
+    const auto pause = [this](std::chrono::milliseconds ms) { m_clock->Pause(ms); };
     return bus::SendGroupMessage(m_Framer, m_TxMsg, write, pause);
 }
 
@@ -340,7 +332,7 @@ void CBrenvikView::RequestSettings()
     m_Framer.m_bReplySeen = false;
     m_bSettingsReplySeen = false;
     SendGroupMessage();
-    Pause(100);
+    m_clock->Pause(std::chrono::milliseconds(100));
 }
 
 void CBrenvikView::WriteSettings()
