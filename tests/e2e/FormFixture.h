@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -56,8 +57,10 @@ protected:
     {
         g_ProjectFilePath.clear();
         SetMessageBoxHook([this](QWidget*, const QString& text, MessageIcon) { m_messages << text; });
+        // In one write: each profile write replaces the file and syncs it.
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Olvarn", "Brenvik");
         for (int n = 1; n <= 20; ++n)
-            MapPort(n, "/nonexistent/brenvik-e2e-COM" + std::to_string(n));
+            settings.setValue(QStringLiteral("Ports/COM%1").arg(n), QStringLiteral("/nonexistent/brenvik-e2e-COM%1").arg(n));
     }
     void TearDown() override
     {

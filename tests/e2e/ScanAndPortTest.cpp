@@ -172,7 +172,7 @@ TEST_F(FormTest, AValidationMessageStartsNoLoopOfFocusChanges)
     answer.start(50);
     const auto settle = [] {
         EXPECT_TRUE(WaitUntil([] { return QApplication::activeModalWidget() == nullptr; }));
-        QTest::qWait(300); // room for any further focus change to show itself
+        QTest::qWait(150); // three answering rounds: room for a further box to show itself
     };
     Start();
 
