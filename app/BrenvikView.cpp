@@ -10,7 +10,6 @@
 #include <QScopedValueRollback>
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <variant>
 
 #include "app/BrenvikDoc.h"
@@ -71,15 +70,13 @@ QString PaddedName(const QString& name)
 
 } // namespace
 
-CBrenvikView::CBrenvikView(CMainFrame& frame, CBrenvikDoc& document)
-    : m_frame(frame), m_document(document)
+CBrenvikView::CBrenvikView(CMainFrame& frame, CBrenvikDoc& document, std::unique_ptr<IFormClock> clock)
+    : m_frame(frame), m_document(document), m_clock(std::move(clock))
 {
     QWidget* form = BuildForm();
     MakeRoomForText(*form, IDC_SCAN_NOTE, kScanNote);
     SetForm(form, form->size());
     m_Framer.SetGroupMessageHandler([this](std::span<const std::uint8_t> message) { DecodeGroupMessage(message); });
-    m_Timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_Timer, &QTimer::timeout, this, &CBrenvikView::OnTimer);
     ConnectControls();
 }
 
@@ -208,7 +205,7 @@ void CBrenvikView::ResizeParentToFit()
 
 int CBrenvikView::SetTimer(int period)
 {
-    m_Timer.start(period);
+    m_clock->StartTicks(std::chrono::milliseconds(period), [this] { OnTimer(); });
     return kTimerId;
 }
 
@@ -273,13 +270,8 @@ void CBrenvikView::ShowOutcome(const QString& text, int ms)
     // The thread sleeps next, so the text must reach the screen now.
     m_ctlGetResult->setText(text);
     m_ctlGetResult->repaint();
-    Pause(ms);
+    m_clock->Pause(std::chrono::milliseconds(ms));
     m_ctlGetResult->setText(QString());
-}
-
-void CBrenvikView::Pause(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 void CBrenvikView::customEvent(QEvent* event)
@@ -299,7 +291,7 @@ void CBrenvikView::OnSerialEvent(std::uint32_t wParam, std::intptr_t)
 
 int CBrenvikView::SendGroupMessage()
 {
-    const auto pause = [](std::chrono::milliseconds ms) { Pause(int(ms.count())); };
+    const auto pause = [this](std::chrono::milliseconds ms) { m_clock->Pause(ms); };
     return m_BusPort.Send(m_TxMsg, pause) ? 0 : 1;
 }
 
@@ -323,7 +315,7 @@ void CBrenvikView::RequestSettings()
     m_Framer.ClearReplySeen();
     m_bSettingsReplySeen = false;
     SendGroupMessage();
-    Pause(100);
+    m_clock->Pause(std::chrono::milliseconds(100));
 }
 
 void CBrenvikView::WriteSettings()

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <QTimer>
 #include <cstdint>
+#include <memory>
 #include <span>
 
+#include "app/FormClock.h"
 #include "app/FrameView.h"
 #include "app/SerialCWnd.h"
 #include "bus/BusFramer.h"
@@ -30,7 +31,8 @@ class QPushButton;
 //
 // Get, Set and the level query block the user-interface thread for their
 // pauses (echo waits, 100 ms after a Get, the outcome texts), as the bus
-// needs; nothing else waits.
+// needs; nothing else waits. The pauses and the ticks come from the clock it
+// is given, the wall clock unless a test gives another.
 class CBrenvikView final : public CResizableFormView, public IFrameView {
     Q_OBJECT
 
@@ -44,7 +46,8 @@ public:
     static constexpr win32::LPARAM kNotifyLParam = 12;
     static constexpr const char* kScanNote = "Don't Use Throttles";
 
-    CBrenvikView(CMainFrame& frame, CBrenvikDoc& document);
+    CBrenvikView(CMainFrame& frame, CBrenvikDoc& document,
+                 std::unique_ptr<IFormClock> clock = std::make_unique<CWallClock>());
     ~CBrenvikView() override;
 
     static IFrameView* Create(CMainFrame& frame, CBrenvikDoc& document);
@@ -82,7 +85,7 @@ public:
     const CBusFramer& Framer() const { return m_Framer; }
     int ScanTicks() const { return m_nScanTicks; }
     int ReplyCountdown() const { return m_nReplyCountdown; }
-    int TimerPeriod() const { return m_Timer.interval(); }
+    int TimerPeriod() const { return int(m_clock->TickPeriod().count()); }
 
 protected:
     void DoDataExchange(CDataExchange* pDX);
@@ -99,7 +102,6 @@ private:
     // Shows an outcome of a Get for `ms`, painted before the thread sleeps.
     void ShowOutcome(const QString& text, int ms);
     void RepaintEdits();
-    static void Pause(int ms);
 
     CMainFrame& m_frame;
     CBrenvikDoc& m_document;
@@ -129,7 +131,7 @@ private:
     int m_nScanChannel = bus::kFirstChannel;
     QString m_strScratch;
 
-    QTimer m_Timer;
+    std::unique_ptr<IFormClock> m_clock;
     int m_nTimerId = 0;
     bool m_bMonitorPaused = false;
     bus::GroupMessageFields m_RxMsg;

@@ -6,18 +6,7 @@
 
 namespace sim {
 
-void FrameLog::Log(const char* direction, std::span<const std::uint8_t> bytes)
-{
-    std::size_t start = 0;
-    for (std::size_t i = 1; i <= bytes.size(); ++i) {
-        if (i == bytes.size() || (bytes[i] & 0x80)) {
-            Line(direction, bytes.subspan(start, i - start));
-            start = i;
-        }
-    }
-}
-
-void FrameLog::Line(const char* direction, std::span<const std::uint8_t> frame)
+void FrameLog::Log(const LineFrame& frame)
 {
     using namespace std::chrono;
     const auto now = system_clock::now();
@@ -28,8 +17,8 @@ void FrameLog::Line(const char* direction, std::span<const std::uint8_t> frame)
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec,
                   static_cast<int>(millis));
-    m_out << stamp << ' ' << direction;
-    for (std::uint8_t byte : frame) {
+    m_out << stamp << (frame.way == LineFrame::Way::FromProgram ? " rx" : " tx");
+    for (std::uint8_t byte : frame.bytes) {
         char hex[4];
         std::snprintf(hex, sizeof hex, " %02X", byte);
         m_out << hex;

@@ -1,22 +1,20 @@
 #pragma once
 
-#include <cstdint>
+#include "sim/LineFrame.h"
+
 #include <ostream>
-#include <span>
 
 namespace sim {
 
-// Writes bytes on the line as frames, one per line: a wall-clock timestamp,
-// "rx" (from the program) or "tx" (to the program) and the bytes in hex. A
-// frame starts at each opcode (bit 7 set); stray bytes before one form a
-// frame of their own.
+// Writes frames as text, one per line: the time of day when it is written,
+// "rx" (from the program) or "tx" (to the program) and the bytes in hex. For
+// people reading along; programs take the frames from the callback.
 class FrameLog {
 public:
     explicit FrameLog(std::ostream& out) : m_out(out) {}
-    void Log(const char* direction, std::span<const std::uint8_t> bytes);
+    void Log(const LineFrame& frame);
 
 private:
-    void Line(const char* direction, std::span<const std::uint8_t> frame);
     std::ostream& m_out;
 };
 

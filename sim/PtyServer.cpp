@@ -25,16 +25,15 @@ void MakeRaw(int fd)
 
 }  // namespace
 
-PtyServer::PtyServer(const SimOptions& options, std::ostream* log)
+PtyServer::PtyServer(const SimOptions& options, FrameCallback onFrame)
     : m_model(options.settings, options.seed),
       m_pacer(options.fast ? std::chrono::nanoseconds(0) : BytePacer::kBusByteTime),
-      m_floodBytes(options.floodBytes)
+      m_floodBytes(options.floodBytes),
+      m_onFrame(std::move(onFrame))
 {
     m_model.Faults() = options.faults;
     if (options.levels)
         m_model.SetLevels(*options.levels);
-    if (log)
-        m_log = std::make_unique<FrameLog>(*log);
 }
 
 PtyServer::~PtyServer()
@@ -66,8 +65,8 @@ bool PtyServer::Open(std::string& error)
 
 void PtyServer::Answer(std::span<const std::uint8_t> received)
 {
-    if (m_log)
-        m_log->Log("rx", received);
+    if (m_onFrame)
+        ReportFrames(LineFrame::Way::FromProgram, received, m_onFrame);
     std::vector<std::uint8_t> answer = m_model.Feed(received);
     if (!answer.empty()) {
         for (std::size_t i = 0; i < m_floodBytes; ++i)
@@ -88,8 +87,8 @@ int PtyServer::Transmit()
     const ssize_t n = ::write(m_master, chunk.data(), chunk.size());
     if (n < 0)
         return (errno == EAGAIN || errno == EINTR) ? 0 : errno;
-    if (m_log)
-        m_log->Log("tx", std::span(chunk).first(static_cast<std::size_t>(n)));
+    if (m_onFrame)
+        ReportFrames(LineFrame::Way::ToProgram, std::span(chunk).first(static_cast<std::size_t>(n)), m_onFrame);
     m_pacer.Release(static_cast<std::size_t>(n));
     return 0;
 }

@@ -2,10 +2,9 @@
 
 #include "bus/TransceiverModel.h"
 #include "sim/BytePacer.h"
-#include "sim/FrameLog.h"
+#include "sim/LineFrame.h"
 #include "sim/SimOptions.h"
 
-#include <memory>
 #include <string>
 
 namespace sim {
@@ -19,7 +18,8 @@ namespace sim {
 // program closes and reopens the port.
 class PtyServer {
 public:
-    explicit PtyServer(const SimOptions& options, std::ostream* log = nullptr);
+    // `onFrame`, when given, hears of every frame received and sent.
+    explicit PtyServer(const SimOptions& options, FrameCallback onFrame = {});
     ~PtyServer();
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
@@ -38,7 +38,7 @@ private:
     CTransceiverModel m_model;
     BytePacer m_pacer;
     std::size_t m_floodBytes;
-    std::unique_ptr<FrameLog> m_log;
+    FrameCallback m_onFrame;
     int m_master = -1;
     int m_slave = -1;
     std::string m_slavePath;

@@ -1,5 +1,6 @@
 // brenvik-sim: the transceiver on a pseudo-terminal, for use without hardware.
 
+#include "sim/FrameLog.h"
 #include "sim/PtyServer.h"
 #include "sim/SimOptions.h"
 
@@ -78,7 +79,9 @@ int main(int argc, char** argv)
     ::sigaction(SIGTERM, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
 
-    sim::PtyServer server(options, options.log ? &std::cout : nullptr);
+    sim::FrameLog log(std::cout);
+    sim::PtyServer server(options, options.log ? [&log](const sim::LineFrame& frame) { log.Log(frame); }
+                                               : sim::FrameCallback());
     if (!server.Open(error)) {
         std::cerr << "brenvik-sim: " << error << '\n';
         return 1;

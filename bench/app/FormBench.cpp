@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -27,6 +26,7 @@
 #include "platform/Profile.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
+#include "tests/support/EventLoopWait.h"
 #include "tests/support/SimOnPty.h"
 
 namespace {
@@ -51,16 +51,6 @@ public:
     CBrenvikView& View() const { return *dynamic_cast<CBrenvikView*>(app.MainFrame()->GetActiveView()); }
     QWidget& Ctrl(int id) const { return *GetDlgItem(*View().Form(), id); }
     void Click(int id) const { static_cast<QAbstractButton&>(Ctrl(id)).click(); }
-    // Runs the event loop, sleeping between events, until `done` holds; it
-    // is looked at every few milliseconds.
-    static void RunUntil(const std::function<bool()>& done)
-    {
-        QTimer look;
-        look.start(5);
-        while (!done())
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-
     SimOnPty sim {BusTiming()};
     CBrenvikApp app {&CBrenvikView::Create};
 };
@@ -92,16 +82,6 @@ private:
     std::chrono::steady_clock::time_point m_when;
 };
 
-long MsSinceMidnight()
-{
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local {};
-    ::localtime_r(&seconds, &local);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    return ((local.tm_hour * 60L + local.tm_min) * 60 + local.tm_sec) * 1000 + ms;
-}
-
 double CpuSeconds()
 {
     rusage usage {};
@@ -119,16 +99,16 @@ void BM_GetClickToSettingsOk(benchmark::State& state)
         // The user clicks at any moment of the form's 250 ms tick.
         QElapsedTimer idle;
         idle.start();
-        Program::RunUntil([&] { return idle.elapsed() >= 13 * click % 250; });
+        WaitUntil([&] { return idle.elapsed() >= 13 * click % 250; });
         ++click;
         PaintOf ok(program.Ctrl(IDC_GET_RESULT), QStringLiteral("Got Settings Ok"));
         const auto click = std::chrono::steady_clock::now();
         program.Click(IDC_GET);
-        program.RunUntil([&] { return ok.Seen(); });
+        WaitUntil([&] { return ok.Seen(); });
         const std::chrono::duration<double> took = ok.When() - click;
         state.SetIterationTime(took.count());
         ms.push_back(took.count() * 1000.0);
-        program.RunUntil([&] { return program.View().ReplyCountdown() == 0; });
+        WaitUntil([&] { return program.View().ReplyCountdown() == 0; });
     }
     std::sort(ms.begin(), ms.end());
     state.counters["median_ms"] = (ms[(ms.size() - 1) / 2] + ms[ms.size() / 2]) / 2;
@@ -141,10 +121,10 @@ void BM_SetClickToLastWrite(benchmark::State& state)
 {
     Program program;
     for (auto _ : state) {
-        const long click = MsSinceMidnight();
+        const auto click = std::chrono::steady_clock::now();
         program.Click(IDC_SET);
         std::vector<SimFrame> writes;
-        program.RunUntil([&] {
+        WaitUntil([&] {
             writes.clear();
             for (const SimFrame& frame : program.sim.Frames()) {
                 if (frame.rx && frame.IsGroupMessage())
@@ -152,7 +132,7 @@ void BM_SetClickToLastWrite(benchmark::State& state)
             }
             return writes.size() == 4;
         });
-        state.SetIterationTime(double(writes.back().ms - click) / 1000.0);
+        state.SetIterationTime(std::chrono::duration<double>(writes.back().at - click).count());
     }
 }
 BENCHMARK(BM_SetClickToLastWrite)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -165,12 +145,12 @@ void BM_FullScan(benchmark::State& state)
         QElapsedTimer wall;
         wall.start();
         program->Click(IDC_SCAN_BUTTON);
-        program->RunUntil([&] { return program->View().ScanTicks() == 0; });
+        WaitUntil([&] { return program->View().ScanTicks() == 0; }, std::chrono::minutes(2));
         const double seconds = double(wall.elapsed()) / 1000.0;
         // Replies still under way when the scan ended.
         QElapsedTimer settle;
         settle.start();
-        program->RunUntil([&] { return settle.elapsed() > 300; });
+        WaitUntil([&] { return settle.elapsed() > 300; });
         program->sim.Stop();
         const double programCpu = CpuSeconds() - cpuBefore - program->sim.CpuSeconds();
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QDropEvent>
 #include <QLabel>
@@ -25,22 +24,9 @@
 #include "serial/PortNames.h"
 #include "tests/app/FakeView.h"
 #include "tests/platform/TempSettings.h"
+#include "tests/support/EventLoopWait.h"
 
 namespace {
-
-// Runs the event loop until the condition holds; false after a generous
-// watchdog, so a hang fails instead of blocking the suite.
-bool ProcessEventsUntil(const std::function<bool()>& condition)
-{
-    QElapsedTimer watchdog;
-    watchdog.start();
-    while (!condition()) {
-        if (watchdog.elapsed() > 20000)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
 
 class AppStartTest : public ::testing::Test {
 protected:
@@ -151,7 +137,7 @@ TEST_F(AppStartTest, SigtermDuringARunStillSaves)
     ASSERT_TRUE(app.InitInstance({"/tmp/project.hex"}));
     app.Document()->m_PwKey = 777;
     std::raise(SIGTERM);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !app.MainFrame()->isVisible(); }));
     EXPECT_EQ(GetProfileString("Settings\\Ints", "m_PwKey"), "777");
     EXPECT_EQ(GetProfileString("FilePaths", "g_ProjectFilePath"), "/tmp/project.hex");
     EXPECT_FALSE(GetProfileString("WindowPos", "WindowPos").isEmpty());
@@ -167,7 +153,7 @@ TEST_F(AppStartTest, SigintClosesAnOpenModalDialogFirst)
     });
     app.OnCommand(ID_APP_ABOUT); // returns once the signal has ended the box
     EXPECT_TRUE(aboutWasOpen);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !app.MainFrame()->isVisible(); }));
     EXPECT_EQ(GetProfileString("Settings\\Ints", "m_RFChannel"), "11");
 }
 

@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -20,24 +19,9 @@
 #include "platform/WindowText.h"
 #include "res/Resource.h"
 #include "serial/PortNames.h"
+#include "tests/app/FakeFormClock.h"
 #include "tests/platform/TempSettings.h"
-
-// Runs the event loop until the condition holds; false after a generous
-// watchdog, so a hang fails instead of blocking the suite.
-inline bool WaitUntil(const std::function<bool()>& condition, int watchdogMs = 20000)
-{
-    QElapsedTimer watchdog;
-    watchdog.start();
-    // Sleeps between events; the condition is looked at every few milliseconds.
-    QTimer look;
-    look.start(5);
-    while (!condition()) {
-        if (watchdog.elapsed() > watchdogMs)
-            return false;
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
+#include "tests/support/EventLoopWait.h"
 
 // The texts a control showed when it was painted, in order, without repeats.
 // Texts that live only during a blocking pause are seen this way.
@@ -64,15 +48,19 @@ private:
 
 // The whole program (application, frame, form) in this process, headless,
 // in settings of its own where all twenty COM numbers lead to missing paths
-// until a test maps one. Message boxes are recorded, not shown.
+// until a test maps one. Message boxes are recorded, not shown. The form's
+// timer ticks when the test says so and its pauses return at once, unless a
+// test starts the program on the wall clock.
 class FormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         g_ProjectFilePath.clear();
         SetMessageBoxHook([this](QWidget*, const QString& text, MessageIcon) { m_messages << text; });
+        // In one write: each profile write replaces the file and syncs it.
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Olvarn", "Brenvik");
         for (int n = 1; n <= 20; ++n)
-            MapPort(n, "/nonexistent/brenvik-e2e-COM" + std::to_string(n));
+            settings.setValue(QStringLiteral("Ports/COM%1").arg(n), QStringLiteral("/nonexistent/brenvik-e2e-COM%1").arg(n));
     }
     void TearDown() override
     {
@@ -86,9 +74,18 @@ protected:
         WriteProfileString("Ports", QStringLiteral("COM%1").arg(n), QString::fromStdString(path));
     }
 
-    CBrenvikView& Start()
+    enum class Timing { TickedByTest, WallClock };
+
+    CBrenvikView& Start(Timing timing = Timing::TickedByTest)
     {
-        m_app = std::make_unique<CBrenvikApp>(&CBrenvikView::Create);
+        m_clock = nullptr;
+        m_app = std::make_unique<CBrenvikApp>([this, timing](CMainFrame& frame, CBrenvikDoc& doc) -> IFrameView* {
+            if (timing == Timing::WallClock)
+                return new CBrenvikView(frame, doc);
+            auto clock = std::make_unique<FakeFormClock>();
+            m_clock = clock.get();
+            return new CBrenvikView(frame, doc, std::move(clock));
+        });
         EXPECT_TRUE(m_app->InitInstance({}));
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_app->MainFrame()));
         return View();
@@ -100,6 +97,7 @@ protected:
         m_app.reset();
     }
 
+    FakeFormClock& Clock() const { return *m_clock; }
     CBrenvikView& View() const { return *dynamic_cast<CBrenvikView*>(m_app->MainFrame()->GetActiveView()); }
     CBrenvikDoc& Doc() const { return *m_app->Document(); }
     QWidget& Ctrl(int id) const { return *GetDlgItem(*View().Form(), id); }
@@ -119,19 +117,25 @@ protected:
         QTest::keyClicks(&edit, text);
         QTest::keyClick(&edit, Qt::Key_Tab);
     }
-    // Clicks Get (then runs `afterClick`) and waits until its outcome has
-    // been shown; gives the outcome texts shown.
-    QStringList Get(const std::function<void()>& afterClick = {})
+    // Clicks Get, waits until `replyRead` holds (what the line brought has
+    // been read) and then until the Get's outcome has been shown; gives the
+    // outcome texts shown. The test's clock ticks only after the reply has
+    // been read, so the reply window cannot close early.
+    QStringList Get(const std::function<bool()>& replyRead = [] { return true; })
     {
         PaintedTexts outcome(Ctrl(IDC_GET_RESULT));
         Click(IDC_GET);
-        if (afterClick)
-            afterClick();
+        EXPECT_TRUE(WaitUntil(replyRead));
+        if (m_clock) {
+            for (int tick = 0; tick < CBrenvikView::kReplyTicks && View().ReplyCountdown() != 0; ++tick)
+                m_clock->Tick();
+        }
         EXPECT_TRUE(WaitUntil([&] { return View().ReplyCountdown() == 0; }));
         return outcome.Texts().filter(QRegularExpression(".+"));
     }
 
     TempSettings m_settings;
     std::unique_ptr<CBrenvikApp> m_app;
+    FakeFormClock* m_clock = nullptr; // owned by the form
     QStringList m_messages;
 };

@@ -14,6 +14,15 @@
 
 namespace {
 
+using namespace std::chrono_literals;
+
+// A single-value reply has the shape of the write of that value.
+bus::GroupMessageFields AsReply(bus::GroupMessageFields write)
+{
+    write.direction = bus::DirReply;
+    return write;
+}
+
 sim::SimOptions Transceiver(const char* name, int groupId, int key, int channel)
 {
     sim::SimOptions options = SimOnPty::Fast();
@@ -26,25 +35,31 @@ TEST_F(FormTest, GetShowsPlaceholdersAtOnceThenTheTransceiversSettings)
     SimOnPty sim(Transceiver("Shed42", 7, 1234, 15));
     MapPort(1, sim.Path());
     Start();
-    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_PORT_STATUS) == "COM Port 1 Open"; }));
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open");
 
     PaintedTexts name(Ctrl(IDC_GROUP_NAME));
-    EXPECT_EQ(Get(), QStringList {"Got Settings Ok"});
+    EXPECT_EQ(Get([&] { return Text(IDC_GROUP_NAME) == "Shed42"; }), QStringList {"Got Settings Ok"});
     EXPECT_EQ(name.Texts().value(0), "........");
+    // After the request, and while the outcome is shown.
+    EXPECT_EQ(Clock().Pauses(), (std::vector {100ms, 250ms}));
     EXPECT_EQ(Settings(), (QStringList {"Shed42", "7", "15", "1234"}));
     EXPECT_EQ(Doc().m_NetName, "Shed42");
     EXPECT_EQ(Doc().m_NetWorkID, 7);
     EXPECT_EQ(Doc().m_RFChannel, 15);
     EXPECT_EQ(Doc().m_PwKey, 1234);
     // The status line comes back on the tick after the report.
-    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_PORT_STATUS) == "COM Port 1 Open"; }));
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open");
 }
 
+// The shipped timing end to end: the form on the wall clock, the simulator
+// at bus speed.
 TEST_F(FormTest, SetWritesFourMessagesEachAfterTheEchoWaitAndGetReadsThemBack)
 {
-    SimOnPty sim;
+    SimOnPty sim(sim::SimOptions {});
     MapPort(1, sim.Path());
-    Start();
+    Start(Timing::WallClock);
     Enter(IDC_GROUP_NAME, "Yard");
     Enter(IDC_RF_CHANNEL, "21");
     Enter(IDC_PASSWORD_KEY, "42");
@@ -66,7 +81,7 @@ TEST_F(FormTest, SetWritesFourMessagesEachAfterTheEchoWaitAndGetReadsThemBack)
         EXPECT_EQ(writes[i].Fields().command, commands[i]);
         EXPECT_EQ(writes[i].Fields().direction, bus::DirWrite);
         if (i > 0) {
-            EXPECT_GE(writes[i].ms - writes[i - 1].ms, 240) << "write " << i;
+            EXPECT_GE(writes[i].at - writes[i - 1].at, 240ms) << "write " << i;
         }
     }
     EXPECT_EQ(std::string(writes[0].bytes.begin() + 5, writes[0].bytes.begin() + 9), "Yard");
@@ -84,7 +99,8 @@ TEST_F(FormTest, WithoutRepliesGetFailsKeepsThePlaceholdersAndSetSendsNothing)
     SimOnPty sim(options);
     MapPort(1, sim.Path());
     Start();
-    EXPECT_EQ(Get(), QStringList {"Communications Failed"});
+    EXPECT_EQ(Get([&] { return sim.Written().size() == 1; }), QStringList {"Communications Failed"});
+    EXPECT_EQ(Clock().Pauses(), (std::vector {100ms, 1000ms}));
     EXPECT_EQ(Settings(), (QStringList {"........", "0", "0", "0"}));
     EXPECT_EQ(Doc().m_NetName, "Olv12345");
 
@@ -100,17 +116,22 @@ TEST_F(FormTest, OnlyASettingsReplyCountsAsTheAnswerToAGet)
     PseudoTerminal line; // the test plays the transceiver
     MapPort(1, line.SlavePath());
     Start();
-    // The request's echo, then a level reply (as a scan would get), but no settings.
-    const QStringList outcome = Get([&] {
-        std::vector<unsigned char> bytes;
-        for (const bus::GroupMessageFields& fields : {bus::MakeSettingsRequest(), bus::MakeLevelReply(14, 90)}) {
-            const bus::GroupMessageBytes message = bus::PackGroupMessage(fields);
-            bytes.insert(bytes.end(), message.begin(), message.end());
-        }
-        line.Send(bytes);
-    });
-    EXPECT_EQ(outcome, QStringList {"Communications Failed"});
-    EXPECT_EQ(Settings(), (QStringList {"........", "0", "0", "0"}));
+    // The request's echo, then a level reply (as a scan would get) and a
+    // channel reply, but no settings. The channel shown tells that all of it
+    // has been read before the reply window ends.
+    PaintedTexts outcome(Ctrl(IDC_GET_RESULT));
+    Click(IDC_GET);
+    std::vector<unsigned char> bytes;
+    for (const bus::GroupMessageFields& fields :
+         {bus::MakeSettingsRequest(), bus::MakeLevelReply(14, 90), AsReply(bus::MakeRfChannelWrite(17))}) {
+        const bus::GroupMessageBytes message = bus::PackGroupMessage(fields);
+        bytes.insert(bytes.end(), message.begin(), message.end());
+    }
+    line.Send(bytes);
+    ASSERT_TRUE(WaitUntil([&] { return Text(IDC_RF_CHANNEL) == "17"; }));
+    Clock().Tick(CBrenvikView::kReplyTicks);
+    EXPECT_EQ(outcome.Texts().filter(QRegularExpression(".+")), QStringList {"Communications Failed"});
+    EXPECT_EQ(Settings(), (QStringList {"........", "0", "17", "0"}));
 }
 
 TEST_F(FormTest, AGroupIdOutOfRangeIsStillWrittenAsItStands)
@@ -130,15 +151,19 @@ TEST_F(FormTest, AGroupIdOutOfRangeIsStillWrittenAsItStands)
     const auto written = sim.Written();
     ASSERT_EQ(written.size(), 4u);
     EXPECT_EQ(written[2].data[0], 200);
+    // No echo is read while the form sends: each write after the first
+    // waits out the echo of the one before.
+    EXPECT_EQ(Clock().Pauses(), std::vector(3 * 5, 50ms));
 }
 
 TEST_F(FormTest, WithoutAPortTheStatusSaysClosedAndGetReportsNothing)
 {
     Start();
-    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_PORT_STATUS) == "COM Port Closed"; }));
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
     PaintedTexts outcome(Ctrl(IDC_GET_RESULT));
     Click(IDC_GET);
-    QTest::qWait(1500); // six ticks: the countdown stands still while the port is closed
+    Clock().Tick(6); // the countdown stands still while the port is closed
     EXPECT_EQ(View().ReplyCountdown(), 4);
     EXPECT_TRUE(outcome.Texts().filter(QRegularExpression(".+")).isEmpty());
 }
@@ -217,9 +242,13 @@ TEST_F(FormTest, AStatusLineFollowsAPortWhoseDeviceVanishes)
     auto sim = std::make_unique<SimOnPty>();
     MapPort(1, sim->Path());
     Start();
-    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_PORT_STATUS) == "COM Port 1 Open"; }));
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open");
     sim.reset();
-    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_PORT_STATUS) == "COM Port Closed"; }));
+    // The listener ends when the device goes; the next tick closes the port.
+    ASSERT_TRUE(WaitUntil([&] { return !View().SerialPort().IsListening(); }));
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
     EXPECT_FALSE(View().SerialPort().IsOpen());
 }
 

@@ -4,6 +4,7 @@
 #include "ProcessCounts.h"
 #include "RecordingTarget.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
@@ -20,20 +21,6 @@ using namespace std::chrono_literals;
 
 // How long a test looks for a notification that must not come.
 constexpr auto kQuietWindow = 150ms;
-
-// Waits for a condition that the listener thread brings about, with a
-// generous watchdog.
-template <typename Condition>
-bool Eventually(Condition condition, std::chrono::milliseconds watchdog = 10s)
-{
-    const auto end = std::chrono::steady_clock::now() + watchdog;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 class SerialListenerTest : public ::testing::Test {
 protected:

@@ -102,11 +102,12 @@ TEST(BytePacer, BusSpeedIsAboutPointSixOneMillisecondsAByte)
     EXPECT_EQ(fast.DueCount(now), 1000u);
 }
 
-TEST(FrameLog, SplitsAtOpcodesWithTimestampAndDirection)
+TEST(FrameLog, FramesAreSplitAtOpcodesAndLoggedWithTimestampAndDirection)
 {
     std::ostringstream out;
     sim::FrameLog log(out);
-    log.Log("tx", std::vector<std::uint8_t> {0x01, 0x7F, 0x83, 0x7C, 0xE5, 0x14});
+    sim::ReportFrames(sim::LineFrame::Way::ToProgram, std::vector<std::uint8_t> {0x01, 0x7F, 0x83, 0x7C, 0xE5, 0x14},
+                      [&](const sim::LineFrame& frame) { log.Log(frame); });
     const std::regex line(R"(\d\d:\d\d:\d\d\.\d\d\d tx ([0-9A-F ]+)\n)");
     std::string text = out.str();
     std::vector<std::string> frames;

@@ -139,7 +139,7 @@ TEST(SimServer, BusTimingSpacesTheBytes)
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(24));
 }
 
-TEST(SimServer, LogShowsFramesBothWays)
+TEST(SimServer, ReportsEachFrameBothWaysInLineOrder)
 {
     SimOnPty server;
     SimTestPort port;
@@ -147,10 +147,18 @@ TEST(SimServer, LogShowsFramesBothWays)
     ASSERT_TRUE(port.Send(bus::MakeSettingsRequest()));
     ASSERT_EQ(port.Receive(2 * kMessage).size(), 2 * kMessage);
     server.Stop();
-    const std::string text = server.LogText();
-    EXPECT_NE(text.find(" rx E5 14 03 08 00"), std::string::npos) << text;
-    EXPECT_NE(text.find(" tx E5 14 03 08 00"), std::string::npos) << text;
-    EXPECT_NE(text.find(" tx E5 14 03 10"), std::string::npos) << text;
+    const std::vector<SimFrame> frames = server.Frames();
+    ASSERT_EQ(frames.size(), 3u);
+    for (const SimFrame& frame : frames)
+        ASSERT_TRUE(frame.IsGroupMessage());
+    EXPECT_TRUE(frames[0].rx);
+    EXPECT_EQ(frames[0].Fields(), bus::MakeSettingsRequest());
+    EXPECT_FALSE(frames[1].rx);
+    EXPECT_EQ(frames[1].Fields(), bus::MakeSettingsRequest());  // the echo
+    EXPECT_FALSE(frames[2].rx);
+    EXPECT_EQ(frames[2].Fields().direction, bus::DirReply);
+    EXPECT_LE(frames[0].at, frames[1].at);
+    EXPECT_LE(frames[1].at, frames[2].at);
 }
 
 }  // namespace

@@ -7,21 +7,19 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <mutex>
-#include <ostream>
-#include <sstream>
 #include <stdexcept>
-#include <streambuf>
 #include <string>
 #include <thread>
 #include <vector>
 
-// One frame of the simulator's log: when (ms since midnight), which way
-// ("rx" = written by the program) and the bytes.
+// One frame the simulator's server saw: which way ("rx" = written by the
+// program), when (on the monotonic clock) and the bytes.
 struct SimFrame {
-    long ms = 0;
     bool rx = false;
+    std::chrono::steady_clock::time_point at;
     std::vector<std::uint8_t> bytes;
 
     bool IsGroupMessage() const { return bytes.size() == bus::kGroupMessageSize && bytes[0] == bus::kGroupOpcode; }
@@ -32,10 +30,11 @@ struct SimFrame {
 };
 
 // brenvik-sim's server on a new pseudo-terminal, served on a thread of this
-// process, with its frame log kept for the test to read.
+// process; the frames it reports are kept for the test to read.
 class SimOnPty {
 public:
-    explicit SimOnPty(sim::SimOptions options = Fast()) : m_stream(&m_log), m_server(options, &m_stream)
+    explicit SimOnPty(sim::SimOptions options = Fast())
+        : m_server(options, [this](const sim::LineFrame& frame) { Keep(frame); })
     {
         std::string error;
         if (!m_server.Open(error) || ::pipe2(m_stop, O_CLOEXEC) != 0)
@@ -79,34 +78,11 @@ public:
     // The CPU time the serving thread used (known once stopped).
     double CpuSeconds() const { return m_cpuSeconds; }
 
-    // The log so far, whole lines only.
-    std::string LogText() const { return m_log.Text(); }
-
-    // Every frame logged so far.
+    // Every frame so far, a message read in pieces as one frame.
     std::vector<SimFrame> Frames() const
     {
-        std::vector<SimFrame> frames;
-        std::istringstream lines(LogText());
-        std::string line;
-        while (std::getline(lines, line)) {
-            int h = 0, m = 0, s = 0, ms = 0, used = 0;
-            char way[3] = {};
-            if (std::sscanf(line.c_str(), "%d:%d:%d.%d %2s%n", &h, &m, &s, &ms, way, &used) != 5)
-                continue;
-            SimFrame frame {((h * 60L + m) * 60 + s) * 1000 + ms, std::string(way) == "rx", {}};
-            std::istringstream hex(line.substr(std::size_t(used)));
-            unsigned byte = 0;
-            while (hex >> std::hex >> byte)
-                frame.bytes.push_back(std::uint8_t(byte));
-            // A message read in two pieces continues the previous frame.
-            const bool continues = !frames.empty() && frames.back().rx == frame.rx && !frame.bytes.empty()
-                && !(frame.bytes[0] & 0x80);
-            if (continues)
-                frames.back().bytes.insert(frames.back().bytes.end(), frame.bytes.begin(), frame.bytes.end());
-            else
-                frames.push_back(std::move(frame));
-        }
-        return frames;
+        std::lock_guard guard(m_lock);
+        return m_frames;
     }
 
     // The group messages the program wrote, in order.
@@ -139,39 +115,20 @@ public:
     }
 
 private:
-    // Collects what the server logs; read from another thread.
-    class LockedLog : public std::streambuf {
-    public:
-        std::string Text() const
-        {
-            std::lock_guard guard(m_lock);
-            // Only whole lines.
-            return m_text.substr(0, m_text.rfind('\n') + 1);
-        }
+    // On the serving thread.
+    void Keep(const sim::LineFrame& frame)
+    {
+        const bool rx = frame.way == sim::LineFrame::Way::FromProgram;
+        std::lock_guard guard(m_lock);
+        const bool continues = !m_frames.empty() && m_frames.back().rx == rx && !(frame.bytes[0] & 0x80);
+        if (continues)
+            m_frames.back().bytes.insert(m_frames.back().bytes.end(), frame.bytes.begin(), frame.bytes.end());
+        else
+            m_frames.push_back({rx, frame.at, {frame.bytes.begin(), frame.bytes.end()}});
+    }
 
-    protected:
-        int overflow(int c) override
-        {
-            if (c != traits_type::eof()) {
-                std::lock_guard guard(m_lock);
-                m_text.push_back(char(c));
-            }
-            return c;
-        }
-        std::streamsize xsputn(const char* s, std::streamsize n) override
-        {
-            std::lock_guard guard(m_lock);
-            m_text.append(s, std::size_t(n));
-            return n;
-        }
-
-    private:
-        mutable std::mutex m_lock;
-        std::string m_text;
-    };
-
-    LockedLog m_log;
-    std::ostream m_stream;
+    mutable std::mutex m_lock;
+    std::vector<SimFrame> m_frames;
     sim::PtyServer m_server;
     int m_stop[2] = {-1, -1};
     int m_result = 0;
