@@ -212,6 +212,27 @@ TEST_F(FormTest, AMenuOpenedOverTheEditDoesNotLeaveIt)
     EXPECT_TRUE(m_messages.isEmpty());
 }
 
+TEST_F(FormTest, TheMenuBarTakingTheKeysDoesNotLeaveTheEditGoingOnFromThereDoes)
+{
+    Start();
+    auto& channel = static_cast<QLineEdit&>(Ctrl(IDC_RF_CHANNEL));
+    QMenuBar& menuBar = *m_app->MainFrame()->menuBar();
+    channel.setFocus();
+    channel.selectAll();
+    QTest::keyClicks(&channel, "30");
+    // Alt+F or F10 hands the keys to the menu bar, Esc gives them back.
+    menuBar.setFocus(Qt::MenuBarFocusReason);
+    channel.setFocus(Qt::MenuBarFocusReason);
+    EXPECT_TRUE(m_messages.isEmpty());
+    EXPECT_EQ(Text(IDC_RF_CHANNEL), "30");
+
+    menuBar.setFocus(Qt::MenuBarFocusReason);
+    Ctrl(IDC_PASSWORD_KEY).setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(m_messages, QStringList {"Please enter an integer between 11 and 26."});
+    EXPECT_EQ(Text(IDC_RF_CHANNEL), "26");
+    EXPECT_EQ(Doc().m_RFChannel, 26);
+}
+
 TEST_F(FormTest, AStatusLineFollowsAPortWhoseDeviceVanishes)
 {
     auto sim = std::make_unique<SimOnPty>();
