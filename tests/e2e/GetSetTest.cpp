@@ -4,6 +4,7 @@
 #include "tests/e2e/FormFixture.h"
 #include "tests/support/SimOnPty.h"
 
+#include <QAbstractButton>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -174,6 +175,19 @@ TEST_F(FormTest, LeavingAnEditClampsAndStoresAndTheNameIsSavedPaddedAtExit)
     // The next start reads back what was written at exit.
     Start();
     EXPECT_EQ(Settings(), (QStringList {"ABC     ", "0", "11", "9999"}));
+}
+
+TEST_F(FormTest, AStoredNameTooLongIsShownWholeAndItsRuleSpeaks)
+{
+    WriteProfileString("Settings\\Strings", "m_NetName", "Olv123456789");
+    Start();
+    auto& name = static_cast<QLineEdit&>(Ctrl(IDC_GROUP_NAME));
+    EXPECT_EQ(name.text(), "Olv123456789");
+    name.setFocus();
+    QTest::keyClick(&name, Qt::Key_Tab); // the rule puts the focus back
+    static_cast<QAbstractButton&>(Ctrl(IDC_SET)).click();
+    EXPECT_EQ(m_messages, QStringList(2, "Please enter no more than 8 characters."));
+    EXPECT_EQ(name.text(), "Olv123456789");
 }
 
 TEST_F(FormTest, SwitchingToAnotherWindowLeavesTheEdit)
