@@ -1,15 +1,19 @@
 #include "app/BrenvikView.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <algorithm>
 #include <chrono>
+#include <utility>
 #include <variant>
 
 #include "app/BrenvikDoc.h"
@@ -60,6 +64,12 @@ void MakeRoomForText(QWidget& form, int id, const QString& longest)
     box.setWidth(std::max(box.width(), label->fontMetrics().horizontalAdvance(longest) + 2));
     box.moveRight(std::min(box.right(), form.width() - 3));
     label->setGeometry(box);
+}
+
+// The menu bar or a menu: where the focus goes while the user picks a command.
+bool IsMenu(const QWidget* widget)
+{
+    return qobject_cast<const QMenuBar*>(widget) || qobject_cast<const QMenu*>(widget);
 }
 
 // The name with blanks up to 8 characters, as the transceiver stores it.
@@ -113,6 +123,7 @@ void CBrenvikView::ConnectControls()
         if (QWidget* edit = GetDlgItem(form, id))
             edit->installEventFilter(this);
     }
+    connect(qApp, &QApplication::focusChanged, this, &CBrenvikView::OnFocusChanged);
 }
 
 void CBrenvikView::DoDataExchange(CDataExchange* pDX)
@@ -384,19 +395,41 @@ void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
 
 bool CBrenvikView::eventFilter(QObject* watched, QEvent* event)
 {
-    // Switching to another window leaves the edit; a menu that opens over it
-    // and the form's own validation message do not.
-    if (event->type() == QEvent::FocusOut && !m_bValidating
-        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-        const int id = watched->objectName().toInt();
-        if (id == IDC_RF_CHANNEL)
-            OnKillFocusChannel();
-        else if (id == IDC_PASSWORD_KEY)
-            OnKillFocusPassword();
-        else if (id == IDC_GROUP_NAME)
-            OnKillFocusName();
+    // Another control or another window leaves the edit; the form's own
+    // validation message does not. Nor do the menus (a menu that opens over
+    // it, the menu bar taking the keys on Alt or F10): from there the user
+    // comes back to the edit or goes on elsewhere, which OnFocusChanged sees.
+    if (event->type() == QEvent::FocusIn && watched == m_pEditBehindMenus)
+        m_pEditBehindMenus = nullptr;
+    if (event->type() == QEvent::FocusOut && !m_bValidating) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason
+            || IsMenu(QApplication::focusWidget()))
+            m_pEditBehindMenus = watched;
+        else
+            OnLeaveEdit(*watched);
     }
     return CResizableFormView::eventFilter(watched, event);
+}
+
+void CBrenvikView::OnFocusChanged(QWidget*, QWidget* now)
+{
+    if (!m_pEditBehindMenus || IsMenu(now) || now == m_pEditBehindMenus)
+        return;
+    const QPointer<QObject> edit = std::exchange(m_pEditBehindMenus, nullptr);
+    if (edit)
+        OnLeaveEdit(*edit);
+}
+
+void CBrenvikView::OnLeaveEdit(QObject& edit)
+{
+    const int id = edit.objectName().toInt();
+    if (id == IDC_RF_CHANNEL)
+        OnKillFocusChannel();
+    else if (id == IDC_PASSWORD_KEY)
+        OnKillFocusPassword();
+    else if (id == IDC_GROUP_NAME)
+        OnKillFocusName();
 }
 
 void CBrenvikView::OnKillFocusChannel()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -99,6 +100,9 @@ private:
     // Restarts timer 13 with a new period; returns its identifier.
     int SetTimer(int period);
     void ScanStep();
+    void OnFocusChanged(QWidget* old, QWidget* now);
+    // Runs the kill-focus handler of the edit the user has left.
+    void OnLeaveEdit(QObject& edit);
     // Shows an outcome of a Get for `ms`, painted before the thread sleeps.
     void ShowOutcome(const QString& text, int ms);
     void RepaintEdits();
@@ -146,4 +150,7 @@ private:
     // rule, and the focus it then gives back to the failing edit, are not the
     // user leaving an edit (else each box would raise the next one).
     bool m_bValidating = false;
+    // The edit the focus left for the menus: left for good only when the
+    // focus then goes on to somewhere else.
+    QPointer<QObject> m_pEditBehindMenus;
 };

@@ -279,6 +279,12 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         OnClose();
     }
     event->accept();
+    // Windows the frame owns (the help viewer) close with it, so none is left
+    // open on a program whose main window has gone.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow())
+            child->close();
+    }
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)

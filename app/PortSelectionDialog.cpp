@@ -1,11 +1,13 @@
 #include "app/PortSelectionDialog.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "app/DdxControl.h"
 #include "platform/DialogBuilder.h"
 #include "platform/WindowStyles.h"
+#include "platform/WindowText.h"
 #include "res/DialogTemplates.h"
 #include "res/Resource.h"
 #include "bus/BusLimits.h"
@@ -56,11 +58,34 @@ bool CPortSelectionDialog::OnInitDialog()
         if (n == m_nPort)
             selected = m_portCombo->count() - 1;
     }
+    if (m_portCombo->count() == 0)
+        ShowNoPortNote();
     // The first entry added is not a choice: only the current port is preselected.
     m_portCombo->setCurrentIndex(selected);
     m_portCombo->setToolTip(m_portCombo->currentData(Qt::ToolTipRole).toString());
     m_portCombo->setFocus();
     return true;
+}
+
+void CPortSelectionDialog::ShowNoPortNote()
+{
+    // A line under the empty list, for which the dialog grows and OK moves down.
+    auto* note = new QLabel(NoPortNote(), this);
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    const int margin = fontMetrics().averageCharWidth();
+    const int noteWidth = width() - 2 * margin;
+    note->setGeometry(margin, m_portCombo->geometry().bottom() + margin, noteWidth, note->heightForWidth(noteWidth));
+    note->show();
+    const int grow = note->height() + margin;
+    if (QWidget* ok = GetDlgItem(*this, IDOK))
+        ok->move(ok->x(), ok->y() + grow);
+    setFixedSize(width(), height() + grow);
+}
+
+QString CPortSelectionDialog::NoPortNote()
+{
+    return QStringLiteral("No serial port could be opened.\nSee Help Topics, Troubleshooting.");
 }
 
 void CPortSelectionDialog::OnSelChangePort()

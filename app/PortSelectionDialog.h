@@ -8,7 +8,8 @@ class QComboBox;
 
 // "Port Selection" (template 130): lists the ports COM1 to COM20 that can be
 // opened exclusively at this moment, preselects the current one and gives
-// back the one chosen. Each entry shows its device path as a tooltip.
+// back the one chosen. Each entry shows its device path as a tooltip. When
+// none can be opened, a line under the empty list says so and where to look.
 class CPortSelectionDialog : public QDialog {
     Q_OBJECT
 
@@ -19,6 +20,8 @@ public:
 
     // Fills the list and runs the dialog: IDOK or IDCANCEL.
     int DoModal();
+    // The line under an empty list: nothing could be opened, and where to look.
+    static QString NoPortNote();
 
     QComboBox* m_portCombo = nullptr;
     // In: the current port number. Out: the port last selected in the list.
@@ -29,4 +32,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX);
     bool OnInitDialog();
     void OnSelChangePort();
+
+private:
+    void ShowNoPortNote();
 };

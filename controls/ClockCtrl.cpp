@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPalette>
 #include <QTimer>
 
 #include <algorithm>
@@ -32,7 +33,6 @@ QFont FontWithCellHeight(int cellHeight)
 
 CClockCtrl::CClockCtrl(QWidget* parent)
     : QWidget(parent)
-    , m_crBack(GetSysColor(COLOR_BTNFACE))
     , m_crText(GetSysColor(COLOR_BTNTEXT))
     , m_timer(new QTimer(this))
     , m_timeSource([] { return QDateTime::currentDateTime(); })
@@ -66,14 +66,17 @@ void CClockCtrl::OnTimer()
 
 void CClockCtrl::paintEvent(QPaintEvent*)
 {
+    // The face is the colour the form paints around it, so no box shows
+    // where the theme's button colour differs from its window colour.
+    const QColor face = palette().color(QPalette::Window);
     QPainter painter(this);
-    painter.fillRect(rect(), GetSysColor(COLOR_BTNFACE));
+    painter.fillRect(rect(), face);
     const QFont font = FontWithCellHeight(ClockFontHeight(height()));
     painter.setFont(font);
     painter.setPen(m_crText);
     // Each character cell is filled behind the text.
     painter.setBackgroundMode(Qt::OpaqueMode);
-    painter.setBackground(m_crBack);
+    painter.setBackground(m_crBack.isValid() ? m_crBack : face);
     const QRect textBand(0, 0, width(), QFontMetrics(font).height());
     painter.drawText(textBand, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine, m_strTime);
 }

@@ -34,7 +34,8 @@ public:
     void OnTimer();
 
     // Behind the text and of the text; the owner may change them at any time,
-    // they apply from the next paint.
+    // they apply from the next paint. Until it is set, the colour behind the
+    // text is the face's: the window colour the form paints.
     QColor m_crBack;
     QColor m_crText;
 

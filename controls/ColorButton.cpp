@@ -168,6 +168,9 @@ void CColorButton::DrawButtonText(QPainter& painter, const QRect& rect, const QS
     else if (m_nStyle & BS_RIGHT)
         format = Qt::AlignRight | Qt::AlignTop;
 
+    // An "&" marks the next letter as the button's mnemonic: underlined, not
+    // shown ("&&" shows one). The key itself is the button's own shortcut.
+    format |= Qt::TextShowMnemonic;
     painter.setPen(cr);
     painter.setBackgroundMode(Qt::TransparentMode);
     for (int i = 0; i < n; ++i) {

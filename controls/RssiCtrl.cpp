@@ -97,6 +97,9 @@ void CRssiCtrl::Render(QImage& image) const
 
     QFont labelFont = QApplication::font();
     labelFont.setPixelSize(LabelPixelSize(logicalDpiY()));
+    // Smoothed 7-point digits blend into the bars and the black: drawn
+    // without smoothing every pixel of them has the full label colour.
+    labelFont.setStyleStrategy(QFont::NoAntialias);
     painter.setFont(labelFont);
     painter.setBackgroundMode(Qt::TransparentMode);
     painter.setPen(GetSysColor(COLOR_BACKGROUND));

@@ -45,8 +45,10 @@ QWidget* CBuiltInHelpControl::Display(QWidget* caller, const QString& file, unsi
         ShowMessageBox(caller, MissingFileMessage(file), MessageIcon::Warning);
         return nullptr;
     }
+    // The viewer belongs to the window that asks first, and goes with it: an
+    // open help window never keeps the program (and its port) alive.
     if (!m_pViewer)
-        m_pViewer = new CHelpViewer;
+        m_pViewer = new CHelpViewer(caller ? caller->window() : nullptr);
     m_pViewer->ShowFile(file);
     m_pViewer->show();
     m_pViewer->raise();

@@ -9,8 +9,9 @@
 // No control is registered anywhere, so the loader goes straight to the bare
 // name, which stands for the built-in viewer. Its entry shows the help file's
 // contents page in one viewer window (raised if already open); a missing help
-// file gives a message naming the file instead of silence. The viewer lives
-// as long as this object: destroy it before the application object.
+// file gives a message naming the file instead of silence. The viewer is a
+// window of its own, owned by the window that first asked for it: it is
+// destroyed with that window, or with this object, whichever goes first.
 class CBuiltInHelpControl final : public IHelpControlSource {
 public:
     ~CBuiltInHelpControl() override;

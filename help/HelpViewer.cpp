@@ -22,11 +22,21 @@ QToolButton* MakeButton(const QString& text, const QKeySequence& keys, QWidget* 
     return button;
 }
 
+// "Brenvik Help", followed by the page's own title where it has another
+// (the contents page is called like the help itself).
+QString HelpWindowTitle(const QString& pageTitle)
+{
+    const QString title = QStringLiteral("Brenvik Help");
+    if (pageTitle.isEmpty() || pageTitle == title)
+        return title;
+    return QStringLiteral("%1 - %2").arg(title, pageTitle);
+}
+
 } // namespace
 
 CHelpViewer::CHelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
 {
-    setWindowTitle(QStringLiteral("Brenvik Help"));
+    setWindowTitle(HelpWindowTitle(QString()));
     resize(720, 560);
 
     m_pBrowser = new QTextBrowser(this);
@@ -48,7 +58,7 @@ CHelpViewer::CHelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(m_pBrowser, &QTextBrowser::backwardAvailable, m_pBack, &QToolButton::setEnabled);
     connect(m_pBrowser, &QTextBrowser::forwardAvailable, m_pForward, &QToolButton::setEnabled);
     connect(m_pBrowser, &QTextBrowser::sourceChanged, this, [this] {
-        setWindowTitle(QStringLiteral("Brenvik Help - %1").arg(m_pBrowser->documentTitle()));
+        setWindowTitle(HelpWindowTitle(m_pBrowser->documentTitle()));
     });
     connect(m_pSearch, &QLineEdit::returnPressed, this, [this] {
         FindNext(QApplication::keyboardModifiers() & Qt::ShiftModifier);

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QWidget>
+#include <algorithm>
 
 #include "platform/MessageBox.h"
 #include "platform/WindowText.h"
@@ -88,8 +89,14 @@ void DDV_MaxChars(CDataExchange* pDX, const QString& value, int maxChars)
     if (pDX->Failed())
         return;
     if (!pDX->m_bSaveAndValidate) {
-        if (auto* edit = qobject_cast<QLineEdit*>(pDX->LastControl()))
-            edit->setMaxLength(maxChars);
+        // The limit stops typing, not a longer value given to the edit: that
+        // is shown whole (the limit of an earlier exchange may have cut it),
+        // so the rule speaks when it is read back.
+        if (auto* edit = qobject_cast<QLineEdit*>(pDX->LastControl())) {
+            edit->setMaxLength(std::max(maxChars, int(value.size())));
+            if (edit->text() != value)
+                edit->setText(value);
+        }
         return;
     }
     if (value.size() > maxChars)

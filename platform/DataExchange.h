@@ -38,7 +38,8 @@ void DDX_Text(CDataExchange* pDX, int id, QString& value);
 // Text of a control <-> an unsigned member; text that is no number fails with
 // NotANumberMessage() and leaves the member as it was.
 void DDX_Text(CDataExchange* pDX, int id, unsigned& value);
-// At most maxChars characters; towards the control it limits the edit.
+// At most maxChars characters; towards the control it limits typing in the
+// edit, and a longer value stays whole there.
 void DDV_MaxChars(CDataExchange* pDX, const QString& value, int maxChars);
 // Checked towards the members only; the member keeps the value just read.
 void DDV_MinMaxUInt(CDataExchange* pDX, unsigned value, unsigned min, unsigned max);

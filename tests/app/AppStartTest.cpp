@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTimer>
@@ -89,6 +90,44 @@ TEST_F(AppStartTest, HelpTopicsOpenTheShippedContentsPage)
     EXPECT_EQ(viewer->Browser()->source(), QUrl::fromLocalFile(app.HelpFilePath()));
     EXPECT_TRUE(viewer->Browser()->toPlainText().contains("Getting started"));
     viewer->close();
+}
+
+// Runs the event loop as the program does, where the last window closed ends
+// it, and does `act` in it; false when the loop still runs after a generous
+// watchdog.
+bool EndsWithTheLastWindow(const std::function<void()>& act)
+{
+    QApplication::setQuitOnLastWindowClosed(true);
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QApplication::exit(1); });
+    watchdog.start(20000);
+    QTimer::singleShot(0, act);
+    const int code = QApplication::exec();
+    QApplication::setQuitOnLastWindowClosed(false);
+    return code == 0;
+}
+
+TEST_F(AppStartTest, AnOpenHelpWindowClosesWithTheMainWindow)
+{
+    const std::pair<const char*, std::function<void(CMainFrame&)>> closings[] = {
+        {"Exit", [](CMainFrame& frame) { frame.CommandAction(ID_APP_EXIT)->trigger(); }},
+        {"SIGTERM", [](CMainFrame&) { std::raise(SIGTERM); }},
+    };
+    for (const auto& [name, close] : closings) {
+        CBrenvikApp shell(&FakeView::Create);
+        ASSERT_TRUE(shell.InitInstance({}));
+        CMainFrame& frame = *shell.MainFrame();
+        frame.CommandAction(ID_HELP_FINDER)->trigger();
+        const QPointer<CHelpViewer> viewer = frame.findChild<CHelpViewer*>();
+        ASSERT_TRUE(viewer && viewer->isVisible()) << name;
+        EXPECT_EQ(viewer->windowTitle(), "Brenvik Help");
+
+        EXPECT_TRUE(EndsWithTheLastWindow([&frame, &close] { close(frame); }))
+            << name << ": the help window kept the program running";
+        EXPECT_FALSE(viewer && viewer->isVisible()) << name;
+        EXPECT_FALSE(GetProfileString("WindowPos", "WindowPos").isEmpty()) << name;
+    }
 }
 
 TEST_F(AppStartTest, SettingsAreWrittenAtClose)

@@ -5,7 +5,9 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -144,6 +146,42 @@ int RunPortDialogOnTwoPorts(CPortSelectionDialog& dialog, const std::function<vo
     QTimer::singleShot(0, &dialog, act);
     QTimer::singleShot(20000, &dialog, &QDialog::reject);
     return dialog.DoModal();
+}
+
+// The labels of the dialog that show the note for an empty list.
+QList<QLabel*> NoPortNotes(const QDialog& dialog)
+{
+    QList<QLabel*> notes = dialog.findChildren<QLabel*>();
+    notes.removeIf([](const QLabel* label) {
+        return !label->isVisible() || label->text() != CPortSelectionDialog::NoPortNote();
+    });
+    return notes;
+}
+
+TEST(PortSelectionDialog, AnEmptyListHasANoteUnderItAboveOk)
+{
+    EXPECT_TRUE(CPortSelectionDialog::NoPortNote().contains("Troubleshooting"));
+    SafePorts ports; // every COM number leads to a missing path
+    CPortSelectionDialog dialog;
+    dialog.m_nPort = 3;
+    QTimer::singleShot(0, [&] {
+        const QList<QLabel*> notes = NoPortNotes(dialog);
+        ASSERT_EQ(notes.size(), 1);
+        const QRect note = notes[0]->geometry();
+        EXPECT_GT(note.top(), dialog.m_portCombo->geometry().bottom());
+        EXPECT_LT(note.bottom(), GetDlgItem(dialog, IDOK)->geometry().top());
+        EXPECT_TRUE(dialog.rect().contains(GetDlgItem(dialog, IDOK)->geometry()));
+        EXPECT_TRUE(dialog.rect().contains(note));
+        static_cast<QPushButton*>(GetDlgItem(dialog, IDOK))->click();
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.m_nPort, 3);
+
+    CPortSelectionDialog listed;
+    RunPortDialogOnTwoPorts(listed, [&] {
+        EXPECT_TRUE(NoPortNotes(listed).isEmpty());
+        listed.reject();
+    });
 }
 
 TEST(PortSelectionDialog, TypedTextSelectsNothingAndEnterAcceptsTheCurrentChoice)

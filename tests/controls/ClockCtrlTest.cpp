@@ -108,5 +108,27 @@ TEST_F(Clock, PaintsTheTextInItsColoursAtTheTopOfTheFace)
     ASSERT_FALSE(cells.isNull());
     EXPECT_EQ(cells.top(), 0);
     EXPECT_LE(cells.bottom(), 26); // the cells end at the font height, 27 at most
-    EXPECT_EQ(image.pixelColor(2, 29).rgb(), GetSysColor(COLOR_BTNFACE).rgb());
+    EXPECT_EQ(image.pixelColor(2, 29).rgb(), clock.palette().color(QPalette::Window).rgb());
+}
+
+TEST_F(Clock, FaceAndTextCellsHaveTheWindowColourOfTheForm)
+{
+    // A theme whose buttons differ from its windows, set on the form.
+    QWidget form;
+    QPalette palette = form.palette();
+    palette.setColor(QPalette::Button, QColor(255, 0, 255));
+    palette.setColor(QPalette::Window, QColor(0, 128, 128));
+    form.setPalette(palette);
+    auto& onForm = *new CClockCtrl(&form);
+    onForm.SetTimeSource([this] { return now; });
+    onForm.resize(330, 30);
+    onForm.m_crText = QColor(0, 0, 128);
+    onForm.OnTimer();
+    const QImage image = onForm.grab().toImage();
+
+    EXPECT_TRUE(BoundingBoxOf(image, QColor(255, 0, 255)).isNull());
+    EXPECT_EQ(image.pixelColor(2, 29), QColor(0, 128, 128)); // below the text
+    const QRect text = BoundingBoxOf(image, onForm.m_crText);
+    ASSERT_FALSE(text.isNull());
+    EXPECT_EQ(image.pixelColor(text.left() - 2, text.center().y()), QColor(0, 128, 128)); // the cell of the blank before
 }

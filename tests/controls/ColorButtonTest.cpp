@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -162,6 +163,38 @@ TEST_F(Button, MultiLineCaptionsStackLinesAndCountATrailingEmptyLine)
 
     button.SetWindowStyle(0); // without the multi-line bit the line feed stays in one line
     EXPECT_EQ(BoundingBoxOf(Draw(0, size), kBlack).top(), single);
+}
+
+TEST_F(Button, AnAmpersandUnderlinesTheNextLetterAndMakesOneShortcut)
+{
+    button.setText("Scan");
+    const QImage plain = Draw(0);
+    button.setText("&Scan");
+    const QImage marked = Draw(0);
+    // The same letters in the same place, and a line under the S alone.
+    const QRect letters = BoundingBoxOf(plain, kBlack);
+    QRect changed;
+    for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) {
+            if (plain.pixel(x, y) != marked.pixel(x, y))
+                changed |= QRect(x, y, 1, 1);
+        }
+    }
+    ASSERT_FALSE(changed.isNull());
+    EXPECT_GE(changed.top(), letters.bottom());
+    EXPECT_GE(changed.left(), letters.left() - 1);
+    EXPECT_LE(changed.right(), letters.left() + QFontMetrics(button.font()).horizontalAdvance('S'));
+
+    int clicks = 0;
+    QObject::connect(&button, &QPushButton::clicked, [&clicks] { ++clicks; });
+    button.show();
+    button.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&button));
+    // The shortcut presses the button for a moment, then clicks it; a second
+    // shortcut for the key would make it ambiguous, and nothing would click.
+    QTest::keyClick(&button, Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&clicks] { return clicks != 0; }));
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(Button, SetColorsRepaintsAtOnceAndKeepsTheEdges)

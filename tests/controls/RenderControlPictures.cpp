@@ -1,6 +1,7 @@
 // Writes pictures of the three display controls, idle and during a channel
-// scan, into the folder given as the only argument:
-//   build/tests/controls/controls_pictures docs/images
+// scan, into the folder given as the only argument. scripts/screenshot runs it
+// under Xvfb, as it does the program, so both pictures draw alike; without any
+// display it draws offscreen.
 #include "controls/ClockCtrl.h"
 #include "controls/ColorButton.h"
 #include "controls/ControlClasses.h"
@@ -44,7 +45,8 @@ void FeedScan(CRssiCtrl& graph)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen"); // pictures need no display
     QApplication app(argc, argv);
     if (argc != 2) {

@@ -152,6 +152,31 @@ TEST(RssiCtrl, LinesLieOnTheBottomEdgeWithoutReportsAndLabelsSitAtTheFoot)
     }
 }
 
+TEST(RssiCtrl, EveryLabelPixelHasTheFullLabelColourOnBlackAndOnBars)
+{
+    const QSize size(170, 93); // the form's graph
+    const QColor label = GetSysColor(COLOR_BACKGROUND);
+    for (int level : {0, 255}) {
+        CRssiCtrl ctrl;
+        for (int ch = 11; ch <= 26; ++ch)
+            ctrl.SetLevel(ch, level);
+        const QImage image = Picture(ctrl, size);
+        // In the lowest quarter, where the labels stand: nothing but the
+        // label colour and what lies under it, no blend of the two.
+        int labelPixels = 0;
+        int blendedPixels = 0;
+        for (int y = size.height() - size.height() / 4; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                labelPixels += c == label;
+                blendedPixels += c != label && c != kBlack && c != kCyan && c != kOlive && c != kRed && c != kGreen;
+            }
+        }
+        EXPECT_GT(labelPixels, 16 * 8) << "level " << level;
+        EXPECT_EQ(blendedPixels, 0) << "level " << level;
+    }
+}
+
 TEST(RssiCtrl, WidgetPaintShowsTheRenderedPicture)
 {
     CRssiCtrl ctrl;

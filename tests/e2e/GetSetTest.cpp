@@ -4,6 +4,7 @@
 #include "tests/e2e/FormFixture.h"
 #include "tests/support/SimOnPty.h"
 
+#include <QAbstractButton>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -201,6 +202,19 @@ TEST_F(FormTest, LeavingAnEditClampsAndStoresAndTheNameIsSavedPaddedAtExit)
     EXPECT_EQ(Settings(), (QStringList {"ABC     ", "0", "11", "9999"}));
 }
 
+TEST_F(FormTest, AStoredNameTooLongIsShownWholeAndItsRuleSpeaks)
+{
+    WriteProfileString("Settings\\Strings", "m_NetName", "Olv123456789");
+    Start();
+    auto& name = static_cast<QLineEdit&>(Ctrl(IDC_GROUP_NAME));
+    EXPECT_EQ(name.text(), "Olv123456789");
+    name.setFocus();
+    QTest::keyClick(&name, Qt::Key_Tab); // the rule puts the focus back
+    static_cast<QAbstractButton&>(Ctrl(IDC_SET)).click();
+    EXPECT_EQ(m_messages, QStringList(2, "Please enter no more than 8 characters."));
+    EXPECT_EQ(name.text(), "Olv123456789");
+}
+
 TEST_F(FormTest, SwitchingToAnotherWindowLeavesTheEdit)
 {
     Start();
@@ -235,6 +249,27 @@ TEST_F(FormTest, AMenuOpenedOverTheEditDoesNotLeaveIt)
     EXPECT_EQ(Text(IDC_RF_CHANNEL), "30");
     EXPECT_EQ(Doc().m_RFChannel, 11);
     EXPECT_TRUE(m_messages.isEmpty());
+}
+
+TEST_F(FormTest, TheMenuBarTakingTheKeysDoesNotLeaveTheEditGoingOnFromThereDoes)
+{
+    Start();
+    auto& channel = static_cast<QLineEdit&>(Ctrl(IDC_RF_CHANNEL));
+    QMenuBar& menuBar = *m_app->MainFrame()->menuBar();
+    channel.setFocus();
+    channel.selectAll();
+    QTest::keyClicks(&channel, "30");
+    // Alt+F or F10 hands the keys to the menu bar, Esc gives them back.
+    menuBar.setFocus(Qt::MenuBarFocusReason);
+    channel.setFocus(Qt::MenuBarFocusReason);
+    EXPECT_TRUE(m_messages.isEmpty());
+    EXPECT_EQ(Text(IDC_RF_CHANNEL), "30");
+
+    menuBar.setFocus(Qt::MenuBarFocusReason);
+    Ctrl(IDC_PASSWORD_KEY).setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(m_messages, QStringList {"Please enter an integer between 11 and 26."});
+    EXPECT_EQ(Text(IDC_RF_CHANNEL), "26");
+    EXPECT_EQ(Doc().m_RFChannel, 26);
 }
 
 TEST_F(FormTest, AStatusLineFollowsAPortWhoseDeviceVanishes)

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <memory>
 
 #include "help/BuiltInHelpControl.h"
 #include "platform/MessageBox.h"
@@ -38,6 +39,18 @@ TEST_F(BuiltInHelpTest, ShowsTheContentsPageInOneViewer)
     EXPECT_TRUE(messages.isEmpty());
 }
 
+TEST_F(BuiltInHelpTest, TheViewerIsAWindowOwnedByTheAskingWindow)
+{
+    auto frame = std::make_unique<QWidget>();
+    auto* button = new QWidget(frame.get());
+    QWidget* viewer = loader.CallHtmlHelp(button, kPages + "/index.html", HH_DISPLAY_TOPIC, 0);
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->isWindow());
+    EXPECT_EQ(viewer->parentWidget(), frame.get());
+    frame.reset();
+    EXPECT_EQ(control.Viewer(), nullptr);
+}
+
 TEST_F(BuiltInHelpTest, MissingHelpFileSaysSo)
 {
     const QString missing = "/nonexistent/BrenvikHelp/index.html";
@@ -54,6 +67,15 @@ TEST_F(BuiltInHelpTest, OnlyTheNamedEntryExists)
     EXPECT_FALSE(control.LoadControl("/usr/lib/other.so"));
     EXPECT_FALSE(control.ResolveEntry(13));
     EXPECT_TRUE(control.ResolveEntry(kHtmlHelpEntryOrdinal));
+}
+
+TEST(HelpViewer, TheTitleNamesTheHelpOnceAndThenThePage)
+{
+    CHelpViewer viewer;
+    viewer.ShowFile(kPages + "/index.html");
+    EXPECT_EQ(viewer.windowTitle(), "Brenvik Help");
+    viewer.ShowFile(kPages + "/troubleshooting.html");
+    EXPECT_EQ(viewer.windowTitle(), "Brenvik Help - Troubleshooting");
 }
 
 TEST(HelpViewer, BackForwardAndSearch)
