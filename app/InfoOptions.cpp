@@ -9,13 +9,9 @@
 std::optional<QString> InfoOptionsAnswer(const QStringList& arguments, const QString& programFolder)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Reads and writes the radio group settings of a Trakbus wireless throttle transceiver."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help."));
-    parser.addOption(help);
-    const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("project"), QStringLiteral("A project file to open."),
-                                 QStringLiteral("[project]"));
+    const QCommandLineOption help(QStringList {QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList {QStringLiteral("v"), QStringLiteral("version")});
+    parser.addOptions({help, version});
     // Options the parser does not know (Qt's own, such as -platform) leave the
     // outcome to the program; --help and --version are still seen among them.
     parser.parse(arguments);
@@ -24,8 +20,17 @@ std::optional<QString> InfoOptionsAnswer(const QStringList& arguments, const QSt
         return QStringLiteral("Brenvik %1\nQt %2\n").arg(QLatin1String(kBrenvikVersion), QLatin1String(qVersion()));
     if (!parser.isSet(help))
         return std::nullopt;
-    // Without an application object the parser cannot know the program's name.
-    QString text = parser.helpText();
-    text.replace(QStringLiteral("<executable_name>"), QFileInfo(arguments.value(0)).fileName());
-    return text + QStringLiteral("\nHelp pages: %1\n").arg(HelpFileLocation(programFolder));
+    return QStringLiteral("Usage: %1 [options] [project]\n"
+                          "Reads and writes the radio group settings of a Trakbus wireless throttle transceiver.\n"
+                          "\n"
+                          "Options:\n"
+                          "  -h, --help     Displays this help.\n"
+                          "  -v, --version  Displays the version of Brenvik and of Qt.\n"
+                          "  Qt's own options, such as -platform NAME, are taken as well.\n"
+                          "\n"
+                          "Arguments:\n"
+                          "  project        A project file to open.\n"
+                          "\n"
+                          "Help pages: %2\n")
+        .arg(QFileInfo(arguments.value(0)).fileName(), HelpFileLocation(programFolder));
 }
