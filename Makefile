@@ -1,28 +1,35 @@
-# Thin wrapper around CMake presets. `make test` and `make run` do all the set-up.
+# Thin wrapper around CMake presets. `make test` and `make run` do all the set-up,
+# each installing only the packages it needs (scripts/install-deps).
 SHELL := /bin/bash
 FUZZ_SECONDS ?= 60
 CTEST_ENV := QT_QPA_PLATFORM=offscreen
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-tsan-listener run bench fuzz asan tsan clean
+.PHONY: all deps configure build test test-tsan-listener run bench fuzz asan tsan package package-check clean
 
 all: build
 
 deps:
-	@scripts/install-deps
+	@scripts/install-deps run
 
+# A new build folder starts as a user build (no tests, no benchmarks), so
+# make build and make run need only the run set; make test and make bench
+# turn their parts on in it, and they stay on.
 configure: deps
-	@cmake --preset default >/dev/null
+	@cmake --preset default $(if $(wildcard build/CMakeCache.txt),,-DBRENVIK_BUILD_TESTS=OFF) >/dev/null
 
 build: configure
 	@cmake --build --preset default -j $(JOBS)
 
 # The listener's threads are also checked under ThreadSanitizer in a small
 # separate build; the full suite runs last so its summary closes the output.
-test: build test-tsan-listener
+test: test-tsan-listener
+	@cmake --preset default -DBRENVIK_BUILD_TESTS=ON >/dev/null
+	@cmake --build --preset default -j $(JOBS)
 	@cd build && $(CTEST_ENV) ctest --output-on-failure -j $(JOBS)
 
-test-tsan-listener: deps
+test-tsan-listener:
+	@scripts/install-deps test
 	@cmake --preset tsan -B build-tsan-listener -DBRENVIK_BUILD_GUI=OFF >/dev/null
 	@if cmake --build build-tsan-listener --target help | grep -q serial_listener_tests; then \
 	  cmake --build build-tsan-listener -j $(JOBS) --target serial_listener_tests && \
@@ -33,11 +40,15 @@ run: build
 	@if [[ -x scripts/run-demo ]]; then scripts/run-demo $(if $(PORT),--port $(PORT)); \
 	else echo "Nothing to run yet: the build has only libraries and tests (make test)."; fi
 
-bench: build
+bench:
+	@scripts/install-deps bench
+	@cmake --preset default -DBRENVIK_BUILD_BENCH=ON >/dev/null
+	@cmake --build --preset default -j $(JOBS)
 	@for b in build/bench/*; do if [[ -f "$$b" && -x "$$b" ]]; then echo "== $$b"; "$$b"; fi; done
 	@for s in bench/*.sh; do if [[ -f "$$s" ]]; then echo "== $$s"; bash "$$s"; fi; done
 
-fuzz: deps
+fuzz:
+	@scripts/install-deps fuzz
 	@cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
@@ -45,15 +56,27 @@ fuzz: deps
 	@scripts/golden-captures --fuzz-seeds build-fuzz/corpus
 	@build-fuzz/bus_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus
 
-asan: deps
+asan:
+	@scripts/install-deps test
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 	@cd build-asan && $(CTEST_ENV) ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 
-tsan: deps
+tsan:
+	@scripts/install-deps test
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS)
 	@cd build-tsan && $(CTEST_ENV) TSAN_OPTIONS=halt_on_error=1 setarch -R ctest --output-on-failure -j $(JOBS)
 
+# The Debian package, build/brenvik_<version>_<arch>.deb, from its own user
+# build (build-package/); package-check also runs the distribution's checks on it.
+package:
+	@scripts/install-deps package
+	@scripts/build-package
+
+package-check:
+	@scripts/install-deps package
+	@scripts/check-package
+
 clean:
-	rm -rf build build-asan build-tsan build-tsan-listener build-fuzz
+	rm -rf build build-asan build-tsan build-tsan-listener build-fuzz build-package

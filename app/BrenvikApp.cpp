@@ -11,6 +11,7 @@
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/ShutdownSignals.h"
+#include "help/HelpFileLocation.h"
 #include "platform/PortsLookup.h"
 #include "res/Resource.h"
 #include "res/ResourceIcons.h"
@@ -45,7 +46,7 @@ bool CBrenvikApp::InitInstance(const QStringList& arguments)
 
     m_pMainFrame->show();
     m_pMainFrame->setAcceptDrops(true);
-    m_strHelpFilePath = g_AppFolder + QLatin1String(kHelpFile);
+    m_strHelpFilePath = HelpFileLocation(g_AppFolder);
     m_pMainFrame->SetHelpFilePath(m_strHelpFilePath);
     m_pMainFrame->setProperty(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUtf8(), 1);
     return true;

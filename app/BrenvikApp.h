@@ -38,8 +38,6 @@ public:
     CBrenvikDoc* Document() const { return m_pDocument.get(); }
     QString HelpFilePath() const { return m_strHelpFilePath; }
 
-    // The help file beside the program.
-    static constexpr const char* kHelpFile = "BrenvikHelp/index.html";
     // The file dialog's filter, from the document strings: the filter text
     // followed by the patterns Qt reads.
     static QString DocumentFileFilter();

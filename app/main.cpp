@@ -1,9 +1,11 @@
 #include <QApplication>
+#include <QFileInfo>
 #include <cstdio>
 
 #include "app/BrenvikApp.h"
 #include "app/BrenvikView.h"
 #include "app/DemoDriver.h"
+#include "app/InfoOptions.h"
 #include "app/MainFrame.h"
 #include "app/PortMapping.h"
 #include "platform/FirstPaintProbe.h"
@@ -14,7 +16,18 @@
 // demonstration and saves its picture there.
 int main(int argc, char** argv)
 {
+    QStringList commandLine;
+    for (int i = 0; i < argc; ++i)
+        commandLine << QString::fromLocal8Bit(argv[i]);
+    const QString programFolder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath() + QLatin1Char('/');
+    if (const std::optional<QString> answer = InfoOptionsAnswer(commandLine, programFolder)) {
+        std::fputs(answer->toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
     QApplication application(argc, argv);
+    // Desktops match the window to its desktop entry (and so its icon) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.olvarn.Brenvik"));
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
 

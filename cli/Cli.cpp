@@ -2,6 +2,8 @@
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 
+#include "BrenvikVersion.h"
+
 namespace cli {
 
 int RunCli(const std::vector<std::string>& args, const CliContext& context)
@@ -13,6 +15,10 @@ int RunCli(const std::vector<std::string>& args, const CliContext& context)
             ? "brenvik-cli --help" : "brenvik-cli " + options.command + " --help";
         context.err << "brenvik-cli: " << error << " (see " << help << ")\n";
         return ExitUsage;
+    }
+    if (options.version) {
+        context.out << "brenvik-cli " << kBrenvikVersion << '\n';
+        return ExitOk;
     }
     if (options.help) {
         context.out << HelpText(options.command);

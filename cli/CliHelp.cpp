@@ -29,7 +29,8 @@ Commands:
   scan      measure the signal level of channels 11-26
   monitor   show every bus message until Ctrl+C
 
-brenvik-cli COMMAND --help shows a command's options.
+brenvik-cli COMMAND --help shows a command's options; brenvik-cli --version
+shows the version.
 )") + kExitCodes;
 }
 

@@ -78,6 +78,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             options.help = true;
             continue;
         }
+        if (word == "--version") {
+            options.version = true;
+            continue;
+        }
         if (!word.starts_with("--")) {
             if (options.command.empty() && IsCommand(word)) {
                 options.command = word;
@@ -110,6 +114,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
         }
         given.emplace_back(word, value);
     }
+    if (options.version)
+        return true;
     if (options.command.empty()) {
         if (options.help) {
             options.command = "help";

@@ -13,6 +13,7 @@ namespace cli {
 struct CliOptions {
     std::string command; // ports, get, set, scan, monitor, or help
     bool help = false;
+    bool version = false; // --version anywhere: print it, do nothing else
 
     // Common to the commands that use the bus.
     std::optional<std::string> port; // "COM5" or a device path; the saved port when absent

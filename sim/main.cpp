@@ -4,6 +4,8 @@
 #include "sim/PtyServer.h"
 #include "sim/SimOptions.h"
 
+#include "BrenvikVersion.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -60,6 +62,9 @@ int main(int argc, char** argv)
     switch (sim::ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
     case sim::ParseResult::Help:
         std::cout << sim::HelpText();
+        return 0;
+    case sim::ParseResult::Version:
+        std::cout << "brenvik-sim " << kBrenvikVersion << '\n';
         return 0;
     case sim::ParseResult::Error:
         std::cerr << "brenvik-sim: " << error << '\n';

@@ -109,3 +109,19 @@ TEST(CliOptions, AUsageErrorIsOneLinePointingAtTheHelp)
 }
 
 } // namespace
+
+namespace {
+
+// --version answers alone, whatever command it comes with, and touches no port.
+TEST(CliOptions, VersionAloneOrWithACommand)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>> {
+             {"--version"}, {"get", "--version"}, {"set", "--channel", "12", "--version"}}) {
+        const CliRun run = CliHarness().Run(args);
+        EXPECT_EQ(run.code, cli::ExitOk);
+        EXPECT_EQ(run.out, "brenvik-cli 1.03\n");
+        EXPECT_EQ(run.err, "");
+    }
+}
+
+} // namespace

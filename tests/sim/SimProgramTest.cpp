@@ -39,6 +39,9 @@ TEST(SimProgram, HelpAndBadOptions)
 {
     ChildProgram help(BRENVIK_SIM_PROGRAM, {"--help"});
     EXPECT_EQ(help.OutLine(), "Usage: brenvik-sim [options]");
+    ChildProgram version(BRENVIK_SIM_PROGRAM, {"--fast", "--version"});
+    EXPECT_EQ(version.OutLine(), "brenvik-sim 1.03");
+    EXPECT_EQ(version.Finish(), 0);
     ChildProgram bad(BRENVIK_SIM_PROGRAM, {"--channel", "99"});
     EXPECT_EQ(bad.OutLine(), "");
     EXPECT_EQ(bad.Finish(), 2);
