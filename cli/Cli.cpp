@@ -14,6 +14,10 @@ int RunCli(const std::vector<std::string>& args, const CliContext& context)
         context.err << "brenvik-cli: " << error << " (see " << help << ")\n";
         return ExitUsage;
     }
+    if (options.version) {
+        context.out << "brenvik-cli " BRENVIK_VERSION "\n";
+        return ExitOk;
+    }
     if (options.help) {
         context.out << HelpText(options.command);
         return ExitOk;

@@ -46,7 +46,7 @@ int RunSet(const CliContext& context, const CliOptions& options)
     }
     session.AwaitEcho();
     context.out << "Written to " << session.PortLabel() << ":\n";
-    WriteSettings(context.out, wanted, "  ");
+    WriteSettings(context.out, AsReadBack(wanted), "  "); // the name as get shows it
     if (!options.verify)
         return ExitOk;
 

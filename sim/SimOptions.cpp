@@ -97,6 +97,7 @@ Faults:
   --flood N            N data bytes (0x00-0x7F counting) after the answers to
                        each message
   --help               show this text
+  --version            show the version
 )";
 }
 
@@ -128,6 +129,8 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
 
         if (option == "--help" || option == "-h") {
             return ParseResult::Help;
+        } else if (option == "--version") {
+            return ParseResult::Version;
         } else if (option == "--link") {
             if (!value(options.linkPath))
                 return ParseResult::Error;

@@ -24,7 +24,7 @@ struct SimOptions {
     std::size_t floodBytes = 0;  // data bytes sent after the answers to each message
 };
 
-enum class ParseResult { Run, Help, Error };
+enum class ParseResult { Run, Help, Version, Error };
 
 // Reads the arguments (without the program name). On Error, `error` says why.
 ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error);

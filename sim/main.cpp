@@ -60,9 +60,12 @@ int main(int argc, char** argv)
     case sim::ParseResult::Help:
         std::cout << sim::HelpText();
         return 0;
+    case sim::ParseResult::Version:
+        std::cout << "brenvik-sim " BRENVIK_VERSION "\n";
+        return 0;
     case sim::ParseResult::Error:
         std::cerr << "brenvik-sim: " << error << '\n';
-        return 2;
+        return 1;
     case sim::ParseResult::Run:
         break;
     }

@@ -158,7 +158,7 @@ TEST(CliSet, RefusesBadValuesWithOneLineAndSendsNothing)
         {"--name", ""},          {"--name", "NineChars"}, {"--name", "Tab\there"}, {"--name", "Łódź"},
         {"--channel", "10"},     {"--channel", "27"},     {"--channel", "15x"},    {"--key", "10000"},
         {"--key", "-1"},         {"--group-id", "5"},     {},                       {"--name", "Ok", "--key", "1e3"},
-        {"--name", "Ok", "--bogus"},
+        {"--name", "Ok", "--bogus"}, {"--key", "5", "--name", "--json"}, {"--key", "5", "--nme", "X"},
     };
     for (const auto& values : refused) {
         std::vector<std::string> args = {"set", "--port", sim.Path()};
