@@ -60,13 +60,31 @@ int CBusSession::Open(const CliOptions& options)
     }
 
     m_byteTime = std::chrono::duration_cast<std::chrono::microseconds>(bus::ByteTime(options.line.baud));
-    m_framer.SetMessageObserver([this](std::span<const std::uint8_t> message) {
-        ++m_goodMessages;
-        if (m_observer)
-            m_observer(message);
-    });
+    m_framer.SetMessageObserver([this](std::span<const std::uint8_t> message) { OnGoodMessage(message); });
     m_lastReceived = Clock::now();
     return ExitOk;
+}
+
+void CBusSession::OnGoodMessage(std::span<const std::uint8_t> message)
+{
+    ++m_goodMessages;
+    if (m_sends > 0 && std::equal(message.begin(), message.end(), m_lastSent.begin(), m_lastSent.end()))
+        m_lastEchoSeen = true;
+    if (m_observer)
+        m_observer(message);
+    const bool isReply = message.size() == bus::kGroupMessageSize && message[0] == bus::kGroupOpcode
+        && message[1] == bus::kGroupLength && message[3] == bus::DirReply;
+    if (isReply && m_replyHandler)
+        m_replyHandler(message);
+}
+
+void CBusSession::WarnOnceIfEchoMissing()
+{
+    if (m_warnedNoEcho || SendsWithoutEcho() == 0)
+        return;
+    m_warnedNoEcho = true;
+    m_context.err << "brenvik-cli: warning: the bus did not echo what was sent (an interface that does not echo, "
+                     "or a line fault)\n";
 }
 
 void CBusSession::PumpForEcho(std::chrono::milliseconds length)
@@ -76,7 +94,15 @@ void CBusSession::PumpForEcho(std::chrono::milliseconds length)
 
 bus::LineError CBusSession::Send(const bus::GroupMessageFields& fields)
 {
-    return m_port.Send(fields, [this](std::chrono::milliseconds length) { PumpForEcho(length); });
+    const bus::LineError failed = m_port.Send(fields, [this](std::chrono::milliseconds length) { PumpForEcho(length); });
+    if (!failed) {
+        if (m_sends > 0 && !m_lastEchoSeen)
+            ++m_sendsWithoutEcho;
+        ++m_sends;
+        m_lastSent = bus::PackGroupMessage(fields);
+        m_lastEchoSeen = false;
+    }
+    return failed;
 }
 
 void CBusSession::AwaitEcho()

@@ -21,14 +21,18 @@ struct CliContext {
     PortLookup portLookup;
     // The COM number of the program's saved port, used when --port is not given.
     int savedComPort = 1;
-    // Set by an interrupt: monitor ends, a scan stops early and reports.
-    const std::atomic<bool>* stop = nullptr;
+    // The signal (SIGINT, SIGTERM) that asked the program to stop, 0 while
+    // none did: monitor ends, a scan stops early and reports, get and set stop.
+    const std::atomic<int>* stop = nullptr;
     // Whether err is a terminal, so a scan may keep a progress line there.
     bool progressLine = false;
+    // The terminal takes no escape sequences (TERM=dumb, or NO_COLOR set).
+    bool plainTerminal = false;
     // Serial devices listed by `ports` besides COM1-COM20 (glob patterns).
     std::vector<std::string> extraDevicePatterns = {"/dev/serial/by-id/*", "/dev/ttyACM*", "/dev/ttyUSB*"};
 
-    bool Stopped() const { return stop && stop->load(); }
+    int StopSignal() const { return stop ? stop->load() : 0; }
+    bool Stopped() const { return StopSignal() != 0; }
 };
 
 } // namespace cli

@@ -259,6 +259,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             options.csvPath = value;
         }
     }
+    if (options.json && options.csvPath == "-") {
+        error = "--json and --csv - both write to stdout; give one of them";
+        return false;
+    }
     if (options.command == "set" && !options.name && !options.channel && !options.key) {
         error = "nothing to set: give --name, --channel or --key (the group ID cannot be written)";
         return false;

@@ -2,6 +2,7 @@
 
 #include "bus/GroupRequests.h"
 #include "cli/ExitCode.h"
+#include "cli/Json.h"
 
 #include <algorithm>
 
@@ -11,18 +12,33 @@ namespace {
 // A little over one 20-byte message of silence: nothing more is on its way.
 constexpr int kQuietByteTimes = 25;
 
+std::string NoReplyText(const SettingsAnswers& answers, const std::string& within)
+{
+    if (answers.badChecksums > 0)
+        return "no good reply " + within + ": " + std::to_string(answers.badChecksums)
+            + (answers.badChecksums == 1 ? " message" : " messages")
+            + " came back with a bad checksum (wrong --baud, or noise on the line)";
+    if (!answers.echoed)
+        return "nothing came back " + within
+            + ", not even the echo of the request (wrong port, wrong --baud, or the bus interface is not "
+              "connected to the bus)";
+    return "no reply from the transceiver " + within
+        + "; the bus echoed the request, so the line works (is the transceiver powered, plugged in and on this "
+          "bus?)";
+}
+
 } // namespace
 
 SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
 {
     SettingsAnswers answers;
-    session.Framer().SetGroupMessageHandler([&answers](std::span<const std::uint8_t> message) {
+    session.SetReplyHandler([&answers](std::span<const std::uint8_t> message) {
         const bus::GroupReply reply = bus::DecodeGroupReply(
             bus::UnpackGroupMessage(message.first<bus::kGroupMessageSize>()));
         if (const auto* settings = std::get_if<bus::RadioSettings>(&reply))
             answers.replies.push_back(*settings);
     });
-    const int heardBefore = session.GoodMessages();
+    const std::uint64_t badBefore = session.Framer().BadChecksumCount();
     const auto windowEnd = CBusSession::Clock::now() + std::chrono::milliseconds(timeoutMs);
     if (!session.Send(bus::MakeSettingsRequest())) { // it went out
         session.PumpUntil(windowEnd, [&answers] { return !answers.replies.empty(); });
@@ -34,24 +50,40 @@ SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
             session.PumpUntil(settleEnd, [] { return false; });
         }
     }
-    session.Framer().SetGroupMessageHandler({});
-    answers.anythingHeard = session.GoodMessages() > heardBefore;
+    session.SetReplyHandler({});
+    answers.echoed = session.LastEchoSeen();
+    answers.badChecksums = session.Framer().BadChecksumCount() - badBefore;
+    if (!answers.replies.empty())
+        session.WarnOnceIfEchoMissing();
     return answers;
 }
 
-int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs)
+const char* NoReplyKind(const SettingsAnswers& answers)
 {
-    if (session.PortFailure())
+    return answers.badChecksums > 0 ? "bad_checksum" : answers.echoed ? "no_reply" : "no_echo";
+}
+
+int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs, bool json)
+{
+    std::string kind, text;
+    int code = ExitNoReply;
+    if (session.PortFailure()) {
         return session.ReportPortFailure();
-    if (session.Interrupted()) {
-        session.Err() << "brenvik-cli: interrupted before the transceiver answered\n";
-        return ExitNoReply;
+    } else if (session.Interrupted()) {
+        kind = "interrupted";
+        text = "interrupted before the transceiver answered";
+        code = session.InterruptExit();
+    } else {
+        kind = NoReplyKind(answers);
+        text = NoReplyText(answers, "within " + std::to_string(timeoutMs) + " ms on " + session.PortLabel());
     }
-    session.Err() << "brenvik-cli: no reply from the transceiver within " << timeoutMs << " ms on " << session.PortLabel()
-        << (answers.anythingHeard ? " (the bus echoed the request: is the transceiver powered and connected?)"
-                                  : " (nothing came back, not even the echo: is the bus interface connected?)")
-        << '\n';
-    return ExitNoReply;
+    session.Err() << "brenvik-cli: " << text << '\n';
+    if (json)
+        session.Out() << "{\"port\": " << JsonString(session.PortName()) << ", \"device\": "
+                      << JsonString(session.DevicePath()) << ", \"error\": " << JsonString(kind)
+                      << ", \"message\": " << JsonString(text) << ", \"bad_checksums\": " << answers.badChecksums
+                      << "}\n";
+    return code;
 }
 
 bool AllAgree(const std::vector<bus::RadioSettings>& replies)

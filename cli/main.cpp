@@ -7,16 +7,18 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <iostream>
+#include <string>
 
 namespace {
 
-std::atomic<bool> g_stop {false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+std::atomic<int> g_stop {0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-void RequestStop(int)
+void RequestStop(int signal)
 {
-    g_stop = true;
+    g_stop = signal;
 }
 
 } // namespace
@@ -34,5 +36,7 @@ int main(int argc, char** argv)
     context.savedComPort = cli::SavedComPort();
     context.stop = &g_stop;
     context.progressLine = ::isatty(STDERR_FILENO) == 1;
+    const char* term = std::getenv("TERM");
+    context.plainTerminal = std::getenv("NO_COLOR") || (term && std::string(term) == "dumb");
     return cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), context);
 }

@@ -24,8 +24,10 @@ public:
     void Map(int comNumber, std::string path) { m_ports.Map(comNumber, std::move(path)); }
     void SaveComPort(int comNumber) { m_saved = comNumber; }
     void ListDevices(std::vector<std::string> patterns) { m_patterns = std::move(patterns); }
+    // stderr plays a terminal, one that takes escape sequences or not.
+    void ProgressTerminal(bool plain) { m_progress = true, m_plain = plain; }
 
-    CliRun Run(const std::vector<std::string>& args, const std::atomic<bool>* stop = nullptr) const
+    CliRun Run(const std::vector<std::string>& args, const std::atomic<int>* stop = nullptr) const
     {
         std::ostringstream out, err;
         cli::CliContext context(out, err);
@@ -33,6 +35,8 @@ public:
         context.savedComPort = m_saved;
         context.extraDevicePatterns = m_patterns;
         context.stop = stop;
+        context.progressLine = m_progress;
+        context.plainTerminal = m_plain;
         CliRun run;
         run.code = cli::RunCli(args, context);
         run.out = out.str();
@@ -44,6 +48,8 @@ private:
     TestPortMap m_ports;
     int m_saved = 1;
     std::vector<std::string> m_patterns;
+    bool m_progress = false;
+    bool m_plain = false;
 };
 
 inline int CountLines(const std::string& text)

@@ -93,9 +93,9 @@ TEST(CliScan, QueriesRoundAndRoundAndReportsEveryChannel)
     for (std::string row; std::getline(csv, row);)
         rows.push_back(row);
     ASSERT_EQ(rows.size(), 17u);
-    EXPECT_EQ(rows[0], "channel,samples,last,peak,average,wifi_overlap,rank");
-    EXPECT_EQ(rows[1], "11,4,90,90,90.0,1,15");
-    EXPECT_EQ(rows[10], "20,3,0,0,0.0,7-10,1");
+    EXPECT_EQ(rows[0], "channel,samples,last,peak,average,wifi_first,wifi_last,rank");
+    EXPECT_EQ(rows[1], "11,4,90,90,90.0,1,1,15");
+    EXPECT_EQ(rows[10], "20,3,0,0,0.0,7,10,1");
     std::filesystem::remove(csvPath);
 }
 
@@ -109,7 +109,9 @@ TEST(CliScan, JsonCarriesChannelsAndRanking)
               std::string::npos)
         << run.out;
     // 20 queries reach channels 11-26 and 11-14 again; the rest were asked once.
-    EXPECT_NE(run.out.find("\"quietest\": [20, 21, 19, 22, 18, 23, 17, 24, 16, 25, 15, 14, 13, 12, 11, 26]}"),
+    EXPECT_NE(run.out.find("\"interrupted\": false"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"quietest\": [20, 21, 19, 22, 18, 23, 17, 24, 16, 25, 15, 14, 13, 12, 11, 26], "
+                           "\"not_measured\": []}"),
               std::string::npos)
         << run.out;
 }
