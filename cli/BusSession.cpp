@@ -10,6 +10,8 @@ namespace {
 
 // An interrupt is noticed at least this often while nothing arrives.
 constexpr std::chrono::milliseconds kWaitSlice {50};
+// Sent messages whose late echo is still recognised.
+constexpr std::size_t kEchoesAwaited = 256;
 
 } // namespace
 
@@ -68,8 +70,15 @@ int CBusSession::Open(const CliOptions& options)
 void CBusSession::OnGoodMessage(std::span<const std::uint8_t> message)
 {
     ++m_goodMessages;
-    if (m_sends > 0 && std::equal(message.begin(), message.end(), m_lastSent.begin(), m_lastSent.end()))
-        m_lastEchoSeen = true;
+    const auto echoed = std::find_if(m_unechoed.begin(), m_unechoed.end(), [&message](const auto& sent) {
+        return std::equal(message.begin(), message.end(), sent.begin(), sent.end());
+    });
+    if (echoed != m_unechoed.end()) {
+        m_lastEchoSeen = m_lastEchoSeen || echoed + 1 == m_unechoed.end();
+        m_unechoed.erase(echoed);
+        ++m_echoes;
+        m_lastEchoAt = Clock::now();
+    }
     if (m_observer)
         m_observer(message);
     const bool isReply = message.size() == bus::kGroupMessageSize && message[0] == bus::kGroupOpcode
@@ -80,7 +89,9 @@ void CBusSession::OnGoodMessage(std::span<const std::uint8_t> message)
 
 void CBusSession::WarnOnceIfEchoMissing()
 {
-    if (m_warnedNoEcho || SendsWithoutEcho() == 0)
+    // Echoes still on their way when the exchange ends are not missing.
+    const bool missing = m_sendsWithoutEcho > 0 || (m_echoes == 0 && !m_unechoed.empty());
+    if (m_warnedNoEcho || !missing)
         return;
     m_warnedNoEcho = true;
     m_context.err << "brenvik-cli: warning: the bus did not echo what was sent (an interface that does not echo, "
@@ -96,11 +107,12 @@ bus::LineError CBusSession::Send(const bus::GroupMessageFields& fields)
 {
     const bus::LineError failed = m_port.Send(fields, [this](std::chrono::milliseconds length) { PumpForEcho(length); });
     if (!failed) {
-        if (m_sends > 0 && !m_lastEchoSeen)
-            ++m_sendsWithoutEcho;
-        ++m_sends;
-        m_lastSent = bus::PackGroupMessage(fields);
+        m_unechoed.push_back(bus::PackGroupMessage(fields));
         m_lastEchoSeen = false;
+        if (m_unechoed.size() > kEchoesAwaited) {
+            m_unechoed.pop_front();
+            ++m_sendsWithoutEcho;
+        }
     }
     return failed;
 }

@@ -9,6 +9,7 @@
 #include "serial/SerialLine.h"
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <string>
 
@@ -59,9 +60,13 @@ public:
     int GoodMessages() const { return m_goodMessages; }
     // Whether the bus echoed the last message sent.
     bool LastEchoSeen() const { return m_lastEchoSeen; }
-    // How many sent messages the bus did not echo (so far).
-    int SendsWithoutEcho() const { return m_sendsWithoutEcho + (m_sends > 0 && !m_lastEchoSeen ? 1 : 0); }
-    // Writes, once per session, that the bus did not echo what was sent.
+    // How many sent messages the bus has not echoed (so far).
+    int SendsWithoutEcho() const { return m_sendsWithoutEcho + static_cast<int>(m_unechoed.size()); }
+    // How many echoes came, and when the last one did: the pace the bus kept.
+    int Echoes() const { return m_echoes; }
+    Clock::time_point LastEchoAt() const { return m_lastEchoAt; }
+    // Writes, once per session, that the bus did not echo what was sent:
+    // it echoed nothing, or an echo is long overdue.
     void WarnOnceIfEchoMissing();
     // The failed read or write; success while the port works.
     const bus::LineError& PortFailure() const { return m_port.Failure(); }
@@ -89,10 +94,13 @@ private:
     busport::CBusPort m_port {m_line, m_framer};
     CBusFramer::MessageHandler m_observer;
     CBusFramer::MessageHandler m_replyHandler;
-    bus::GroupMessageBytes m_lastSent {};
-    int m_sends = 0;
+    // Sent messages whose echo has not come yet, oldest first; an echo may
+    // come late, behind the next send, when the bus cannot keep up.
+    std::deque<bus::GroupMessageBytes> m_unechoed;
     bool m_lastEchoSeen = false;
-    int m_sendsWithoutEcho = 0;
+    int m_sendsWithoutEcho = 0; // given up on: too far behind
+    int m_echoes = 0;
+    Clock::time_point m_lastEchoAt;
     bool m_warnedNoEcho = false;
     std::string m_name;
     std::string m_label;

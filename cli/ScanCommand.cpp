@@ -104,8 +104,10 @@ int RunScan(const CliContext& context, const CliOptions& options)
     if (context.progressLine)
         ClearProgress(context);
 
-    const std::chrono::duration<double> kept =
-        queries > 1 ? (lastQuery - start) / (queries - 1) : std::chrono::duration<double>(interval);
+    // The pace the bus kept: that of its echoes, else that of the queries.
+    const std::chrono::duration<double> kept = session.Echoes() > 1 ? (session.LastEchoAt() - start) / session.Echoes()
+        : queries > 1 ? (lastQuery - start) / (queries - 1)
+                      : std::chrono::duration<double>(interval);
     ScanRun run {session.PortName(), session.DevicePath(), std::chrono::duration<double>(Clock::now() - start).count(),
                  queries, SecondsForAll(std::max<std::chrono::duration<double>>(kept, interval)),
                  session.Interrupted()};

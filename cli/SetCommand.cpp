@@ -67,6 +67,7 @@ int RunSet(const CliContext& context, const CliOptions& options)
     const auto writes = bus::MakeSettingsWrites(wanted.name, wanted.rfChannel, wanted.netWorkId, wanted.pwKey);
     static_assert(std::tuple_size_v<decltype(writes)> == std::size(kWriteNames));
     for (std::size_t i = 0; i < writes.size(); ++i) {
+        session.AwaitEcho(); // the send's own echo wait, here so an interrupt during it stops this write
         if (session.Interrupted())
             return ReportInterruptedWrites(session, i);
         if (const bus::LineError failed = session.Send(writes[i]))

@@ -13,6 +13,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <regex>
 
 namespace {
@@ -85,6 +87,70 @@ TEST_F(CliProgram, ExitCodesWithOneLineOnStderr)
         EXPECT_EQ(run.out, "");
     }
     EXPECT_EQ(Run({"--help"}).code, cli::ExitOk);
+}
+
+TEST_F(CliProgram, AnInterruptedScanReportsWhatItMeasuredAndLeavesTheCsvFileAlone)
+{
+    SimOnPty sim;
+    const std::string csv = Home() + "/scan.csv";
+    for (int signal : {SIGINT, SIGTERM}) {
+        std::ofstream(csv) << "old\n";
+        const bool json = signal == SIGINT;
+        std::vector<std::string> args = {"scan", "--port", sim.Path(), "--interval", "20", "--csv", csv};
+        if (json)
+            args.push_back("--json");
+        ChildProgram scan = Start(args);
+        ASSERT_TRUE(AwaitReceived(sim, sim.Received().size() + 20));
+        EXPECT_EQ(scan.Finish(signal), 128 + signal);
+        const std::string out = scan.RestOfOut();
+        if (json)
+            EXPECT_NE(out.find("\"interrupted\": true"), std::string::npos) << out;
+        else
+            EXPECT_EQ(out.rfind("Interrupted after 0 s: the levels measured until then.\nChannel ", 0), 0u) << out;
+        EXPECT_NE(scan.RestOfErr().find("scan interrupted after"), std::string::npos);
+
+        std::ifstream kept(csv);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "old\n");
+        std::ifstream partial(csv + ".partial");
+        std::string header;
+        std::getline(partial, header);
+        EXPECT_EQ(header.rfind("channel,samples,", 0), 0u);
+    }
+}
+
+TEST_F(CliProgram, ADeviceThatGoesDuringAScanLeavesItsReadings)
+{
+    auto sim = std::make_unique<SimOnPty>();
+    ChildProgram scan = Start({"scan", "--port", sim->Path(), "--interval", "20"});
+    ASSERT_TRUE(AwaitReceived(*sim, 20));
+    sim.reset(); // unplugged
+    EXPECT_EQ(scan.Finish(), cli::ExitPortError);
+    const std::string out = scan.RestOfOut();
+    EXPECT_NE(out.find("     11        2  "), std::string::npos) << out;
+    EXPECT_NE(scan.RestOfErr().find(": the device stopped working (unplugged?)\n"), std::string::npos);
+}
+
+TEST_F(CliProgram, InterruptedGetAndSetExit130AndSetSaysWhatWentOut)
+{
+    sim::SimOptions silent = SimOnPty::Fast();
+    silent.faults.dropReplies = true;
+    SimOnPty quiet(silent);
+    ChildProgram get = Start({"get", "--port", quiet.Path(), "--timeout", "60000"});
+    ASSERT_TRUE(AwaitReceived(quiet, 1));
+    EXPECT_EQ(get.Finish(SIGINT), 130);
+    EXPECT_EQ(get.RestOfErr(), "brenvik-cli: interrupted before the transceiver answered\n");
+
+    // Without echoes each write waits out the echo wait of the one before.
+    sim::SimOptions noEchoes = SimOnPty::Fast();
+    noEchoes.faults.dropEchoes = true;
+    SimOnPty sim(noEchoes);
+    ChildProgram set = Start({"set", "--port", sim.Path(), "--name", "Yard", "--key", "5"});
+    ASSERT_TRUE(AwaitReceived(sim, 3)); // the Get and two writes
+    EXPECT_EQ(set.Finish(SIGINT), 130);
+    EXPECT_NE(set.RestOfErr().find("brenvik-cli: interrupted after 2 of the 4 writes (name and channel went out, "
+                                   "group ID and key did not)"),
+              std::string::npos);
+    EXPECT_EQ(sim.Received().size(), 3u);
 }
 
 TEST_F(CliProgram, MonitorShowsEachGoodMessageUntilInterrupted)

@@ -7,6 +7,8 @@
 #include "tests/support/SimOnPty.h"
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -51,6 +53,19 @@ private:
     bool m_progress = false;
     bool m_plain = false;
 };
+
+// Waits until the simulator has read `count` frames from the program (its
+// log is polled); false when that has not happened within ten seconds.
+inline bool AwaitReceived(const SimOnPty& sim, std::size_t count)
+{
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (sim.Received().size() < count) {
+        if (std::chrono::steady_clock::now() > give_up)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
 
 inline int CountLines(const std::string& text)
 {

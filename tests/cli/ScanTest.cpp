@@ -116,6 +116,60 @@ TEST(CliScan, JsonCarriesChannelsAndRanking)
         << run.out;
 }
 
+TEST(CliScan, ChannelsNeverMeasuredShowNoFiguresAndTheLengthThatReachesThem)
+{
+    SimOnPty sim(FixedLevels());
+    // 10 queries: channels 11-20.
+    const std::vector<std::string> args = {"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "100"};
+    CliHarness cli;
+    const CliRun text = cli.Run(args);
+    ASSERT_EQ(text.code, cli::ExitOk) << text.err;
+    EXPECT_NE(text.out.find("     21        0     -     -        -  8-11\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("\nNot measured: channels 21, 22, 23, 24, 25, 26 (the scan ended before it reached "
+                            "them; --seconds 2 measures all sixteen)\n"),
+              std::string::npos)
+        << text.out;
+
+    std::vector<std::string> csvArgs = args;
+    csvArgs.insert(csvArgs.end(), {"--csv", "-"});
+    const CliRun csv = cli.Run(csvArgs);
+    EXPECT_EQ(csv.out.rfind("channel,samples,", 0), 0u) << csv.out; // CSV instead of the table
+    EXPECT_NE(csv.out.find("\n26,0,,,,13,13,\n"), std::string::npos) << csv.out;
+
+    std::vector<std::string> jsonArgs = args;
+    jsonArgs.push_back("--json");
+    const CliRun json = cli.Run(jsonArgs);
+    EXPECT_NE(json.out.find("{\"channel\": 26, \"samples\": 0, \"last\": null, \"peak\": null, \"average\": null"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"not_measured\": [21, 22, 23, 24, 25, 26]}"), std::string::npos) << json.out;
+}
+
+TEST(CliScan, AnIntervalTheBusCannotKeepIsSaidOnce)
+{
+    SimOnPty sim(sim::SimOptions {}); // at bus speed: a query takes its echo and reply, some 24 ms
+    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "10"});
+    ASSERT_EQ(run.code, cli::ExitOk) << run.err;
+    EXPECT_EQ(CountLines(run.err), 1) << run.err;
+    EXPECT_EQ(run.err.rfind("brenvik-cli: warning: the bus cannot keep --interval 10 ms; the queries went out every ", 0),
+              0u)
+        << run.err;
+}
+
+TEST(CliScan, TheProgressLineUsesNoEscapeSequencesOnAPlainTerminal)
+{
+    SimOnPty sim;
+    for (bool plain : {false, true}) {
+        CliHarness cli;
+        cli.ProgressTerminal(plain);
+        const CliRun run = cli.Run({"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "100"});
+        ASSERT_EQ(run.code, cli::ExitOk) << run.err;
+        EXPECT_NE(run.err.find("Scanning: 0 s of 1, "), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find('\x1b') == std::string::npos, plain) << run.err;
+        EXPECT_EQ(run.out.find("Scanning"), std::string::npos);
+    }
+}
+
 TEST(CliScan, AFileThatCannotBeWrittenIsRefusedBeforeAnythingIsSent)
 {
     SimOnPty sim;
