@@ -41,7 +41,10 @@ int CBusSession::Fail(const std::string& what)
 
 int CBusSession::Open(const CliOptions& options)
 {
-    const std::string name = options.port.value_or("COM" + std::to_string(m_context.savedComPort));
+    const bool firstRun = !options.port && !m_context.environmentPort && !m_context.savedComPort;
+    const std::string name = options.port ? *options.port
+        : m_context.environmentPort      ? *m_context.environmentPort
+                                         : "COM" + std::to_string(m_context.savedComPort.value_or(1));
     const std::optional<int> comNumber = ComNumberOf(name);
     m_name = comNumber ? "COM" + std::to_string(*comNumber) : name;
     m_path = ResolvePortName(name, m_context.portLookup).value_or("");
@@ -58,6 +61,12 @@ int CBusSession::Open(const CliOptions& options)
         return Fail("cannot set " + std::to_string(options.line.baud) + " baud 8N1"
                     + (options.line.flow == busport::Flow::RtsCts ? " with RTS/CTS" : "") + ": "
                     + LineErrorText(error));
+    case bus::LineFault::NoDevice:
+        if (firstRun)
+            return Fail("no port has been chosen yet, and COM1's device is not there; see the ports with "
+                        "brenvik-cli ports, choose one with --port (COM3 or /dev/ttyUSB0), and keep it with "
+                        "brenvik-cli ports --use PORT or BRENVIK_PORT=PORT");
+        return Fail("cannot open: " + LineErrorText(error));
     default: return Fail("cannot open: " + LineErrorText(error));
     }
 

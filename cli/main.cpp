@@ -1,6 +1,7 @@
 // brenvik-cli: the radio group settings and the channel scan from a terminal.
 
 #include "cli/Commands.h"
+#include "cli/CliOptions.h"
 #include "cli/SavedSettings.h"
 
 #include <signal.h>
@@ -34,6 +35,9 @@ int main(int argc, char** argv)
     cli::CliContext context(std::cout, std::cerr);
     context.portLookup = cli::SavedPortLookup();
     context.savedComPort = cli::SavedComPort();
+    context.storePort = cli::StoreSavedPort;
+    if (const char* port = std::getenv("BRENVIK_PORT"); port && *port)
+        context.environmentPort = cli::PortArgument(port);
     context.stop = &g_stop;
     context.progressLine = ::isatty(STDERR_FILENO) == 1;
     const char* term = std::getenv("TERM");

@@ -64,6 +64,63 @@ TEST_F(CliProgram, OpensTheSavedPortThroughTheProgramsPortMap)
     EXPECT_NE(run.out.find("{\"port\": \"COM7\", \"device\": \"" + sim.Path() + "\""), std::string::npos) << run.out;
 }
 
+TEST_F(CliProgram, PortsUseMapsADevicePathThatGetThenOpens)
+{
+    if (!BRENVIK_CLI_READS_SETTINGS)
+        GTEST_SKIP() << "built without QtCore: no settings store";
+    SimOnPty sim;
+    WriteSettings("[Ports]\nCOM1=/nonexistent/brenvik-a\nCOM2=/nonexistent/brenvik-b\n");
+    const CliRun use = Run({"ports", "--use", sim.Path()});
+    ASSERT_EQ(use.code, cli::ExitOk) << use.err;
+    std::smatch number;
+    ASSERT_TRUE(std::regex_search(use.out, number, std::regex("Mapped COM(\\d+) to " + sim.Path() + " in the port map"))) << use.out;
+    EXPECT_GE(std::stoi(number[1]), 3);
+    EXPECT_NE(use.out.find("Saved port: COM" + number[1].str() + " (" + sim.Path() + ")"), std::string::npos) << use.out;
+
+    std::ifstream conf(Home() + "/Olvarn/Brenvik.conf");
+    const std::string text(std::istreambuf_iterator<char>(conf), {});
+    EXPECT_NE(text.find("m_ActiveComPort=" + number[1].str()), std::string::npos) << text;
+    EXPECT_NE(text.find("COM" + number[1].str() + "=" + sim.Path()), std::string::npos) << text;
+
+    const CliRun get = Run({"get", "--json"});
+    EXPECT_EQ(get.code, cli::ExitOk) << get.err;
+    EXPECT_NE(get.out.find("\"port\": \"COM" + number[1].str() + "\""), std::string::npos) << get.out;
+}
+
+TEST_F(CliProgram, BrenvikPortOverridesTheSavedPortAndPortOverridesIt)
+{
+    SimOnPty sim;
+    WriteSettings("[Settings]\nInts\\m_ActiveComPort=2\n\n[Ports]\nCOM2=/nonexistent/brenvik-saved\n");
+    auto run = [this](std::vector<std::string> args, const std::string& environment) {
+        ChildProgram program(BRENVIK_CLI_PROGRAM, std::move(args), {{"XDG_CONFIG_HOME", Home()}, {"BRENVIK_PORT", environment}});
+        CliRun result;
+        result.code = program.Finish();
+        result.out = program.RestOfOut();
+        result.err = program.RestOfErr();
+        return result;
+    };
+    const CliRun fromEnvironment = run({"get"}, sim.Path());
+    EXPECT_EQ(fromEnvironment.code, cli::ExitOk) << fromEnvironment.err;
+    const CliRun fromOption = run({"get", "--port", sim.Path()}, "/nonexistent/brenvik-environment");
+    EXPECT_EQ(fromOption.code, cli::ExitOk) << fromOption.err;
+    const CliRun environmentWins = run({"get"}, "/nonexistent/brenvik-environment");
+    EXPECT_EQ(environmentWins.err, "brenvik-cli: /nonexistent/brenvik-environment: cannot open: no such device\n");
+}
+
+TEST_F(CliProgram, AFirstRunWithoutADeviceNamesTheWayOut)
+{
+    if (!BRENVIK_CLI_READS_SETTINGS)
+        GTEST_SKIP() << "built without QtCore: COM1 could not be mapped away from the machine's device";
+    // No saved port, and COM1 mapped to a missing device, as on a machine without one.
+    WriteSettings("[Ports]\nCOM1=/nonexistent/brenvik-first-run\n");
+    const CliRun run = Run({"get"});
+    EXPECT_EQ(run.code, cli::ExitPortError);
+    EXPECT_EQ(CountLines(run.err), 1) << run.err;
+    for (const char* hint : {"no port has been chosen yet", "brenvik-cli ports,", "--port", "brenvik-cli ports --use",
+                             "BRENVIK_PORT"})
+        EXPECT_NE(run.err.find(hint), std::string::npos) << hint << ": " << run.err;
+}
+
 TEST_F(CliProgram, ExitCodesWithOneLineOnStderr)
 {
     sim::SimOptions silent = SimOnPty::Fast();
