@@ -63,7 +63,7 @@ int CBusSession::Open(const CliOptions& options)
                     + LineErrorText(error));
     case bus::LineFault::NoDevice:
         if (firstRun)
-            return Fail("no port has been chosen yet, and COM1's device is not there; see the ports with "
+            return Fail("no port has been chosen yet, and COM1's device " + m_path + " is not there; see the ports with "
                         "brenvik-cli ports, choose one with --port (COM3 or /dev/ttyUSB0), and keep it with "
                         "brenvik-cli ports --use PORT or BRENVIK_PORT=PORT");
         return Fail("cannot open: " + LineErrorText(error));

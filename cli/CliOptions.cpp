@@ -109,6 +109,23 @@ std::string PortArgument(const std::string& text)
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, std::string& error)
 {
+    // --help and --version win wherever they stand, whatever else is wrong.
+    const auto optionsEnd = std::find(args.begin(), args.end(), "--");
+    const auto present = [&](std::initializer_list<const char*> words) {
+        return std::any_of(args.begin(), optionsEnd,
+                           [&](const std::string& arg) { return std::find(words.begin(), words.end(), arg) != words.end(); });
+    };
+    if (present({"--help", "-h", "--version"})) {
+        options.version = present({"--version"});
+        options.help = !options.version;
+        std::vector<std::string> commands;
+        std::copy_if(args.begin(), optionsEnd, std::back_inserter(commands), IsCommand);
+        options.command = commands.empty() ? "help" : commands.front();
+        if (options.command == "help" && commands.size() > 1)
+            options.command = commands[1];
+        return true;
+    }
+
     std::vector<std::pair<std::string, std::string>> given; // option, value
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -128,14 +145,6 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
                                                 : "unexpected argument \"" + word + "\"";
                 return false;
             }
-            continue;
-        }
-        if (word == "--help" || word == "-h") {
-            options.help = true;
-            continue;
-        }
-        if (word == "--version") {
-            options.version = true;
             continue;
         }
         std::string value;
@@ -171,18 +180,9 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
         }
         given.emplace_back(word, value);
     }
-    if (options.version)
-        return true;
     if (options.command.empty()) {
-        if (options.help) {
-            options.command = "help";
-            return true;
-        }
-        if (!given.empty()) {
-            error = UnknownOption(given.front().first, "") + ", and no command given";
-            return false;
-        }
-        error = "no command given";
+        const auto unknown = std::find_if(given.begin(), given.end(), [](const auto& g) { return !FindOption(g.first); });
+        error = unknown != given.end() ? UnknownOption(unknown->first, "") + ", and no command given" : "no command given";
         return false;
     }
     if (options.command == "help")

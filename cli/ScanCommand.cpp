@@ -5,6 +5,7 @@
 #include "cli/ExitCode.h"
 #include "cli/ReplacedFile.h"
 #include "cli/ScanStats.h"
+#include "cli/SettingsQuery.h"
 
 #include <cmath>
 #include <optional>
@@ -113,7 +114,11 @@ int RunScan(const CliContext& context, const CliOptions& options)
                  session.Interrupted()};
     const bool deviceGone = static_cast<bool>(session.PortFailure());
     if (!deviceGone && !run.interrupted && stats.TotalSamples() == 0) {
-        context.err << "brenvik-cli: no level replies from the transceiver on " << session.PortLabel() << '\n';
+        const Silence silence {session.Echoes() > 0, session.Framer().BadChecksumCount()};
+        const std::string text = SilenceText(silence, "on " + session.PortLabel());
+        context.err << "brenvik-cli: " << text << '\n';
+        if (options.json)
+            WriteErrorJson(context.out, session, SilenceKind(silence), text, silence.badChecksums);
         return ExitNoReply;
     }
     if (kept > interval * kKeptIntervalSlack)

@@ -12,13 +12,15 @@ namespace {
 // A little over one 20-byte message of silence: nothing more is on its way.
 constexpr int kQuietByteTimes = 25;
 
-std::string NoReplyText(const SettingsAnswers& answers, const std::string& within)
+} // namespace
+
+std::string SilenceText(const Silence& silence, const std::string& within)
 {
-    if (answers.badChecksums > 0)
-        return "no good reply " + within + ": " + std::to_string(answers.badChecksums)
-            + (answers.badChecksums == 1 ? " message" : " messages")
+    if (silence.badChecksums > 0)
+        return "no good reply " + within + ": " + std::to_string(silence.badChecksums)
+            + (silence.badChecksums == 1 ? " message" : " messages")
             + " came back with a bad checksum (wrong --baud, or noise on the line)";
-    if (!answers.echoed)
+    if (!silence.echoed)
         return "nothing came back " + within
             + ", not even the echo of the request (wrong port, wrong --baud, or the bus interface is not "
               "connected to the bus)";
@@ -27,7 +29,10 @@ std::string NoReplyText(const SettingsAnswers& answers, const std::string& withi
           "bus?)";
 }
 
-} // namespace
+const char* SilenceKind(const Silence& silence)
+{
+    return silence.badChecksums > 0 ? "bad_checksum" : silence.echoed ? "no_reply" : "no_echo";
+}
 
 SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
 {
@@ -51,16 +56,10 @@ SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
         }
     }
     session.SetReplyHandler({});
-    answers.echoed = session.LastEchoSeen();
-    answers.badChecksums = session.Framer().BadChecksumCount() - badBefore;
+    answers.silence = {session.LastEchoSeen(), session.Framer().BadChecksumCount() - badBefore};
     if (!answers.replies.empty())
         session.WarnOnceIfEchoMissing();
     return answers;
-}
-
-const char* NoReplyKind(const SettingsAnswers& answers)
-{
-    return answers.badChecksums > 0 ? "bad_checksum" : answers.echoed ? "no_reply" : "no_echo";
 }
 
 int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs, bool json)
@@ -74,16 +73,21 @@ int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int time
         text = "interrupted before the transceiver answered";
         code = session.InterruptExit();
     } else {
-        kind = NoReplyKind(answers);
-        text = NoReplyText(answers, "within " + std::to_string(timeoutMs) + " ms on " + session.PortLabel());
+        kind = SilenceKind(answers.silence);
+        text = SilenceText(answers.silence, "within " + std::to_string(timeoutMs) + " ms on " + session.PortLabel());
     }
     session.Err() << "brenvik-cli: " << text << '\n';
     if (json)
-        session.Out() << "{\"port\": " << JsonString(session.PortName()) << ", \"device\": "
-                      << JsonString(session.DevicePath()) << ", \"error\": " << JsonString(kind)
-                      << ", \"message\": " << JsonString(text) << ", \"bad_checksums\": " << answers.badChecksums
-                      << "}\n";
+        WriteErrorJson(session.Out(), session, kind, text, answers.silence.badChecksums);
     return code;
+}
+
+void WriteErrorJson(std::ostream& out, const CBusSession& session, const std::string& kind, const std::string& message,
+                    std::uint64_t badChecksums)
+{
+    out << "{\"port\": " << JsonString(session.PortName()) << ", \"device\": " << JsonString(session.DevicePath())
+        << ", \"error\": " << JsonString(kind) << ", \"message\": " << JsonString(message)
+        << ", \"bad_checksums\": " << badChecksums << "}\n";
 }
 
 bool AllAgree(const std::vector<bus::RadioSettings>& replies)

@@ -9,10 +9,15 @@
 // The Get exchange: one request, then every settings reply that comes back.
 namespace cli {
 
+// What came back when no answer did.
+struct Silence {
+    bool echoed = false;            // the bus echoed what was sent
+    std::uint64_t badChecksums = 0; // messages dropped for a bad checksum
+};
+
 struct SettingsAnswers {
     std::vector<bus::RadioSettings> replies; // in order of arrival, one per transceiver
-    bool echoed = false;                     // the bus echoed the request
-    std::uint64_t badChecksums = 0;          // messages dropped for a bad checksum meanwhile
+    Silence silence;                         // what else came back
 };
 
 // Sends the Get request and waits up to `timeoutMs` for the first reply.
@@ -22,16 +27,23 @@ struct SettingsAnswers {
 // taken, with a warning.
 SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs);
 
-// Why a Get got no settings, as JSON's "error" names it: "no_echo" (nothing
-// came back: wrong port or speed, or no bus), "no_reply" (the bus echoed,
-// the transceiver did not answer), "bad_checksum" (what came back was
-// garbled: wrong speed or noise).
-const char* NoReplyKind(const SettingsAnswers& answers);
+// Why no answer came, as JSON's "error" names it: "no_echo" (nothing came
+// back: wrong port or speed, or no bus), "no_reply" (the bus echoed, the
+// transceiver did not answer), "bad_checksum" (what came back was garbled:
+// wrong speed or noise).
+const char* SilenceKind(const Silence& silence);
+// The same in words; `within` says where ("within 1000 ms on COM3").
+std::string SilenceText(const Silence& silence, const std::string& within);
 
 // Writes the one error line for a Get that got no reply, a failed port or
 // an interrupt, and gives the exit code. With `json`, stdout also gets one
 // JSON object naming the failure.
 int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs, bool json = false);
+
+// For --json: one object naming the failure (port, device, "error",
+// "message", "bad_checksums").
+void WriteErrorJson(std::ostream& out, const CBusSession& session, const std::string& kind, const std::string& message,
+                    std::uint64_t badChecksums);
 
 // True when every reply carries the same settings.
 bool AllAgree(const std::vector<bus::RadioSettings>& replies);

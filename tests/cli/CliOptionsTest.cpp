@@ -80,6 +80,7 @@ TEST(CliOptions, RefusalsSayWhatIsWrong)
     EXPECT_EQ(Refusal({"scan", "--secnds", "5"}), "unknown option --secnds (did you mean --seconds?)");
     EXPECT_EQ(Refusal({"get", "-x"}), "unknown option -x");
     EXPECT_EQ(Refusal({"--jsn"}), "unknown option --jsn (did you mean --json?), and no command given");
+    EXPECT_EQ(Refusal({"--port", "COM3"}), "no command given");
     EXPECT_EQ(Refusal({"set", "--key", "5", "--name", "--json"}),
               "--name needs a value (a value that starts with - goes as --name=--json)");
     EXPECT_EQ(Refusal({"set", "--key", "-1"}), "--key needs a value (a value that starts with - goes as --key=-1)");
@@ -113,6 +114,8 @@ TEST(CliOptions, VersionAndHelpAnywhere)
         EXPECT_EQ(run.out, "brenvik-cli 1.03\n");
     }
     EXPECT_EQ(cli.Run({"scan", "--seconds", "5", "-h"}).out, cli.Run({"scan", "--help"}).out);
+    EXPECT_EQ(cli.Run({"get", "--verbose", "-h"}).out, cli.Run({"get", "--help"}).out); // help wins over a mistake
+    EXPECT_EQ(cli.Run({"set", "--name", "x", "--", "-h"}).code, cli::ExitUsage);        // after --, -h is no option
     EXPECT_NE(cli.Run({"scan", "--help"}).out.find("--timeout MS"), std::string::npos);
 }
 

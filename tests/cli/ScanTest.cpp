@@ -187,7 +187,9 @@ TEST(CliScan, NoLevelRepliesIsExitTwo)
     const CliRun run = CliHarness().Run(
         {"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "250", "--timeout", "50"});
     EXPECT_EQ(run.code, cli::ExitNoReply);
-    EXPECT_EQ(run.err, "brenvik-cli: no level replies from the transceiver on " + sim.Path() + "\n");
+    EXPECT_EQ(run.err, "brenvik-cli: no reply from the transceiver on " + sim.Path()
+                           + "; the bus echoed the request, so the line works (is the transceiver powered, plugged in and "
+                             "on this bus?)\n");
     EXPECT_EQ(sim.Received().size(), 4u);
 }
 
