@@ -241,6 +241,10 @@ TEST(CliPortErrors, MissingBusyAndUnmappedPortsAreExitThree)
     EXPECT_EQ(missing.code, ExitPortError);
     EXPECT_EQ(missing.err, "brenvik-cli: COM3 (/nonexistent/brenvik-test-COM3): cannot open: no such device\n");
 
+    const CliRun folder = CliHarness().Run({"get", "--port", ::testing::TempDir()});
+    EXPECT_EQ(folder.code, ExitPortError);
+    EXPECT_NE(folder.err.find(": cannot open: not a serial device\n"), std::string::npos) << folder.err;
+
     const CliRun unmapped = CliHarness().Run({"monitor", "--port", "COM0"});
     EXPECT_EQ(unmapped.code, ExitPortError);
     EXPECT_EQ(CountLines(unmapped.err), 1);
