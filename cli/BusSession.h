@@ -60,8 +60,6 @@ public:
     int GoodMessages() const { return m_goodMessages; }
     // Whether the bus echoed the last message sent.
     bool LastEchoSeen() const { return m_lastEchoSeen; }
-    // How many sent messages the bus has not echoed (so far).
-    int SendsWithoutEcho() const { return m_sendsWithoutEcho + static_cast<int>(m_unechoed.size()); }
     // How many echoes came, and when the last one did: the pace the bus kept.
     int Echoes() const { return m_echoes; }
     Clock::time_point LastEchoAt() const { return m_lastEchoAt; }

@@ -13,26 +13,31 @@ bool Exists(const std::string& path)
     return ::stat(path.c_str(), &info) == 0;
 }
 
+struct ComChoice {
+    int number = 0;
+    bool mapNew = false; // the number still has to be mapped to the path
+};
+
 // The COM number a device path goes by: the user's own mapping of it, the
 // built-in table's number for it, or the first number the user has not
 // mapped whose built-in device is not there (so no present device loses
-// its number). Nothing when every number is taken; `mapNew` says whether
-// the number still has to be mapped to the path.
-std::optional<int> ComNumberFor(const std::string& path, const PortLookup& userMap, bool& mapNew)
+// its number). Nothing when every number is taken.
+std::optional<ComChoice> ComNumberFor(const std::string& path, const PortLookup& userMap)
 {
-    auto mapped = [&userMap](int n) { return userMap ? userMap(n) : std::nullopt; };
-    for (int n = bus::kFirstComPort; n <= bus::kLastComPort; ++n) {
-        if (mapped(n) == path)
-            return mapNew = false, n;
-    }
-    for (int n = bus::kFirstComPort; n <= bus::kLastComPort; ++n) {
-        if (!mapped(n) && BuiltInPortPath(n) == path)
-            return mapNew = false, n;
-    }
-    for (int n = bus::kFirstComPort; n <= bus::kLastComPort; ++n) {
-        if (!mapped(n) && !Exists(*BuiltInPortPath(n)))
-            return mapNew = true, n;
-    }
+    const auto mapped = [&userMap](int n) -> std::optional<std::string> { return userMap ? userMap(n) : std::nullopt; };
+    const auto first = [](auto fits) -> std::optional<int> {
+        for (int n = bus::kFirstComPort; n <= bus::kLastComPort; ++n) {
+            if (fits(n))
+                return n;
+        }
+        return std::nullopt;
+    };
+    if (const auto n = first([&](int n) { return mapped(n) == path; }))
+        return ComChoice {*n, false};
+    if (const auto n = first([&](int n) { return !mapped(n) && BuiltInPortPath(n) == path; }))
+        return ComChoice {*n, false};
+    if (const auto n = first([&](int n) { return !mapped(n) && !Exists(*BuiltInPortPath(n)); }))
+        return ComChoice {*n, true};
     return std::nullopt;
 }
 
@@ -40,22 +45,22 @@ std::optional<int> ComNumberFor(const std::string& path, const PortLookup& userM
 
 int UsePort(const CliContext& context, const std::string& port)
 {
-    std::optional<int> number = ComNumberOf(port);
-    bool mapNew = false;
-    if (number && (*number < bus::kFirstComPort || *number > bus::kLastComPort)) {
-        context.err << "brenvik-cli: --use takes COM1 to COM20 or a device path, not " << port << '\n';
-        return ExitUsage;
-    }
-    if (!number)
-        number = ComNumberFor(port, context.portLookup, mapNew);
-    if (!number) {
+    std::optional<ComChoice> choice;
+    if (const std::optional<int> number = ComNumberOf(port)) {
+        if (*number < bus::kFirstComPort || *number > bus::kLastComPort) {
+            context.err << "brenvik-cli: --use takes COM1 to COM20 or a device path, not " << port << '\n';
+            return ExitUsage;
+        }
+        choice = ComChoice {*number, false};
+    } else if (!(choice = ComNumberFor(port, context.portLookup))) {
         context.err << "brenvik-cli: no COM number is free for " << port
                     << ": each of COM1 to COM20 is mapped or has its own device\n";
         return ExitUsage;
     }
-    const std::string name = "COM" + std::to_string(*number);
+    const bool mapNew = choice->mapNew;
+    const std::string name = "COM" + std::to_string(choice->number);
     const std::string path = mapNew ? port : ResolvePortName(name, context.portLookup).value_or("");
-    if (!context.storePort || !context.storePort(*number, mapNew ? std::optional<std::string>(port) : std::nullopt)) {
+    if (!context.storePort || !context.storePort(choice->number, mapNew ? std::optional<std::string>(port) : std::nullopt)) {
         context.err << "brenvik-cli: cannot store the saved port in the program's settings\n";
         return ExitUsage;
     }
