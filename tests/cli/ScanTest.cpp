@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -177,6 +178,26 @@ TEST(CliScan, AFileThatCannotBeWrittenIsRefusedBeforeAnythingIsSent)
     EXPECT_EQ(run.code, cli::ExitUsage);
     EXPECT_EQ(run.err, "brenvik-cli: cannot write /nonexistent/dir/scan.csv: No such file or directory\n");
     EXPECT_TRUE(sim.Received().empty());
+}
+
+TEST(CliScan, AScanThatFailsLeavesAnExistingCsvFileAsItWas)
+{
+    sim::SimOptions silent = SimOnPty::Fast();
+    silent.faults.dropReplies = true;
+    SimOnPty sim(silent);
+    const std::string csvPath = ::testing::TempDir() + "brenvik-cli-kept.csv";
+    for (const std::string& port : {std::string("/nonexistent/brenvik-scan-port"), sim.Path()}) {
+        std::ofstream(csvPath) << "old\n";
+        const CliRun run = CliHarness().Run(
+            {"scan", "--port", port, "--seconds", "1", "--interval", "250", "--timeout", "50", "--csv", csvPath});
+        EXPECT_NE(run.code, cli::ExitOk) << port;
+        std::ifstream csv(csvPath);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(csv), {}), "old\n") << port;
+    }
+    std::filesystem::remove(csvPath);
+    // No temporary file is left beside it.
+    for (const auto& entry : std::filesystem::directory_iterator(::testing::TempDir()))
+        EXPECT_EQ(entry.path().filename().string().rfind("brenvik-cli-kept.csv.", 0), std::string::npos) << entry.path();
 }
 
 TEST(CliScan, NoLevelRepliesIsExitTwo)
