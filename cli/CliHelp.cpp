@@ -67,6 +67,10 @@ IDs and its stable /dev/serial/by-id name. The saved port is marked.
 Sends the Get request and shows the settings the transceiver answered:
 group name (in quotes, so blanks show), group ID, key and RF channel. When
 more than one transceiver answers, shows each and whether they differ.
+Without an answer it says which of three things happened (JSON "error"):
+no_echo (nothing came back: wrong port or speed, or no bus), no_reply (the
+bus echoed, the transceiver did not answer), bad_checksum (garbled replies:
+wrong speed or noise).
 
 )" + bus + R"(  --timeout MS     how long to wait for the reply (1000)
   --json           one JSON object instead of text
