@@ -2,6 +2,7 @@
 
 #include "cli/ExitCode.h"
 #include "cli/PortCheck.h"
+#include "serial/NetworkAddress.h"
 
 #include <algorithm>
 
@@ -47,6 +48,13 @@ int CBusSession::Open(const CliOptions& options)
                         : m_path;
     if (m_path.empty())
         return Fail("no device is mapped to this port (see brenvik-cli ports)");
+    const auto network = ParseNetworkAddress(m_path);
+    if (network) {
+        if (const auto* wrong = std::get_if<NetworkAddressError>(&*network))
+            return Fail("not a network interface: " + wrong->reason);
+        if (options.timeoutGiven)
+            m_line.SetConnectTimeout(static_cast<win32::DWORD>(options.timeoutMs));
+    }
 
     switch (const bus::LineError error = m_port.Open(m_path, options.line); error.fault) {
     case bus::LineFault::None: break;
@@ -56,6 +64,10 @@ int CBusSession::Open(const CliOptions& options)
         return Fail("cannot set " + std::to_string(options.line.baud) + " baud 8N1"
                     + (options.line.flow == busport::Flow::RtsCts ? " with RTS/CTS" : "") + ": "
                     + LineErrorText(error));
+    case bus::LineFault::NoDevice:
+        if (network) // nothing answered: the system says why, or the name did not resolve
+            return Fail("cannot connect: " + (error.system ? error.system.message() : "host not found"));
+        return Fail("cannot open: " + LineErrorText(error));
     default: return Fail("cannot open: " + LineErrorText(error));
     }
 
