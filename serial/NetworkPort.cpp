@@ -156,6 +156,16 @@ int ConnectTo(const addrinfo& candidate, const std::optional<Clock::time_point>&
     return fd;
 }
 
+// A connection that ends while it is being set up: the server turned the
+// client away, as it does while another client has the port.
+LONG TurnedAway(LONG result, int& systemError)
+{
+    if (result != ERROR_GEN_FAILURE)
+        return result;
+    systemError = EBUSY;
+    return ERROR_ACCESS_DENIED;
+}
+
 std::uint32_t RfcParity(int parity)
 {
     return static_cast<std::uint32_t>(parity) + 1;  // NOPARITY .. SPACEPARITY -> 1 .. 5
@@ -210,7 +220,7 @@ LONG CNetworkPort::Connect(const std::string& url, DWORD timeoutMs, std::unique_
         std::size_t sent = 0;
         if (LONG result = port->SendAll(port->m_codec->Greeting(), sent, MsUntil(EndAfter(timeoutMs)), systemError)) {
             port.reset();
-            return result;
+            return TurnedAway(result, systemError);
         }
     }
     return 0;
@@ -358,7 +368,7 @@ LONG CNetworkPort::SetLine(const serial_line::LineParams& params, int& systemErr
     }
     std::size_t sent = 0;
     if (LONG result = SendAll(out, sent, static_cast<int>(m_timeoutMs), systemError))
-        return result;
+        return TurnedAway(result, systemError);
 
     const auto end = EndAfter(m_timeoutMs);
     const auto answered = [&] {
@@ -369,15 +379,15 @@ LONG CNetworkPort::SetLine(const serial_line::LineParams& params, int& systemErr
         std::size_t got = 0;
         bool more = false;
         if (LONG result = ReceiveOnce(dropped, sizeof dropped, got, more, systemError))
-            return result == ERROR_GEN_FAILURE ? (systemError = EBUSY, ERROR_ACCESS_DENIED) : result;
+            return TurnedAway(result, systemError);
         if (more)
             continue;
         if (LONG result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError)) {
-            if (result == ERROR_TIMEOUT && !m_codec->ComPortAgreed()) {
+            if (result == ERROR_TIMEOUT && m_codec->ComPortRefused()) {
                 systemError = 0;
                 return ERROR_NOT_SUPPORTED;
             }
-            return result == ERROR_GEN_FAILURE ? (systemError = EBUSY, ERROR_ACCESS_DENIED) : result;
+            return TurnedAway(result, systemError);
         }
     }
     for (const Request& request : asked) {

@@ -22,7 +22,7 @@ LONG CSerialLine::SetNetworkLine(const serial_line::LineParams& params)
     int systemError = 0;
     if (LONG result = m_network->SetLine(params, systemError))
         return Fail(result, systemError);
-    return m_lastError;
+    return 0;
 }
 
 LONG CSerialLine::ReadNetwork(void* buffer, DWORD count, DWORD& done, DWORD timeoutMs)

@@ -252,3 +252,8 @@ bool CTelnetCodec::ComPortAgreed() const
 {
     return m_ours[kOptionComPort] == OptionState::Yes;
 }
+
+bool CTelnetCodec::ComPortRefused() const
+{
+    return m_ours[kOptionComPort] == OptionState::No;
+}

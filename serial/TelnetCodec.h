@@ -90,6 +90,8 @@ public:
 
     // True once the server agreed to the COM port option (DO 44).
     bool ComPortAgreed() const;
+    // True once the server refused it (DONT 44 after the greeting's offer).
+    bool ComPortRefused() const;
     const LineErrorCounts& LineErrors() const { return m_lineErrors; }
     // The last modem state the server reported (0 before any).
     std::uint8_t ModemState() const { return m_modemState; }

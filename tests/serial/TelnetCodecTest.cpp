@@ -67,6 +67,7 @@ TEST(TelnetCodec, GreetingOffersTheOptionsAndAcknowledgementsAreNotAnswered)
     const Bytes greeting = codec.Greeting();
     EXPECT_EQ(greeting, (Bytes {IAC, WILL, 0, IAC, WILL, 3, IAC, WILL, COMPORT, IAC, DO, 0, IAC, DO, 3}));
     EXPECT_FALSE(codec.ComPortAgreed());
+    EXPECT_FALSE(codec.ComPortRefused());
     // The server agrees to everything asked: nothing to answer.
     Decode(codec, {IAC, DO, COMPORT, IAC, DO, 0, IAC, WILL, 0, IAC, DO, 3, IAC, WILL, 3});
     EXPECT_TRUE(codec.TakeAnswers().empty());
@@ -89,7 +90,7 @@ TEST(TelnetCodec, AnswersRequestsThatChangeAnOptionOnly)
         {"a refusal of what is off is not answered", {IAC, DONT, 1, IAC, WONT, 24}, {}},
         {"binary offered first by the server", {IAC, WILL, 0, IAC, DO, 0}, {IAC, DO, 0, IAC, WILL, 0}},
         {"switched off after being on", {IAC, DO, 3, IAC, DONT, 3}, {IAC, WILL, 3, IAC, WONT, 3}},
-        {"server refuses the COM port option", {IAC, DONT, COMPORT}, {}},
+        {"an unrequested refusal of the COM port option", {IAC, DONT, COMPORT}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -97,6 +98,11 @@ TEST(TelnetCodec, AnswersRequestsThatChangeAnOptionOnly)
         Decode(codec, c.in);
         EXPECT_EQ(codec.TakeAnswers(), c.answers);
     }
+    CTelnetCodec refusing;
+    refusing.Greeting();
+    Decode(refusing, {IAC, DONT, COMPORT});
+    EXPECT_TRUE(refusing.TakeAnswers().empty());
+    EXPECT_TRUE(refusing.ComPortRefused());
 }
 
 TEST(TelnetCodec, RequestsAreEscapedAndAnswersRead)
