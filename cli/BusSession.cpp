@@ -23,7 +23,9 @@ std::string LineErrorText(const bus::LineError& error)
     case bus::LineFault::Busy: return "busy: another program holds the port";
     case bus::LineFault::NotSerial: return "not a serial device";
     case bus::LineFault::SettingsRefused: return "the device refused the line settings";
-    case bus::LineFault::DeviceGone: return "the device stopped working (unplugged?)";
+    case bus::LineFault::DeviceGone:
+        return error.system == std::errc::connection_reset ? "the connection to the server was lost"
+                                                           : "the device stopped working (unplugged?)";
     case bus::LineFault::TimedOut: return "timed out";
     case bus::LineFault::NotOpen: return "the port is closed";
     case bus::LineFault::Other: break;
@@ -59,7 +61,9 @@ int CBusSession::Open(const CliOptions& options)
     switch (const bus::LineError error = m_port.Open(m_path, options.line); error.fault) {
     case bus::LineFault::None: break;
     case bus::LineFault::PermissionDenied: return Fail("permission denied; to fix: " + PermissionFix(m_path));
-    case bus::LineFault::Busy: return Fail(LineErrorText(error));
+    case bus::LineFault::Busy:
+        return Fail(network ? "busy: the server turned the connection away (another client has the port?)"
+                            : LineErrorText(error));
     case bus::LineFault::SettingsRefused:
         return Fail("cannot set " + std::to_string(options.line.baud) + " baud 8N1"
                     + (options.line.flow == busport::Flow::RtsCts ? " with RTS/CTS" : "") + ": "

@@ -206,7 +206,11 @@ LONG CSerialLine::WaitReady(Direction direction, int timeoutMs, int& systemError
         return ERROR_TIMEOUT;
     if (entry.revents & POLLNVAL)
         return ERROR_INVALID_HANDLE;
-    if (entry.revents & (POLLHUP | POLLERR | POLLRDHUP))
+    if (entry.revents & POLLRDHUP) {
+        systemError = ECONNRESET;  // only a network interface's server ends a stream
+        return ERROR_GEN_FAILURE;
+    }
+    if (entry.revents & (POLLHUP | POLLERR))
         return ERROR_GEN_FAILURE;
     return 0;
 }
