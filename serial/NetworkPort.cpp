@@ -278,6 +278,10 @@ LONG CNetworkPort::ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t
     if (n < 0)
         return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : TransferFailure(errno, systemError);
     more = true;
+    // The server's small answers each wait for our acknowledgement when it
+    // batches its writes; a delayed one would cost up to 40 ms a round.
+    const int on = 1;
+    ::setsockopt(m_fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
     if (!SpeaksTelnet()) {
         got = static_cast<std::size_t>(n);
         return 0;
