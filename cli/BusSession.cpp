@@ -2,6 +2,7 @@
 
 #include "cli/ExitCode.h"
 #include "cli/PortCheck.h"
+#include "busport/LineErrorText.h"
 #include "serial/NetworkAddress.h"
 
 #include <algorithm>
@@ -13,25 +14,6 @@ namespace {
 constexpr std::chrono::milliseconds kWaitSlice {50};
 
 } // namespace
-
-std::string LineErrorText(const bus::LineError& error)
-{
-    switch (error.fault) {
-    case bus::LineFault::None: return "no error";
-    case bus::LineFault::NoDevice: return "no such device";
-    case bus::LineFault::PermissionDenied: return "permission denied";
-    case bus::LineFault::Busy: return "busy: another program holds the port";
-    case bus::LineFault::NotSerial: return "not a serial device";
-    case bus::LineFault::SettingsRefused: return "the device refused the line settings";
-    case bus::LineFault::DeviceGone:
-        return error.system == std::errc::connection_reset ? "the connection to the server was lost"
-                                                           : "the device stopped working (unplugged?)";
-    case bus::LineFault::TimedOut: return "timed out";
-    case bus::LineFault::NotOpen: return "the port is closed";
-    case bus::LineFault::Other: break;
-    }
-    return error.system ? error.system.message() : "failed";
-}
 
 int CBusSession::Fail(const std::string& what)
 {
@@ -50,29 +32,22 @@ int CBusSession::Open(const CliOptions& options)
                         : m_path;
     if (m_path.empty())
         return Fail("no device is mapped to this port (see brenvik-cli ports)");
-    const auto network = ParseNetworkAddress(m_path);
-    if (network) {
-        if (const auto* wrong = std::get_if<NetworkAddressError>(&*network))
-            return Fail("not a network interface: " + wrong->reason);
-        if (options.timeoutGiven)
-            m_line.SetConnectTimeout(static_cast<win32::DWORD>(options.timeoutMs));
-    }
+    const bool network = LooksLikeUrl(m_path);
+    if (network && options.timeoutGiven)
+        m_line.SetConnectTimeout(static_cast<win32::DWORD>(options.timeoutMs));
 
-    switch (const bus::LineError error = m_port.Open(m_path, options.line); error.fault) {
+    const bus::LineError error = m_port.Open(m_path, options.line);
+    if (error && network && error.fault != bus::LineFault::SettingsRefused)
+        return Fail(busport::OpenErrorText(m_path, error));
+    switch (error.fault) {
     case bus::LineFault::None: break;
     case bus::LineFault::PermissionDenied: return Fail("permission denied; to fix: " + PermissionFix(m_path));
-    case bus::LineFault::Busy:
-        return Fail(network ? "busy: the server turned the connection away (another client has the port?)"
-                            : LineErrorText(error));
+    case bus::LineFault::Busy: return Fail(LineErrorText(error));
     case bus::LineFault::SettingsRefused:
         return Fail("cannot set " + std::to_string(options.line.baud) + " baud 8N1"
                     + (options.line.flow == busport::Flow::RtsCts ? " with RTS/CTS" : "") + ": "
                     + LineErrorText(error));
-    case bus::LineFault::NoDevice:
-        if (network) // nothing answered: the system says why, or the name did not resolve
-            return Fail("cannot connect: " + (error.system ? error.system.message() : "host not found"));
-        return Fail("cannot open: " + LineErrorText(error));
-    default: return Fail("cannot open: " + LineErrorText(error));
+    default: return Fail(busport::OpenErrorText(m_path, error));
     }
 
     m_byteTime = std::chrono::duration_cast<std::chrono::microseconds>(bus::ByteTime(options.line.baud));

@@ -166,6 +166,11 @@ LONG TurnedAway(LONG result, int& systemError)
     return ERROR_ACCESS_DENIED;
 }
 
+// How long a server that turned the client away is tried again, and the
+// pause between tries.
+constexpr std::chrono::milliseconds kTurnedAwayRetry {500};
+constexpr int kTurnedAwayPauseMs = 20;
+
 std::uint32_t RfcParity(int parity)
 {
     return static_cast<std::uint32_t>(parity) + 1;  // NOPARITY .. SPACEPARITY -> 1 .. 5
@@ -203,31 +208,35 @@ LONG CNetworkPort::Connect(const std::string& url, DWORD timeoutMs, std::unique_
             systemError = errno;
         return resolution->status == EAI_MEMORY ? ERROR_NOT_ENOUGH_MEMORY : ERROR_FILE_NOT_FOUND;
     }
-    int fd = -1;
-    int lastError = ECONNREFUSED;
-    for (const addrinfo* candidate = resolution->list; candidate && fd < 0; candidate = candidate->ai_next) {
-        fd = ConnectTo(*candidate, end, lastError);
-        if (fd < 0 && lastError == ETIMEDOUT)
-            break;
-    }
-    if (fd < 0) {
-        systemError = lastError;
-        return lastError == ETIMEDOUT ? ERROR_TIMEOUT : ERROR_FILE_NOT_FOUND;
-    }
-
-    port.reset(new CNetworkPort(fd, address.protocol, timeoutMs));
-    if (port->SpeaksTelnet()) {
-        std::size_t sent = 0;
-        if (LONG result = port->SendAll(port->m_codec->Greeting(), sent, MsUntil(EndAfter(timeoutMs)), systemError)) {
-            port.reset();
-            return TurnedAway(result, systemError);
+    // A server still releasing the device of the previous connection (the
+    // program's own, a moment ago) turns new ones away for a short while.
+    const auto retryEnd = std::min(end.value_or(Clock::time_point::max()), Clock::now() + kTurnedAwayRetry);
+    for (;;) {
+        int fd = -1;
+        int lastError = ECONNREFUSED;
+        for (const addrinfo* candidate = resolution->list; candidate && fd < 0; candidate = candidate->ai_next) {
+            fd = ConnectTo(*candidate, end, lastError);
+            if (fd < 0 && lastError == ETIMEDOUT)
+                break;
         }
+        if (fd < 0) {
+            systemError = lastError;
+            return lastError == ETIMEDOUT ? ERROR_TIMEOUT : ERROR_FILE_NOT_FOUND;
+        }
+        port.reset(new CNetworkPort(fd, address.protocol, timeoutMs, end));
+        const LONG result = port->Greet(systemError);
+        if (result == 0)
+            return 0;
+        port.reset();
+        if (result != ERROR_ACCESS_DENIED || Clock::now() >= retryEnd)
+            return result;
+        ::poll(nullptr, 0, kTurnedAwayPauseMs);
     }
-    return 0;
 }
 
-CNetworkPort::CNetworkPort(int fd, NetworkAddress::Protocol protocol, DWORD timeoutMs)
-    : m_fd(fd), m_timeoutMs(timeoutMs)
+CNetworkPort::CNetworkPort(int fd, NetworkAddress::Protocol protocol, DWORD timeoutMs,
+                           std::optional<Clock::time_point> openEnd)
+    : m_fd(fd), m_timeoutMs(timeoutMs), m_openEnd(openEnd)
 {
     if (protocol == NetworkAddress::Protocol::Rfc2217)
         m_codec = std::make_unique<CTelnetCodec>();
@@ -251,6 +260,44 @@ LONG CNetworkPort::SendAll(std::span<const std::uint8_t> bytes, std::size_t& sen
                 return result;
         } else if (n < 0 && errno != EINTR) {
             return TransferFailure(errno, systemError);
+        }
+    }
+    return 0;
+}
+
+LONG CNetworkPort::Greet(int& systemError)
+{
+    if (!SpeaksTelnet())
+        return 0;
+    // The offers, and a query of the speed: a server that keeps the client
+    // answers it; one that turns it away closes instead.
+    std::vector<std::uint8_t> out = m_codec->Greeting();
+    const std::vector<std::uint8_t> query = CTelnetCodec::ComPortRequest(CTelnetCodec::kSetBaudRate, 0);
+    out.insert(out.end(), query.begin(), query.end());
+    std::size_t sent = 0;
+    if (LONG result = SendAll(out, sent, MsUntil(m_openEnd), systemError))
+        return TurnedAway(result, systemError);
+    return AwaitAnswers([this] { return m_codec->Answer(CTelnetCodec::kSetBaudRate).has_value(); }, m_openEnd,
+                        systemError);
+}
+
+LONG CNetworkPort::AwaitAnswers(const std::function<bool()>& answered,
+                                const std::optional<std::chrono::steady_clock::time_point>& end, int& systemError)
+{
+    std::uint8_t dropped[512];
+    while (!answered()) {
+        std::size_t got = 0;
+        bool more = false;
+        if (LONG result = ReceiveOnce(dropped, sizeof dropped, got, more, systemError))
+            return TurnedAway(result, systemError);
+        if (more)
+            continue;
+        if (LONG result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError)) {
+            if (result == ERROR_TIMEOUT && m_codec->ComPortRefused()) {
+                systemError = 0;
+                return ERROR_NOT_SUPPORTED;
+            }
+            return TurnedAway(result, systemError);
         }
     }
     return 0;
@@ -374,26 +421,12 @@ LONG CNetworkPort::SetLine(const serial_line::LineParams& params, int& systemErr
     if (LONG result = SendAll(out, sent, static_cast<int>(m_timeoutMs), systemError))
         return TurnedAway(result, systemError);
 
-    const auto end = EndAfter(m_timeoutMs);
+    const auto end = m_confirmed ? EndAfter(m_timeoutMs) : m_openEnd;
     const auto answered = [&] {
         return std::all_of(asked.begin(), asked.end(), [&](const Request& r) { return m_codec->Answer(r.command); });
     };
-    std::uint8_t dropped[512];
-    while (!answered()) {
-        std::size_t got = 0;
-        bool more = false;
-        if (LONG result = ReceiveOnce(dropped, sizeof dropped, got, more, systemError))
-            return TurnedAway(result, systemError);
-        if (more)
-            continue;
-        if (LONG result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError)) {
-            if (result == ERROR_TIMEOUT && m_codec->ComPortRefused()) {
-                systemError = 0;
-                return ERROR_NOT_SUPPORTED;
-            }
-            return TurnedAway(result, systemError);
-        }
-    }
+    if (LONG result = AwaitAnswers(answered, end, systemError))
+        return result;
     for (const Request& request : asked) {
         if (*m_codec->Answer(request.command) != request.value)
             return ERROR_INVALID_PARAMETER;

@@ -6,7 +6,9 @@
 #include "serial/SerialTypes.h"
 #include "serial/TelnetCodec.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -26,8 +28,10 @@
 // - ERROR_PATH_NOT_FOUND with EINVAL: the text is no usable address.
 // - ERROR_TIMEOUT with ETIMEDOUT: no connection, or no answer to the line
 //   settings, within the time-out.
-// - ERROR_ACCESS_DENIED with EBUSY: the server closed the connection while
-//   the line was being set, as a server does when another client has the port.
+// - ERROR_ACCESS_DENIED with EBUSY: the server closed the connection before
+//   the line was set, as a server does when another client has the port
+//   (Connect tries again for half a second first: a server may still be
+//   releasing the device of the connection before).
 // - ERROR_INVALID_PARAMETER: the server set another value than the one asked
 //   for; ERROR_NOT_SUPPORTED: it refused the COM port option.
 // - ERROR_GEN_FAILURE with ECONNRESET: the connection was lost.
@@ -51,6 +55,7 @@ public:
 
     // Connects to a URL ("rfc2217://HOST:PORT", "tcp://HOST:PORT"); the
     // name resolution and the connection together take at most `timeoutMs`.
+    // Over RFC 2217 the connection is up once the server has answered.
     static win32::LONG Connect(const std::string& url, win32::DWORD timeoutMs, std::unique_ptr<CNetworkPort>& port,
                                int& systemError);
     ~CNetworkPort();
@@ -61,7 +66,8 @@ public:
 
     // Sets the line: over RFC 2217 each value that differs from what the
     // server last confirmed is sent, and the server's answers must all come
-    // within the time-out and match; bytes that arrive meanwhile belong to
+    // within the time-out and match (the first time, within what is left of
+    // the connection's time-out: an open never takes longer than that); bytes that arrive meanwhile belong to
     // the old settings and are dropped. Over a plain stream the settings are
     // only kept (the server's side sets the line).
     win32::LONG SetLine(const serial_line::LineParams& params, int& systemError);
@@ -84,7 +90,8 @@ public:
     int ReadLineCounters(LineCounters& counters) const;
 
 private:
-    CNetworkPort(int fd, NetworkAddress::Protocol protocol, win32::DWORD timeoutMs);
+    CNetworkPort(int fd, NetworkAddress::Protocol protocol, win32::DWORD timeoutMs,
+                 std::optional<std::chrono::steady_clock::time_point> openEnd);
 
     bool SpeaksTelnet() const { return m_codec != nullptr; }
     // Sends all of `bytes` before the deadline (nothing = no limit).
@@ -92,11 +99,18 @@ private:
     // One non-blocking receive, decoded into `data` (`got` data bytes);
     // `more` is false when nothing was waiting.
     win32::LONG ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t& got, bool& more, int& systemError);
+    // Over RFC 2217: offers the options and waits, within the connection's
+    // time-out, until the server answers a query of the speed.
+    win32::LONG Greet(int& systemError);
+    // Reads and decodes (dropping data) until `answered` holds or `end`.
+    win32::LONG AwaitAnswers(const std::function<bool()>& answered,
+                             const std::optional<std::chrono::steady_clock::time_point>& end, int& systemError);
     // Sends the codec's negotiation answers, if any.
     win32::LONG SendAnswers(int& systemError);
 
     int m_fd = -1;
     win32::DWORD m_timeoutMs;
+    std::optional<std::chrono::steady_clock::time_point> m_openEnd;  // the connection's deadline
     std::unique_ptr<CTelnetCodec> m_codec;  // RFC 2217 only
     serial_line::LineParams m_line;
     std::optional<serial_line::LineParams> m_confirmed;  // what the server last confirmed

@@ -2,6 +2,12 @@
 // status line shows when the network interface fails.
 
 #include "tests/e2e/FormFixture.h"
+
+#include <QComboBox>
+#include <QTimer>
+
+#include "app/PortSelectionDialog.h"
+#include "platform/WindowStyles.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/Ser2Net.h"
 #include "tests/support/SimOnPty.h"
@@ -56,6 +62,35 @@ TEST_F(FormNetworkTest, GetOverRfc2217ThenTheServerStops)
 TEST_F(FormNetworkTest, GetOverRawTcp)
 {
     OpenAndGet(m_server->TcpUrl());
+    EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), "");
+}
+
+TEST_F(FormNetworkTest, PortSelectionListsAnInterfaceThatAcceptsWithItsUrlAsTooltip)
+{
+    std::string refused;
+    {
+        ScriptedServer gone({}, true);
+        refused = gone.Url("tcp");
+    }
+    MapPort(1, m_server->Rfc2217Url());
+    MapPort(4, refused);
+    Start();
+    QStringList items, tips;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CPortSelectionDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        QComboBox& combo = *dialog->m_portCombo;
+        for (int i = 0; i < combo.count(); ++i) {
+            items << combo.itemText(i);
+            tips << combo.itemData(i, Qt::ToolTipRole).toString();
+        }
+        QTest::mouseClick(GetDlgItem(*dialog, IDOK), Qt::LeftButton);
+    });
+    m_app->MainFrame()->OnCommand(ID_PORT_SETUP);
+    EXPECT_EQ(items, QStringList {"COM1"});
+    EXPECT_EQ(tips, QStringList {QString::fromStdString(m_server->Rfc2217Url())});
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open") << Ctrl(IDC_PORT_STATUS).toolTip().toStdString();
 }
 
 TEST_F(FormNetworkTest, AnInterfaceThatCannotBeReachedShowsTheClosedPort)
@@ -65,12 +100,18 @@ TEST_F(FormNetworkTest, AnInterfaceThatCannotBeReachedShowsTheClosedPort)
         ScriptedServer gone({}, true);
         refused = gone.Url("rfc2217");
     }
-    for (const std::string& url : {refused, std::string("rfc2217://127.0.0.1"), std::string("rfc2217://host.invalid:1")}) {
+    const std::pair<std::string, QString> cases[] = {
+        {refused, "cannot connect: Connection refused"},
+        {"rfc2217://127.0.0.1", "not a network interface: no port: write HOST:PORT"},
+        {"rfc2217://host.invalid:1", "cannot connect: host not found"},
+    };
+    for (const auto& [url, reason] : cases) {
         SCOPED_TRACE(url);
         MapPort(1, url);
         Start();
         Clock().Tick();
         EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
+        EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), reason);
         Exit();
     }
 }

@@ -12,9 +12,10 @@
 #include <thread>
 #include <vector>
 
-// A TCP server on 127.0.0.1 that plays a script with the one client it
-// accepts, on a thread of its own: the faults a real server shows rarely
-// (wrong answers, silence, garbage, sudden closes) on demand.
+// A TCP server on 127.0.0.1 that plays a script with each client it
+// accepts, one after another, on a thread of its own: the faults a real
+// server shows rarely (wrong answers, silence, garbage, sudden closes) on
+// demand.
 class ScriptedServer {
 public:
     using Bytes = std::vector<std::uint8_t>;
@@ -42,14 +43,16 @@ public:
             return;
         }
         m_thread = std::thread([this, script = std::move(script)] {
-            pollfd wait {m_listener, POLLIN, 0};
-            if (::poll(&wait, 1, 20000) <= 0 || (wait.revents & POLLIN) == 0)
-                return;
-            const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-            if (client < 0)
-                return;
-            script(client);
-            ::close(client);
+            for (;;) {
+                pollfd wait {m_listener, POLLIN, 0};
+                if (::poll(&wait, 1, 20000) <= 0 || (wait.revents & POLLIN) == 0)
+                    return;
+                const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+                if (client < 0)
+                    return;
+                script(client);
+                ::close(client);
+            }
         });
     }
     ~ScriptedServer()
