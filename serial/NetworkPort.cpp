@@ -1,6 +1,7 @@
 #include "serial/NetworkPort.h"
 
 #include "serial/ErrnoMap.h"
+#include "serial/PollRetry.h"
 #include "serial/PortNames.h"
 #include "serial/ProbePort.h"
 
@@ -46,10 +47,7 @@ int MsUntil(const std::optional<Clock::time_point>& end)
 LONG AwaitSocket(int fd, short events, int timeoutMs, int& systemError)
 {
     pollfd entry {fd, events, 0};
-    int ready;
-    do {
-        ready = ::poll(&entry, 1, timeoutMs);
-    } while (ready < 0 && errno == EINTR);
+    const int ready = PollRetrying(&entry, 1, timeoutMs);
     if (ready < 0) {
         systemError = errno;
         return Win32FromErrno(systemError);
@@ -136,10 +134,7 @@ int ConnectTo(const addrinfo& candidate, const std::optional<Clock::time_point>&
             return -1;
         }
         pollfd entry {fd, POLLOUT, 0};
-        int ready;
-        do {
-            ready = ::poll(&entry, 1, MsUntil(end));
-        } while (ready < 0 && errno == EINTR);
+        const int ready = PollRetrying(&entry, 1, MsUntil(end));
         int error = ready == 0 ? ETIMEDOUT : ready < 0 ? errno : 0;
         socklen_t length = sizeof error;
         if (ready > 0)
