@@ -454,6 +454,7 @@ int ProbeNetworkPort(const std::string& url, DWORD timeoutMs)
     case ERROR_SUCCESS: return PortFree;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND: return PortAbsent;
+    case ERROR_ACCESS_DENIED: return PortBusy;
     default: return PortUnknown;
     }
 }

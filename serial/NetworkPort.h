@@ -44,7 +44,8 @@
 std::optional<std::string> NetworkUrlOf(const char* portName);
 
 // Whether a connection to the URL succeeds within `timeoutMs` (then closed
-// at once): the probe's PortFree, PortAbsent or PortUnknown.
+// at once): the probe's PortFree, PortAbsent (nothing answers there),
+// PortBusy (the server turned the probe away) or PortUnknown.
 int ProbeNetworkPort(const std::string& url, win32::DWORD timeoutMs);
 
 class CNetworkPort {
