@@ -13,23 +13,6 @@ constexpr std::chrono::milliseconds kWaitSlice {50};
 
 } // namespace
 
-std::string LineErrorText(const bus::LineError& error)
-{
-    switch (error.fault) {
-    case bus::LineFault::None: return "no error";
-    case bus::LineFault::NoDevice: return "no such device";
-    case bus::LineFault::PermissionDenied: return "permission denied";
-    case bus::LineFault::Busy: return "busy: another program holds the port";
-    case bus::LineFault::NotSerial: return "not a serial device";
-    case bus::LineFault::SettingsRefused: return "the device refused the line settings";
-    case bus::LineFault::DeviceGone: return "the device stopped working (unplugged?)";
-    case bus::LineFault::TimedOut: return "timed out";
-    case bus::LineFault::NotOpen: return "the port is closed";
-    case bus::LineFault::Other: break;
-    }
-    return error.system ? error.system.message() : "failed";
-}
-
 int CBusSession::Fail(const std::string& what)
 {
     m_context.err << "brenvik-cli: " << m_label << ": " << what << '\n';
@@ -48,18 +31,26 @@ int CBusSession::Open(const CliOptions& options)
     if (m_path.empty())
         return Fail("no device is mapped to this port (see brenvik-cli ports)");
 
-    switch (const bus::LineError error = m_port.Open(m_path, options.line); error.fault) {
+    // A COM port opens with its stored line; a device named by path with the bus's own.
+    busport::StoredLine stored;
+    if (comNumber && m_context.lineLookup)
+        stored = m_context.lineLookup(*comNumber);
+    if (!stored.warning.empty())
+        m_context.err << "brenvik-cli: warning: " << stored.warning << '\n';
+    const busport::LineSettings line = LineFor(options, stored.settings);
+
+    switch (const bus::LineError error = m_port.Open(m_path, line); error.fault) {
     case bus::LineFault::None: break;
     case bus::LineFault::PermissionDenied: return Fail("permission denied; to fix: " + PermissionFix(m_path));
     case bus::LineFault::Busy: return Fail(LineErrorText(error));
     case bus::LineFault::SettingsRefused:
-        return Fail("cannot set " + std::to_string(options.line.baud) + " baud 8N1"
-                    + (options.line.flow == busport::Flow::RtsCts ? " with RTS/CTS" : "") + ": "
+        return Fail("cannot set " + std::to_string(line.baud) + " baud 8N1"
+                    + (line.flow == busport::Flow::RtsCts ? " with RTS/CTS" : "") + ": "
                     + LineErrorText(error));
     default: return Fail("cannot open: " + LineErrorText(error));
     }
 
-    m_byteTime = std::chrono::duration_cast<std::chrono::microseconds>(bus::ByteTime(options.line.baud));
+    m_byteTime = std::chrono::duration_cast<std::chrono::microseconds>(bus::ByteTime(line.baud));
     m_framer.SetMessageObserver([this](std::span<const std::uint8_t> message) {
         ++m_goodMessages;
         if (m_observer)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "busport/LineSettingsText.h"
 #include "serial/PortNames.h"
 
 #include <atomic>
@@ -19,6 +20,8 @@ struct CliContext {
     // The user's "Ports" map (COM number -> device path); the built-in table
     // applies where it gives nothing.
     PortLookup portLookup;
+    // The stored line of each COM number; the bus's own line where it gives nothing.
+    busport::LineLookup lineLookup;
     // The COM number of the program's saved port, used when --port is not given.
     int savedComPort = 1;
     // Set by an interrupt: monitor ends, a scan stops early and reports.

@@ -69,6 +69,11 @@ std::optional<std::string> CheckGroupName(const std::string& name)
     return std::nullopt;
 }
 
+busport::LineSettings LineFor(const CliOptions& options, const busport::LineSettings& stored)
+{
+    return {options.baud.value_or(stored.baud), options.flow.value_or(stored.flow)};
+}
+
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, std::string& error)
 {
     std::vector<std::pair<std::string, std::string>> given; // option, value
@@ -152,15 +157,15 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             }
             options.port = value;
         } else if (option == "--baud") {
-            if (!number(50, 4000000, n))
+            if (!number(int(bus::kMinBaudRate), int(bus::kMaxBaudRate), n))
                 return false;
-            options.line.baud = static_cast<std::uint32_t>(n);
+            options.baud = static_cast<std::uint32_t>(n);
         } else if (option == "--flow") {
             if (value != "none" && value != "rtscts") {
                 error = "--flow takes none or rtscts, not \"" + value + "\"";
                 return false;
             }
-            options.line.flow = value == "none" ? busport::Flow::None : busport::Flow::RtsCts;
+            options.flow = value == "none" ? busport::Flow::None : busport::Flow::RtsCts;
         } else if (option == "--timeout") {
             if (!number(1, 600000, options.timeoutMs))
                 return false;

@@ -17,7 +17,9 @@ struct CliOptions {
 
     // Common to the commands that use the bus.
     std::optional<std::string> port; // "COM5" or a device path; the saved port when absent
-    busport::LineSettings line; // --baud and --flow
+    // --baud and --flow: for this run, in place of the port's stored line.
+    std::optional<std::uint32_t> baud;
+    std::optional<busport::Flow> flow;
     int timeoutMs = 1000;
     bool json = false;
 
@@ -35,6 +37,9 @@ struct CliOptions {
 
 // Reads the arguments (without the program name). False with `error` set
 // when they are not a valid command line.
+// The line to open with: the stored one, with what --baud and --flow give instead.
+busport::LineSettings LineFor(const CliOptions& options, const busport::LineSettings& stored);
+
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, std::string& error);
 
 // The group name rule of set: 1 to 8 printable Latin-1 characters. Gives the

@@ -1,6 +1,7 @@
 #include "cli/SavedSettings.h"
 
-// Built without Qt there is no settings store to read: COM1 and the built-in port table.
+// Built without Qt there is no settings store to read: COM1, the built-in
+// port table and the bus's own line.
 namespace cli {
 
 int SavedComPort()
@@ -9,6 +10,11 @@ int SavedComPort()
 }
 
 PortLookup SavedPortLookup()
+{
+    return {};
+}
+
+busport::LineLookup SavedLineLookup()
 {
     return {};
 }

@@ -1,5 +1,6 @@
 #include "cli/SavedSettings.h"
 
+#include "platform/LinesStore.h"
 #include "platform/PortsLookup.h"
 #include "platform/Profile.h"
 #include "platform/ScanInt.h"
@@ -19,6 +20,11 @@ int SavedComPort()
 PortLookup SavedPortLookup()
 {
     return ProfilePortLookup();
+}
+
+busport::LineLookup SavedLineLookup()
+{
+    return ProfileLineLookup();
 }
 
 } // namespace cli

@@ -31,6 +31,7 @@ int main(int argc, char** argv)
 
     cli::CliContext context(std::cout, std::cerr);
     context.portLookup = cli::SavedPortLookup();
+    context.lineLookup = cli::SavedLineLookup();
     context.savedComPort = cli::SavedComPort();
     context.stop = &g_stop;
     context.progressLine = ::isatty(STDERR_FILENO) == 1;

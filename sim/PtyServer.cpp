@@ -27,7 +27,8 @@ void MakeRaw(int fd)
 
 PtyServer::PtyServer(const SimOptions& options, FrameCallback onFrame)
     : m_model(options.settings, options.seed),
-      m_pacer(options.fast ? std::chrono::nanoseconds(0) : BytePacer::kBusByteTime),
+      m_line(options.line),
+      m_pacer(options.fast ? std::chrono::nanoseconds(0) : bus::ByteTime(options.line.baud.value_or(bus::kBusBaudRate))),
       m_floodBytes(options.floodBytes),
       m_onFrame(std::move(onFrame))
 {
@@ -65,8 +66,14 @@ bool PtyServer::Open(std::string& error)
 
 void PtyServer::Answer(std::span<const std::uint8_t> received)
 {
+    // On a wrong line a real interface hears only garbage. The line is
+    // looked at before the frame is reported, so whoever hears of the frame
+    // knows the line it was taken on.
+    const bool rightLine = LineMatches(m_master, m_line);
     if (m_onFrame)
         ReportFrames(LineFrame::Way::FromProgram, received, m_onFrame);
+    if (!rightLine)
+        return;
     std::vector<std::uint8_t> answer = m_model.Feed(received);
     if (!answer.empty()) {
         for (std::size_t i = 0; i < m_floodBytes; ++i)

@@ -36,6 +36,7 @@ private:
     int Transmit();
 
     CTransceiverModel m_model;
+    ExpectedLine m_line;
     BytePacer m_pacer;
     std::size_t m_floodBytes;
     FrameCallback m_onFrame;
