@@ -5,6 +5,9 @@
 #include <QLineEdit>
 
 #include "app/DdxControl.h"
+#include "app/InterfaceChoice.h"
+#include "platform/LinesStore.h"
+#include "platform/MessageBox.h"
 #include "platform/DialogBuilder.h"
 #include "platform/WindowStyles.h"
 #include "platform/WindowText.h"
@@ -58,8 +61,12 @@ bool CPortSelectionDialog::OnInitDialog()
         if (n == m_nPort)
             selected = m_portCombo->count() - 1;
     }
+    m_nextTop = m_portCombo->geometry().bottom() + 1;
     if (m_portCombo->count() == 0)
         ShowNoPortNote();
+    m_interface = new CInterfaceChoice(this);
+    AddUnderList(*m_interface);
+    ShowLineOf(m_nPort);
     // The first entry added is not a choice: only the current port is preselected.
     m_portCombo->setCurrentIndex(selected);
     m_portCombo->setToolTip(m_portCombo->currentData(Qt::ToolTipRole).toString());
@@ -69,18 +76,44 @@ bool CPortSelectionDialog::OnInitDialog()
 
 void CPortSelectionDialog::ShowNoPortNote()
 {
-    // A line under the empty list, for which the dialog grows and OK moves down.
     auto* note = new QLabel(NoPortNote(), this);
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    AddUnderList(*note);
+}
+
+void CPortSelectionDialog::AddUnderList(QWidget& widget)
+{
     const int margin = fontMetrics().averageCharWidth();
-    const int noteWidth = width() - 2 * margin;
-    note->setGeometry(margin, m_portCombo->geometry().bottom() + margin, noteWidth, note->heightForWidth(noteWidth));
-    note->show();
-    const int grow = note->height() + margin;
+    if (widget.sizeHint().width() + 2 * margin > width())
+        setFixedWidth(widget.sizeHint().width() + 2 * margin);
+    const int widgetWidth = width() - 2 * margin;
+    const int height = widget.hasHeightForWidth() ? widget.heightForWidth(widgetWidth) : widget.sizeHint().height();
+    widget.setGeometry(margin, m_nextTop + margin, widgetWidth, height);
+    widget.show();
+    const int grow = height + margin;
+    m_nextTop += grow;
     if (QWidget* ok = GetDlgItem(*this, IDOK))
         ok->move(ok->x(), ok->y() + grow);
-    setFixedSize(width(), height() + grow);
+    setFixedSize(width(), this->height() + grow);
+}
+
+void CPortSelectionDialog::ShowLineOf(int port)
+{
+    m_line = ProfileLineLookup()(port).settings;
+    m_interface->SetLine(m_line);
+}
+
+void CPortSelectionDialog::accept()
+{
+    const std::optional<busport::LineSettings> line = m_interface->Line();
+    if (!line) {
+        ShowMessageBox(this, CInterfaceChoice::BaudRule());
+        m_interface->m_baudEdit->setFocus();
+        return;
+    }
+    m_line = *line;
+    QDialog::accept();
 }
 
 QString CPortSelectionDialog::NoPortNote()
@@ -95,4 +128,5 @@ void CPortSelectionDialog::OnSelChangePort()
         return;
     m_nPort = m_portCombo->itemData(index).toInt();
     m_portCombo->setToolTip(m_portCombo->itemData(index, Qt::ToolTipRole).toString());
+    ShowLineOf(m_nPort);
 }
