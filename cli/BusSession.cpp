@@ -2,6 +2,9 @@
 
 #include "cli/ExitCode.h"
 #include "cli/PortCheck.h"
+#include "serial/DeviceWatch.h"
+
+#include <poll.h>
 
 #include <algorithm>
 
@@ -20,7 +23,7 @@ int CBusSession::Fail(const std::string& what)
     return ExitPortError;
 }
 
-int CBusSession::Open(const CliOptions& options)
+void CBusSession::NamePort(const CliOptions& options)
 {
     const std::string name = options.port.value_or("COM" + std::to_string(m_context.savedComPort));
     const std::optional<int> comNumber = ComNumberOf(name);
@@ -28,6 +31,32 @@ int CBusSession::Open(const CliOptions& options)
     m_path = ResolvePortName(name, m_context.portLookup).value_or("");
     m_label = comNumber ? "COM" + std::to_string(*comNumber) + " (" + (m_path.empty() ? "no device" : m_path) + ")"
                         : m_path;
+}
+
+int CBusSession::OpenWhenPresent(const CliOptions& options)
+{
+    NamePort(options);
+    if (!m_path.empty() && !CDeviceWatch::Present(m_path)) {
+        m_context.err << "Waiting for " << m_label << " to appear; Ctrl+C ends.\n" << std::flush;
+        CDeviceWatch watch(m_path);
+        for (;;) {
+            if (m_context.Stopped())
+                return ExitOk;
+            if (watch.TakeChanges())
+                break;
+            // Woken by the watch; an interrupt is noticed meanwhile, and
+            // without a watch this is the look once a second.
+            pollfd changed {watch.Fd(), POLLIN, 0};
+            ::poll(&changed, 1, watch.Fd() >= 0 ? int(kWaitSlice.count()) : 1000);
+        }
+    }
+    return Open(options);
+}
+
+int CBusSession::Open(const CliOptions& options)
+{
+    NamePort(options);
+    const std::optional<int> comNumber = ComNumberOf(m_name);
     if (m_path.empty())
         return Fail("no device is mapped to this port (see brenvik-cli ports)");
 

@@ -6,8 +6,10 @@ namespace {
 constexpr const char* kBusOptions = R"(  --port PORT      COM number (COM5, through the same port map as the
                    program) or a device path (/dev/ttyUSB0); default: the
                    port the program last used
-  --baud N         line speed (16457)
-  --flow MODE      flow control: none or rtscts (none)
+  --baud N         line speed for this run; default: the port's stored line
+                   ("Lines", COM<n>), else 16457
+  --flow MODE      flow control for this run: none or rtscts; default: the
+                   port's stored line, else none
 )";
 
 constexpr const char* kExitCodes = R"(
@@ -89,13 +91,15 @@ Do not use the throttles during a scan.
   --json           one JSON object instead of the table
 )" + kExitCodes;
     if (command == "monitor")
-        return R"(Usage: brenvik-cli monitor [--port PORT]
+        return R"(Usage: brenvik-cli monitor [--port PORT] [--wait]
 
 Shows every bus message that is framed with a good checksum, one line each:
 time, bytes in hex and, for group configuration messages, what they mean.
 Runs until Ctrl+C.
 
 )" + bus + R"(  --timeout MS     taken as by the other commands; monitor waits for no reply
+  --wait           when the device is not there (a USB interface not yet
+                   plugged in), wait for it to appear instead of failing
 )" + kExitCodes;
     return General();
 }

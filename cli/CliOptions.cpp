@@ -26,7 +26,9 @@ std::set<std::string> OptionsOf(const std::string& command)
         allowed.insert({"--name", "--channel", "--key", "--verify", "--no-verify"});
     else if (command == "scan")
         allowed.insert({"--seconds", "--interval", "--csv", "--json"});
-    else if (command != "monitor")
+    else if (command == "monitor")
+        allowed.insert("--wait");
+    else
         return {};
     return allowed;
 }
@@ -39,7 +41,8 @@ bool IsCommand(const std::string& word)
 
 bool TakesValue(const std::string& option)
 {
-    return option != "--json" && option != "--verify" && option != "--no-verify" && option != "--help";
+    return option != "--json" && option != "--verify" && option != "--no-verify" && option != "--help"
+        && option != "--wait";
 }
 
 bool ParseNumber(const std::string& text, int low, int high, int& value)
@@ -171,6 +174,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
                 return false;
         } else if (option == "--json") {
             options.json = true;
+        } else if (option == "--wait") {
+            options.wait = true;
         } else if (option == "--name") {
             if (const auto wrong = CheckGroupName(value)) {
                 error = *wrong + ": \"" + value + "\"";

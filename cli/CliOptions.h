@@ -29,6 +29,9 @@ struct CliOptions {
     std::optional<int> key;
     bool verify = true;
 
+    // monitor: wait for an absent device to appear instead of failing
+    bool wait = false;
+
     // scan
     int seconds = 60;
     int intervalMs = 200;
