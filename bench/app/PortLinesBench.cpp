@@ -8,8 +8,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -28,6 +26,7 @@
 #include "res/Resource.h"
 #include "tests/support/EventLoopWait.h"
 #include "tests/support/SimOnPty.h"
+#include "bench/app/PaintOf.h"
 
 namespace {
 
@@ -54,10 +53,20 @@ sim::SimOptions InterfaceOn(const busport::LineSettings& line)
     return options;
 }
 
-busport::LineSettings LineOf(const benchmark::State& state)
-{
-    return {std::uint32_t(state.range(0)), state.range(1) ? busport::Flow::RtsCts : busport::Flow::None};
-}
+// The program's end of a line (speed and RTS/CTS from the benchmark's
+// arguments) and the simulator on that line.
+struct BusLine {
+    explicit BusLine(const benchmark::State& state)
+        : line {std::uint32_t(state.range(0)), state.range(1) ? busport::Flow::RtsCts : busport::Flow::None},
+          sim(InterfaceOn(line))
+    {
+    }
+    busport::LineSettings line;
+    SimOnPty sim;
+    CSerialLine serial;
+    CBusFramer framer;
+    busport::CBusPort port {serial, framer};
+};
 
 // Waits on the line until `done`, framing what arrives.
 bool PumpUntil(busport::CBusPort& port, const std::function<bool()>& done)
@@ -74,15 +83,12 @@ bool PumpUntil(busport::CBusPort& port, const std::function<bool()>& done)
 // echo of a Get sent at once.
 void BM_OpenToFirstByte(benchmark::State& state)
 {
-    const busport::LineSettings line = LineOf(state);
-    SimOnPty sim(InterfaceOn(line));
-    CSerialLine serial;
-    CBusFramer framer;
-    busport::CBusPort port(serial, framer);
+    BusLine bus(state);
+    busport::CBusPort& port = bus.port;
     std::vector<double> ms;
     for (auto _ : state) {
         const auto start = Clock::now();
-        if (port.Open(sim.Path(), line) || port.Send(bus::MakeSettingsRequest(), [](auto) {})
+        if (port.Open(bus.sim.Path(), bus.line) || port.Send(bus::MakeSettingsRequest(), [](auto) {})
             || !PumpUntil(port, [&] { return port.BytesReceived() > 0; })) {
             state.SkipWithError("no answer on this line");
             return;
@@ -90,7 +96,7 @@ void BM_OpenToFirstByte(benchmark::State& state)
         const auto took = Clock::now() - start;
         state.SetIterationTime(std::chrono::duration<double>(took).count());
         ms.push_back(Ms(took));
-        PumpUntil(port, [&] { return framer.ReplySeen(); });
+        PumpUntil(port, [&] { return bus.framer.ReplySeen(); });
         port.Close();
     }
     ReportMedian(state, ms);
@@ -100,12 +106,10 @@ BENCHMARK(BM_OpenToFirstByte)->Args({57600, 1})->Args({16457, 0})->Iterations(20
 // A Get on an open line: from the request's write to its reply framed.
 void BM_Get(benchmark::State& state)
 {
-    const busport::LineSettings line = LineOf(state);
-    SimOnPty sim(InterfaceOn(line));
-    CSerialLine serial;
-    CBusFramer framer;
-    busport::CBusPort port(serial, framer);
-    if (port.Open(sim.Path(), line)) {
+    BusLine bus(state);
+    busport::CBusPort& port = bus.port;
+    CBusFramer& framer = bus.framer;
+    if (port.Open(bus.sim.Path(), bus.line)) {
         state.SkipWithError("cannot open");
         return;
     }
@@ -124,33 +128,6 @@ void BM_Get(benchmark::State& state)
     ReportMedian(state, ms);
 }
 BENCHMARK(BM_Get)->Args({57600, 1})->Args({16457, 0})->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
-
-// The moment the status line is first painted with a text.
-class PaintOf : public QObject {
-public:
-    PaintOf(QWidget& control, QString text) : m_control(control), m_text(std::move(text))
-    {
-        control.installEventFilter(this);
-    }
-    bool Seen() const { return m_seen; }
-    Clock::time_point When() const { return m_when; }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (!m_seen && event->type() == QEvent::Paint && GetWindowText(m_control) == m_text) {
-            m_seen = true;
-            m_when = Clock::now();
-        }
-        return false;
-    }
-
-private:
-    QWidget& m_control;
-    QString m_text;
-    bool m_seen = false;
-    Clock::time_point m_when;
-};
 
 // Plugged in (the by-id link made) to "COM Port 1 Open" painted, then
 // unplugged again until the form says "COM Port Closed" and watches; the
@@ -203,18 +180,3 @@ void BM_DeviceAppearsToPortOpen(benchmark::State& state)
 BENCHMARK(BM_DeviceAppearsToPortOpen)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    SetMessageBoxHook([](QWidget*, const QString&, MessageIcon) {});
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -35,16 +35,6 @@ serial_line::LineParams LineSeenAt(int master)
     return line;
 }
 
-// The modal dialog, driven from inside its own loop.
-void WithPortDialog(const std::function<void(CPortSelectionDialog&)>& act)
-{
-    QTimer::singleShot(0, [act] {
-        auto* dialog = qobject_cast<CPortSelectionDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        act(*dialog);
-    });
-}
-
 sim::SimOptions UsbInterfaceSim()
 {
     sim::SimOptions options = SimOnPty::Fast();
