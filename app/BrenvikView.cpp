@@ -271,7 +271,7 @@ void CBrenvikView::ShowPortNote(const bus::LineError& error)
         if (m_portWatch)
             why += QStringLiteral("; it is opened when it appears");
         else if (error.fault == bus::LineFault::Busy)
-            why += QStringLiteral("; reopen it through Port Setup once it is free");
+            why += QStringLiteral("; reopen it through PortSetup once it is free");
         note << why;
     }
     m_ctlPortStatus->setToolTip(note.join('\n'));

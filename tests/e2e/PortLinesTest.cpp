@@ -220,7 +220,7 @@ TEST_F(ComingAndGoingTest, APortAnotherProgramHoldsIsLeftToTheUser)
     Clock().Tick();
     EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
     EXPECT_FALSE(View().IsWatchingForPort());
-    EXPECT_TRUE(Ctrl(IDC_PORT_STATUS).toolTip().contains("reopen it through Port Setup"));
+    EXPECT_TRUE(Ctrl(IDC_PORT_STATUS).toolTip().contains("reopen it through PortSetup"));
 
     // Freed, it stays closed until the user reopens it.
     holder.Close();
