@@ -4,9 +4,14 @@
 // port table and the bus's own line.
 namespace cli {
 
-int SavedComPort()
+std::optional<int> SavedComPort()
 {
-    return 1;
+    return std::nullopt;
+}
+
+bool StoreSavedPort(int, const std::optional<std::string>&)
+{
+    return false;
 }
 
 PortLookup SavedPortLookup()
