@@ -34,6 +34,7 @@
 #include "platform/DialogBuilder.h"
 #include "platform/LinesStore.h"
 #include "platform/MessageBox.h"
+#include "platform/Profile.h"
 #include "platform/PortEvent.h"
 #include "platform/WindowStyles.h"
 #include "platform/WindowText.h"
@@ -284,10 +285,14 @@ void CBrenvikView::OnPortSetup()
     if (m_Serial.IsOpen())
         m_Serial.Close();
     dialog.m_nPort = m_document.m_ActiveComPort;
+    dialog.m_identityRoots = m_identityRoots;
     if (dialog.DoModal() == IDOK) {
         m_document.m_ActiveComPort = dialog.m_nPort;
-        if (!StoreProfileLine(dialog.m_nPort, dialog.m_line))
-            ShowMessageBox(this, QStringLiteral("The interface chosen for COM%1 could not be stored.").arg(dialog.m_nPort));
+        // The chosen port is kept by its adapter's stable name, whatever the plug order.
+        const QString port = QStringLiteral("COM%1").arg(dialog.m_nPort);
+        const bool byIdKept = dialog.m_strByIdPath.isEmpty() || WriteProfileString("Ports", port, dialog.m_strByIdPath);
+        if (!StoreProfileLine(dialog.m_nPort, dialog.m_line) || !byIdKept)
+            ShowMessageBox(this, QStringLiteral("The choice for %1 could not be stored.").arg(port));
     }
     OpenBusPort();
 }

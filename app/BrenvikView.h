@@ -15,6 +15,7 @@
 #include "busport/BusPort.h"
 #include "busport/LineSettingsText.h"
 #include "layout/ResizableFormView.h"
+#include "serial/PortIdentity.h"
 
 class CBrenvikDoc;
 class CClockCtrl;
@@ -92,6 +93,8 @@ public:
     int ScanTicks() const { return m_nScanTicks; }
     int ReplyCountdown() const { return m_nReplyCountdown; }
     int TimerPeriod() const { return int(m_clock->TickPeriod().count()); }
+    // Where Port Selection looks up the adapters (tests give a fake tree).
+    void SetIdentityRoots(port_identity::Roots roots) { m_identityRoots = std::move(roots); }
     // True while the form waits for its port's device to appear.
     bool IsWatchingForPort() const { return m_portWatch != nullptr; }
 
@@ -150,6 +153,7 @@ private:
     busport::StoredLine m_line;
     // Waits for the port's device while it is absent.
     std::unique_ptr<CPortWatch> m_portWatch;
+    port_identity::Roots m_identityRoots;
     // The interface held the last message back (CTS low) past the write time-out.
     bool m_bInterfaceNotReady = false;
 

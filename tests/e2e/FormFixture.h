@@ -100,6 +100,8 @@ protected:
         });
         EXPECT_TRUE(m_app->InitInstance({}));
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_app->MainFrame()));
+        // Port Selection never looks at the machine's own adapters.
+        View().SetIdentityRoots(m_identityRoots);
         return View();
     }
     // Closes the window (which saves the settings) and ends the program.
@@ -147,6 +149,7 @@ protected:
     }
 
     TempSettings m_settings;
+    port_identity::Roots m_identityRoots {"/nonexistent/sys", "/nonexistent/by-id", "/nonexistent/proc"};
     std::unique_ptr<CBrenvikApp> m_app;
     FakeFormClock* m_clock = nullptr; // owned by the form
     QStringList m_messages;

@@ -4,10 +4,12 @@
 // only on its own line.
 
 #include "tests/e2e/FormFixture.h"
+#include "tests/support/FakeSystemTree.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/SimOnPty.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTimer>
@@ -248,6 +250,51 @@ TEST_F(ComingAndGoingTest, APortsEntryNamingAFolderOrAFileSaysSoAndStaysClosed)
         EXPECT_TRUE(Ctrl(IDC_PORT_STATUS).toolTip().startsWith(QString::fromStdString(path + ": "))) << path;
         Exit();
     }
+}
+
+TEST_F(FormTest, PortSelectionNamesTheAdapterAndKeepsTheChosenPortByItsByIdName)
+{
+    SimOnPty adapter, other;
+    FakeSystemTree tree("form-adapters");
+    const std::string tty = fs::path(adapter.Path()).filename().string();
+    tree.AddUsbTty(tty, "2", {"0403", "6001", "Olvarn", "Bus Interface", "A1B2"});
+    tree.AddByIdLink("usb-Olvarn_Bus_Interface_A1B2-if00-port0", adapter.Path());
+    const QString byId = QString::fromStdString((tree.Root() / "by-id/usb-Olvarn_Bus_Interface_A1B2-if00-port0").string());
+    m_identityRoots = tree.Roots();
+    MapPort(1, adapter.Path());
+    MapPort(5, other.Path()); // written by hand
+    Start();
+
+    QStringList tips;
+    QString note;
+    WithPortDialog([&](CPortSelectionDialog& dialog) {
+        for (int i = 0; i < dialog.m_portCombo->count(); ++i)
+            tips << dialog.m_portCombo->itemData(i, Qt::ToolTipRole).toString();
+        note = dialog.m_adapterNote->text();
+        dialog.accept(); // COM1, as it was
+    });
+    m_app->MainFrame()->OnCommand(ID_PORT_SETUP);
+    ASSERT_EQ(tips.size(), 2);
+    EXPECT_EQ(tips[0], QString::fromStdString(adapter.Path()) + "\nOlvarn Bus Interface, serial A1B2 (USB 0403:6001)\n" + byId);
+    EXPECT_EQ(tips[1], QString::fromStdString(other.Path()));
+    EXPECT_TRUE(note.startsWith(tips[0] + "\nOK keeps this port by its by-id name")) << note.toStdString();
+    EXPECT_EQ(GetProfileString("Ports", "COM1"), byId);
+    EXPECT_EQ(GetProfileString("Ports", "COM5"), QString::fromStdString(other.Path()));
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open"); // through its by-id name
+
+    // A port without such a name keeps its entry as the user wrote it.
+    WithPortDialog([&](CPortSelectionDialog& dialog) {
+        dialog.m_portCombo->setCurrentIndex(1);
+        dialog.m_portCombo->activated(1);
+        note = dialog.m_adapterNote->text();
+        dialog.accept();
+    });
+    m_app->MainFrame()->OnCommand(ID_PORT_SETUP);
+    EXPECT_EQ(note, QString::fromStdString(other.Path()));
+    EXPECT_EQ(Doc().m_ActiveComPort, 5);
+    EXPECT_EQ(GetProfileString("Ports", "COM5"), QString::fromStdString(other.Path()));
+    EXPECT_EQ(GetProfileString("Ports", "COM1"), byId);
 }
 
 } // namespace
