@@ -70,8 +70,7 @@ TEST_F(FormTest, TheFormOpensItsPortWithTheStoredLine)
         EXPECT_EQ(LineSeenAt(device.Master()).rtsCtsFlow, c.rtsCts) << c.stored;
         EXPECT_TRUE(Ctrl(IDC_PORT_STATUS).toolTip().contains(c.tip)) << Ctrl(IDC_PORT_STATUS).toolTip().toStdString();
         Exit();
-        WriteProfileString("Lines", "COM1", "");
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Olvarn", "Brenvik").remove("Lines");
+        RemoveProfileEntry("Lines", "COM1");
     }
 }
 
