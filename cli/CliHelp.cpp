@@ -105,7 +105,7 @@ so does a device that goes away (exit 3).
 Do not use the throttles during a scan.
 
 )" + bus + R"(  --timeout MS     how long to wait for the last reply (1000)
-  --seconds N      length of the scan (60)
+  --seconds N      length of the scan in seconds, tenths allowed (60)
   --interval MS    time between queries (200)
   --csv FILE       also write the table to FILE as CSV, replacing it only
                    once the scan has ended; --csv - writes CSV to stdout

@@ -83,6 +83,13 @@ bool ParseNumber(const std::string& text, int low, int high, int& value)
     return !text.empty() && err == std::errc() && stop == end && value >= low && value <= high;
 }
 
+bool ParseSeconds(const std::string& text, double& value)
+{
+    const char* end = text.data() + text.size();
+    auto [stop, err] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    return !text.empty() && err == std::errc() && stop == end && value >= 0.1 && value <= 86400;
+}
+
 bool IsPrintableLatin1(unsigned char c)
 {
     return (c >= 0x20 && c <= 0x7E) || c >= 0xA0;
@@ -253,8 +260,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
         } else if (option == "--verify" || option == "--no-verify") {
             options.verify = option == "--verify";
         } else if (option == "--seconds") {
-            if (!number(1, 86400, options.seconds))
+            if (!ParseSeconds(value, options.seconds)) {
+                error = option + " takes a number of seconds from 0.1 to 86400, not \"" + value + "\"";
                 return false;
+            }
         } else if (option == "--interval") {
             if (!number(10, 60000, options.intervalMs))
                 return false;

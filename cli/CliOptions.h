@@ -33,7 +33,7 @@ struct CliOptions {
     bool wait = false;
 
     // scan
-    int seconds = 60;
+    double seconds = 60; // tenths allowed: a short scan of a few channels
     int intervalMs = 200;
     std::optional<std::string> csvPath; // "-": standard output
 

@@ -73,7 +73,7 @@ int RunScan(const CliContext& context, const CliOptions& options)
     // round; the replies are framed while waiting for the next tick. A bus
     // slower than the schedule gets fewer queries, not a longer scan.
     const auto interval = std::chrono::milliseconds(options.intervalMs);
-    const int ticks = std::max(1, options.seconds * 1000 / options.intervalMs);
+    const int ticks = std::max(1, static_cast<int>(options.seconds * 1000 / options.intervalMs));
     const auto start = Clock::now();
     const auto end = start + ticks * interval;
     const auto never = [] { return false; };

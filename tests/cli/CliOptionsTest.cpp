@@ -33,6 +33,7 @@ TEST(CliOptions, DefaultsMatchTheProgram)
     EXPECT_FALSE(options.flow);
     EXPECT_EQ(options.timeoutMs, 1000);
     EXPECT_EQ(options.seconds, 60);
+    EXPECT_EQ(Parsed({"scan", "--seconds", "0.5"}).seconds, 0.5);
     EXPECT_EQ(options.intervalMs, 200);
     EXPECT_TRUE(Parsed({"set", "--key", "0"}).verify);
 }
@@ -97,6 +98,9 @@ TEST(CliOptions, RefusalsSayWhatIsWrong)
     EXPECT_EQ(Refusal({"set", "--key", "1", "--", "--name"}), "unexpected argument \"--name\"");
     EXPECT_EQ(Refusal({"get", "--timeout"}), "--timeout needs a value");
     EXPECT_EQ(Refusal({"get", "--timeout", "0"}), "--timeout takes a whole number from 1 to 600000, not \"0\"");
+    for (const char* seconds : {"0.05", "1e2", "2s", "86400.5"})
+        EXPECT_EQ(Refusal({"scan", "--seconds", seconds}),
+                  std::string("--seconds takes a number of seconds from 0.1 to 86400, not \"") + seconds + "\"");
     EXPECT_EQ(Refusal({"get", "--json=yes"}), "--json takes no value");
     EXPECT_EQ(Refusal({"get", "--flow", "xonxoff"}), "--flow takes none or rtscts, not \"xonxoff\"");
     EXPECT_EQ(Refusal({"set", "--key", "12345"}), "--key takes a whole number from 0 to 9999, not \"12345\"");
@@ -147,7 +151,7 @@ TEST(CliOptions, AUsageErrorIsOneLinePointingAtTheHelp)
 {
     const CliRun run = CliHarness().Run({"scan", "--seconds", "0"});
     EXPECT_EQ(run.code, cli::ExitUsage);
-    EXPECT_EQ(run.err, "brenvik-cli: --seconds takes a whole number from 1 to 86400, not \"0\" "
+    EXPECT_EQ(run.err, "brenvik-cli: --seconds takes a number of seconds from 0.1 to 86400, not \"0\" "
                        "(see brenvik-cli scan --help)\n");
     EXPECT_EQ(run.out, "");
 }

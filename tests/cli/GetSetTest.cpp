@@ -135,7 +135,7 @@ TEST(CliGet, AReplyWithoutTheEchoIsShownWithOneWarning)
     EXPECT_EQ(get.err, "brenvik-cli: warning: the bus did not echo what was sent (an interface that does not echo, "
                        "or a line fault)\n");
 
-    const CliRun scan = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "50"});
+    const CliRun scan = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "0.5", "--interval", "25"});
     EXPECT_EQ(scan.code, ExitOk) << scan.err;
     EXPECT_NE(scan.out.find("     11        2  "), std::string::npos) << scan.out;
     EXPECT_EQ(CountLines(scan.err), 1) << scan.err;

@@ -103,7 +103,7 @@ TEST(CliScan, QueriesRoundAndRoundAndReportsEveryChannel)
 TEST(CliScan, JsonCarriesChannelsAndRanking)
 {
     SimOnPty sim(FixedLevels());
-    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "50", "--json"});
+    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "0.5", "--interval", "25", "--json"});
     ASSERT_EQ(run.code, cli::ExitOk) << run.err;
     EXPECT_NE(run.out.find("{\"channel\": 11, \"samples\": 2, \"last\": 90, \"peak\": 90, \"average\": 90.0, "
                            "\"wifi\": [1]}"),
@@ -121,13 +121,13 @@ TEST(CliScan, ChannelsNeverMeasuredShowNoFiguresAndTheLengthThatReachesThem)
 {
     SimOnPty sim(FixedLevels());
     // 10 queries: channels 11-20.
-    const std::vector<std::string> args = {"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "100"};
+    const std::vector<std::string> args = {"scan", "--port", sim.Path(), "--seconds", "0.5", "--interval", "50"};
     CliHarness cli;
     const CliRun text = cli.Run(args);
     ASSERT_EQ(text.code, cli::ExitOk) << text.err;
     EXPECT_NE(text.out.find("     21        0     -     -        -  8-11\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("\nNot measured: channels 21, 22, 23, 24, 25, 26 (the scan ended before it reached "
-                            "them; --seconds 2 measures all sixteen)\n"),
+                            "them; --seconds 1 measures all sixteen)\n"),
               std::string::npos)
         << text.out;
 
@@ -149,7 +149,7 @@ TEST(CliScan, ChannelsNeverMeasuredShowNoFiguresAndTheLengthThatReachesThem)
 TEST(CliScan, AnIntervalTheBusCannotKeepIsSaidOnce)
 {
     SimOnPty sim(sim::SimOptions {}); // at bus speed: a query takes its echo and reply, some 24 ms
-    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "10"});
+    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "0.3", "--interval", "10"});
     ASSERT_EQ(run.code, cli::ExitOk) << run.err;
     EXPECT_EQ(CountLines(run.err), 1) << run.err;
     EXPECT_EQ(run.err.rfind("brenvik-cli: warning: the bus cannot keep --interval 10 ms; the queries went out every ", 0),
@@ -163,9 +163,9 @@ TEST(CliScan, TheProgressLineUsesNoEscapeSequencesOnAPlainTerminal)
     for (bool plain : {false, true}) {
         CliHarness cli;
         cli.ProgressTerminal(plain);
-        const CliRun run = cli.Run({"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "100"});
+        const CliRun run = cli.Run({"scan", "--port", sim.Path(), "--seconds", "0.2", "--interval", "50"});
         ASSERT_EQ(run.code, cli::ExitOk) << run.err;
-        EXPECT_NE(run.err.find("Scanning: 0 s of 1, "), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Scanning: 0 s of 0.2, "), std::string::npos) << run.err;
         EXPECT_EQ(run.err.find('\x1b') == std::string::npos, plain) << run.err;
         EXPECT_EQ(run.out.find("Scanning"), std::string::npos);
     }
@@ -189,7 +189,7 @@ TEST(CliScan, AScanThatFailsLeavesAnExistingCsvFileAsItWas)
     for (const std::string& port : {std::string("/nonexistent/brenvik-scan-port"), sim.Path()}) {
         std::ofstream(csvPath) << "old\n";
         const CliRun run = CliHarness().Run(
-            {"scan", "--port", port, "--seconds", "1", "--interval", "250", "--timeout", "50", "--csv", csvPath});
+            {"scan", "--port", port, "--seconds", "0.2", "--interval", "100", "--timeout", "50", "--csv", csvPath});
         EXPECT_NE(run.code, cli::ExitOk) << port;
         std::ifstream csv(csvPath);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(csv), {}), "old\n") << port;
@@ -206,7 +206,7 @@ TEST(CliScan, NoLevelRepliesIsExitTwo)
     options.faults.dropReplies = true;
     SimOnPty sim(options);
     const CliRun run = CliHarness().Run(
-        {"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "250", "--timeout", "50"});
+        {"scan", "--port", sim.Path(), "--seconds", "0.4", "--interval", "100", "--timeout", "50"});
     EXPECT_EQ(run.code, cli::ExitNoReply);
     EXPECT_EQ(run.err, "brenvik-cli: no reply from the transceiver on " + sim.Path()
                            + "; the bus echoed the request, so the line works (is the transceiver powered, plugged in and "
