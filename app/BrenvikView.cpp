@@ -20,22 +20,28 @@
 #include "app/DdxControl.h"
 #include "app/MainFrame.h"
 #include "app/PortSelectionDialog.h"
+#include "app/PortWatch.h"
 #include "app/SingleLineValidator.h"
 #include "bus/BusLimits.h"
 #include "bus/GroupReply.h"
-#include "busport/LineErrorText.h"
 #include "bus/GroupRequests.h"
+#include "busport/LineErrorText.h"
 #include "controls/ClockCtrl.h"
 #include "controls/ColorButton.h"
 #include "controls/ControlClasses.h"
 #include "controls/RssiCtrl.h"
 #include "platform/DataExchange.h"
 #include "platform/DialogBuilder.h"
+#include "platform/LinesStore.h"
+#include "platform/MessageBox.h"
+#include "platform/Profile.h"
 #include "platform/PortEvent.h"
 #include "platform/WindowStyles.h"
 #include "platform/WindowText.h"
 #include "res/DialogTemplates.h"
 #include "res/Resource.h"
+#include "serial/NetworkAddress.h"
+#include "serial/PortNames.h"
 
 namespace {
 
@@ -223,38 +229,87 @@ int CBrenvikView::SetTimer(int period)
 
 void CBrenvikView::OpenBusPort()
 {
+    m_portWatch.reset();
+    m_bInterfaceNotReady = false;
     m_strScratch = QString::asprintf("\\\\.\\COM%d", m_document.m_ActiveComPort);
+    m_portPath = ResolvePortName(m_strScratch.toStdString()).value_or("");
+    m_line = ProfileLineLookup()(m_document.m_ActiveComPort);
     const auto openListening = [this](const char* device) {
         return m_Serial.Open(device, this, 0, kNotifyLParam, busport::CBusPort::kQueueSize,
                              busport::CBusPort::kQueueSize);
     };
-    // Any step that fails leaves the port closed, which the status line
-    // shows; its tooltip says why.
-    if (const bus::LineError error = m_BusPort.Open(m_strScratch.toStdString(), busport::LineSettings{}, openListening)) {
-        m_ctlPortStatus->setToolTip(QString::fromStdString(busport::OpenErrorText(m_strScratch.toStdString(), error)));
+    // Any step that fails leaves the port closed, which the status line shows.
+    const bus::LineError error = m_BusPort.Open(m_strScratch.toStdString(), m_line.settings, openListening);
+    // Absent, or just appeared and not yet given to the user's group: wait
+    // for it. A port another program holds is not tried again, nor is a
+    // network interface, which has no device node to appear.
+    const bool waitable = error.fault == bus::LineFault::NoDevice || error.fault == bus::LineFault::PermissionDenied;
+    if (waitable && !LooksLikeUrl(m_portPath))
+        WatchForPort();
+    ShowPortNote(error);
+    if (error)
         return;
-    }
-    m_ctlPortStatus->setToolTip(QString());
     m_nReplyCountdown = 0;
     m_bSettingsReplySeen = false;
+}
+
+void CBrenvikView::WatchForPort()
+{
+    if (m_portPath.empty())
+        return;
+    // Reopened from the event loop: the watch that calls back is replaced by the open.
+    m_portWatch = std::make_unique<CPortWatch>(
+        m_portPath, [this] { QMetaObject::invokeMethod(this, &CBrenvikView::OpenBusPort, Qt::QueuedConnection); });
+}
+
+void CBrenvikView::ShowPortNote(const bus::LineError& error)
+{
+    QStringList note;
+    if (!m_line.warning.empty())
+        note << QString::fromStdString(m_line.warning);
+    const QString device = m_portPath.empty() ? QStringLiteral("no device") : QString::fromStdString(m_portPath);
+    if (!error) {
+        note << device + ", " + QString::fromStdString(busport::LineSettingsText(m_line.settings));
+    } else {
+        // A network interface's reason speaks of addresses and connections.
+        QString why = device + ": " + QString::fromStdString(busport::OpenErrorText(m_portPath, error));
+        if (m_portWatch)
+            why += QStringLiteral("; it is opened when it appears");
+        else if (error.fault == bus::LineFault::Busy)
+            why += QStringLiteral("; reopen it through PortSetup once it is free");
+        note << why;
+    }
+    m_ctlPortStatus->setToolTip(note.join('\n'));
 }
 
 void CBrenvikView::OnPortSetup()
 {
     CPortSelectionDialog dialog(&m_frame);
+    m_portWatch.reset();
     if (m_Serial.IsOpen())
         m_Serial.Close();
     dialog.m_nPort = m_document.m_ActiveComPort;
-    if (dialog.DoModal() == IDOK)
+    dialog.m_identityRoots = m_identityRoots;
+    if (dialog.DoModal() == IDOK) {
         m_document.m_ActiveComPort = dialog.m_nPort;
+        // The chosen port is kept by its adapter's stable name, whatever the plug order.
+        const QString port = QStringLiteral("COM%1").arg(dialog.m_nPort);
+        const bool byIdKept = dialog.m_strByIdPath.isEmpty() || WriteProfileString("Ports", port, dialog.m_strByIdPath);
+        if (!StoreProfileLine(dialog.m_nPort, dialog.m_line) || !byIdKept)
+            ShowMessageBox(this, QStringLiteral("The choice for %1 could not be stored.").arg(port));
+    }
     OpenBusPort();
 }
 
 void CBrenvikView::OnTimer()
 {
-    // A device that vanished ends the listener: the port is of no use any more.
-    if (m_Serial.IsOpen() && !m_Serial.IsListening())
+    // A device that vanished ends the listener: the port is of no use any
+    // more until the device comes back.
+    if (m_Serial.IsOpen() && !m_Serial.IsListening()) {
         m_Serial.Close();
+        WatchForPort();
+        ShowPortNote({bus::LineFault::DeviceGone, {}});
+    }
 
     if (!m_Serial.IsOpen()) {
         m_bMonitorPaused = false;
@@ -271,6 +326,8 @@ void CBrenvikView::OnTimer()
             m_Framer.ClearReplySeen();
             m_bSettingsReplySeen = false;
         }
+    } else if (m_bInterfaceNotReady) {
+        m_ctlPortStatus->setText(QStringLiteral("Interface Not Ready"));
     } else if (m_bMonitorPaused) {
         m_ctlPortStatus->setText(QStringLiteral("COM port Closed"));
     } else {
@@ -308,7 +365,11 @@ void CBrenvikView::OnSerialEvent(std::uint32_t wParam, std::intptr_t)
 int CBrenvikView::SendGroupMessage()
 {
     const auto pause = [this](std::chrono::milliseconds ms) { m_clock->Pause(ms); };
-    return m_BusPort.Send(m_TxMsg, pause) ? 0 : 1;
+    const bus::LineError sent = m_BusPort.Send(m_TxMsg, pause);
+    // An interface with RTS/CTS that held the bytes back past the write
+    // time-out is not ready; the next message that goes out says it is again.
+    m_bInterfaceNotReady = sent.fault == bus::LineFault::TimedOut && m_line.settings.flow == busport::Flow::RtsCts;
+    return sent ? 0 : 1;
 }
 
 void CBrenvikView::RepaintEdits()

@@ -13,13 +13,16 @@
 #include "bus/BusLimits.h"
 #include "bus/GroupMessage.h"
 #include "busport/BusPort.h"
+#include "busport/LineSettingsText.h"
 #include "layout/ResizableFormView.h"
+#include "serial/PortIdentity.h"
 
 class CBrenvikDoc;
 class CClockCtrl;
 class CColorButton;
 class CDataExchange;
 class CMainFrame;
+class CPortWatch;
 class CRssiCtrl;
 class QLabel;
 class QListWidget;
@@ -62,7 +65,10 @@ public:
     // Exchanges the members with the controls; towards the members the rules
     // are checked and false tells that one failed (its message was shown).
     bool UpdateData(bool saveAndValidate = true);
-    // (Re)opens the port of the document's m_ActiveComPort and configures it.
+    // (Re)opens the port of the document's m_ActiveComPort and configures it,
+    // with the line stored for that port. A port whose device is absent is
+    // watched and opened when the device appears; one that another program
+    // holds is left to the user.
     void OpenBusPort();
 
     // Handlers.
@@ -87,6 +93,10 @@ public:
     int ScanTicks() const { return m_nScanTicks; }
     int ReplyCountdown() const { return m_nReplyCountdown; }
     int TimerPeriod() const { return int(m_clock->TickPeriod().count()); }
+    // Where Port Selection looks up the adapters (tests give a fake tree).
+    void SetIdentityRoots(port_identity::Roots roots) { m_identityRoots = std::move(roots); }
+    // True while the form waits for its port's device to appear.
+    bool IsWatchingForPort() const { return m_portWatch != nullptr; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX);
@@ -106,6 +116,10 @@ private:
     // Shows an outcome of a Get for `ms`, painted before the thread sleeps.
     void ShowOutcome(const QString& text, int ms);
     void RepaintEdits();
+    // Opens the port again once its device appears at m_portPath.
+    void WatchForPort();
+    // Says in the status line's tooltip what the port is, or why it is closed.
+    void ShowPortNote(const bus::LineError& error);
 
     CMainFrame& m_frame;
     CBrenvikDoc& m_document;
@@ -134,6 +148,14 @@ private:
     busport::CBusPort m_BusPort{m_Serial, m_Framer};
     int m_nScanChannel = bus::kFirstChannel;
     QString m_strScratch;
+    // The port's device and the line it was last opened with.
+    std::string m_portPath;
+    busport::StoredLine m_line;
+    // Waits for the port's device while it is absent.
+    std::unique_ptr<CPortWatch> m_portWatch;
+    port_identity::Roots m_identityRoots;
+    // The interface held the last message back (CTS low) past the write time-out.
+    bool m_bInterfaceNotReady = false;
 
     std::unique_ptr<IFormClock> m_clock;
     int m_nTimerId = 0;

@@ -3,13 +3,24 @@
 #include <QDialog>
 #include <QString>
 
+#include "busport/LineSettings.h"
+#include "serial/PortIdentity.h"
+
 class CDataExchange;
+class CInterfaceChoice;
 class QComboBox;
+class QLabel;
 
 // "Port Selection" (template 130): lists the ports COM1 to COM20 that can be
 // opened exclusively at this moment, preselects the current one and gives
 // back the one chosen. Each entry shows its device path as a tooltip. When
 // none can be opened, a line under the empty list says so and where to look.
+// Each entry's tooltip, and a note under the list for the selected one, also
+// name the USB adapter behind the device and its stable /dev/serial/by-id
+// name; a port chosen with such a name is given back by that name, so the
+// adapter is found again whatever the plug order. Under that, the
+// "Interface" choice shows the selected port's stored line and gives back
+// the one chosen for it.
 class CPortSelectionDialog : public QDialog {
     Q_OBJECT
 
@@ -27,6 +38,16 @@ public:
     // In: the current port number. Out: the port last selected in the list.
     int m_nPort = 0;
     QString m_strPortName;
+    CInterfaceChoice* m_interface = nullptr;
+    QLabel* m_adapterNote = nullptr;
+    // Where the adapters are looked up (tests give a fake tree); set before DoModal.
+    port_identity::Roots m_identityRoots;
+    // Out: the line chosen for m_nPort, and its device's by-id name (empty when it has none).
+    busport::LineSettings m_line;
+    QString m_strByIdPath;
+
+    // OK: refused with a message while the interface's baud rate is not valid.
+    void accept() override;
 
 protected:
     void DoDataExchange(CDataExchange* pDX);
@@ -35,4 +56,16 @@ protected:
 
 private:
     void ShowNoPortNote();
+    // Puts a widget under what is below the list, growing the dialog and moving OK down.
+    void AddUnderList(QWidget& widget);
+    // Shows the stored line of the selected port.
+    void ShowLineOf(int port);
+    // Adds the note under the list that tells the selected port's adapter.
+    void AddAdapterNote();
+    // The note for an entry: its device, adapter and by-id name, and that OK keeps that name.
+    QString AdapterNote(int index) const;
+    // The selected entry's device and adapter in the list's tooltip and the note.
+    void ShowSelectedPort();
+
+    int m_nextTop = 0;
 };

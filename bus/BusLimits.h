@@ -12,6 +12,11 @@ namespace bus {
 
 // The bus line: 16457 baud, 8 data bits, no parity, one stop bit.
 inline constexpr std::uint32_t kBusBaudRate = 16457;
+// The speeds a line may be given (a bus interface of the user's may run at
+// another speed than the bus): the lowest standard rate up to what USB
+// serial bridges reach.
+inline constexpr std::uint32_t kMinBaudRate = 50;
+inline constexpr std::uint32_t kMaxBaudRate = 4'000'000;
 // A start bit, eight data bits and a stop bit.
 inline constexpr int kBitsPerByte = 10;
 

@@ -17,4 +17,8 @@ struct LineSettings {
     bool operator==(const LineSettings&) const = default;
 };
 
+// The USB bus interfaces most users own: 57600 baud with RTS/CTS (a USB CDC
+// device takes any speed and ignores it).
+inline constexpr LineSettings kUsbInterfaceLine {57600, Flow::RtsCts};
+
 } // namespace busport

@@ -4,6 +4,9 @@
 #include "cli/PortCheck.h"
 #include "busport/LineErrorText.h"
 #include "serial/NetworkAddress.h"
+#include "serial/DeviceWatch.h"
+
+#include <poll.h>
 
 #include <algorithm>
 
@@ -24,7 +27,7 @@ int CBusSession::Fail(const std::string& what)
     return ExitPortError;
 }
 
-int CBusSession::Open(const CliOptions& options)
+bool CBusSession::NamePort(const CliOptions& options)
 {
     const bool firstRun = !options.port && !m_context.environmentPort && !m_context.savedComPort;
     const std::string name = options.port ? *options.port
@@ -35,13 +38,49 @@ int CBusSession::Open(const CliOptions& options)
     m_path = ResolvePortName(name, m_context.portLookup).value_or("");
     m_label = comNumber ? "COM" + std::to_string(*comNumber) + " (" + (m_path.empty() ? "no device" : m_path) + ")"
                         : m_path;
+    return firstRun;
+}
+
+int CBusSession::OpenWhenPresent(const CliOptions& options)
+{
+    NamePort(options);
+    // A network interface has no device node to wait for: its open connects or fails.
+    if (!m_path.empty() && !LooksLikeUrl(m_path) && !CDeviceWatch::Present(m_path)) {
+        m_context.err << "Waiting for " << m_label << " to appear; Ctrl+C ends.\n" << std::flush;
+        CDeviceWatch watch(m_path);
+        for (;;) {
+            if (m_context.Stopped())
+                return ExitOk;
+            if (watch.TakeChanges())
+                break;
+            // Woken by the watch; an interrupt is noticed meanwhile, and
+            // without a watch this is the look once a second.
+            pollfd changed {watch.Fd(), POLLIN, 0};
+            ::poll(&changed, 1, watch.Fd() >= 0 ? int(kWaitSlice.count()) : 1000);
+        }
+    }
+    return Open(options);
+}
+
+int CBusSession::Open(const CliOptions& options)
+{
+    const bool firstRun = NamePort(options);
+    const std::optional<int> comNumber = ComNumberOf(m_name);
     if (m_path.empty())
         return Fail("no device is mapped to this port (see brenvik-cli ports)");
     const bool network = LooksLikeUrl(m_path);
     if (network && options.timeoutGiven)
         m_line.SetConnectTimeout(static_cast<win32::DWORD>(options.timeoutMs));
 
-    const bus::LineError error = m_port.Open(m_path, options.line);
+    // A COM port opens with its stored line; a device named by path with the bus's own.
+    busport::StoredLine stored;
+    if (comNumber && m_context.lineLookup)
+        stored = m_context.lineLookup(*comNumber);
+    if (!stored.warning.empty())
+        m_context.err << "brenvik-cli: warning: " << stored.warning << '\n';
+    const busport::LineSettings line = LineFor(options, stored.settings);
+
+    const bus::LineError error = m_port.Open(m_path, line);
     if (error && network && error.fault != bus::LineFault::SettingsRefused)
         return Fail(busport::OpenErrorText(m_path, error));
     switch (error.fault) {
@@ -49,8 +88,8 @@ int CBusSession::Open(const CliOptions& options)
     case bus::LineFault::PermissionDenied: return Fail("permission denied; to fix: " + PermissionFix(m_path));
     case bus::LineFault::Busy: return Fail(LineErrorText(error));
     case bus::LineFault::SettingsRefused:
-        return Fail("cannot set " + std::to_string(options.line.baud) + " baud 8N1"
-                    + (options.line.flow == busport::Flow::RtsCts ? " with RTS/CTS" : "") + ": "
+        return Fail("cannot set " + std::to_string(line.baud) + " baud 8N1"
+                    + (line.flow == busport::Flow::RtsCts ? " with RTS/CTS" : "") + ": "
                     + LineErrorText(error));
     case bus::LineFault::NoDevice:
         if (firstRun)
@@ -61,7 +100,7 @@ int CBusSession::Open(const CliOptions& options)
     default: return Fail("cannot open: " + LineErrorText(error));
     }
 
-    m_byteTime = std::chrono::duration_cast<std::chrono::microseconds>(bus::ByteTime(options.line.baud));
+    m_byteTime = std::chrono::duration_cast<std::chrono::microseconds>(bus::ByteTime(line.baud));
     m_framer.SetMessageObserver([this](std::span<const std::uint8_t> message) { OnGoodMessage(message); });
     m_lastReceived = Clock::now();
     return ExitOk;

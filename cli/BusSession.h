@@ -30,6 +30,9 @@ public:
     // line. On failure writes the one error line and returns ExitPortError;
     // ExitOk when the port is ready.
     int Open(const CliOptions& options);
+    // Like Open, but a device that is not there is first waited for, until
+    // it appears or an interrupt comes (then ExitOk, with nothing open).
+    int OpenWhenPresent(const CliOptions& options);
 
     // The port as named ("COM5" or a path), for showing with its device
     // ("COM5 (/dev/ttyACM4)"), and the device path.
@@ -83,6 +86,9 @@ public:
 
 private:
     int Fail(const std::string& what);
+    // Names the port the options give (m_name, m_path, m_label); true when
+    // no port was ever chosen (no --port, BRENVIK_PORT or saved port).
+    bool NamePort(const CliOptions& options);
     // The echo wait's pause: frames what arrives meanwhile.
     void PumpForEcho(std::chrono::milliseconds length);
     void OnGoodMessage(std::span<const std::uint8_t> message);

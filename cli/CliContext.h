@@ -1,5 +1,6 @@
 #pragma once
 
+#include "busport/LineSettingsText.h"
 #include "serial/PortIdentity.h"
 #include "serial/PortNames.h"
 
@@ -22,6 +23,8 @@ struct CliContext {
     // The user's "Ports" map (COM number -> device path); the built-in table
     // applies where it gives nothing.
     PortLookup portLookup;
+    // The stored line of each COM number; the bus's own line where it gives nothing.
+    busport::LineLookup lineLookup;
     // The COM number of the program's saved port, nothing before one was saved.
     std::optional<int> savedComPort;
     // $BRENVIK_PORT: the port for this shell, over the saved one, below --port.

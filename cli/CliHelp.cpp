@@ -9,8 +9,10 @@ constexpr const char* kBusOptions = R"(  --port PORT      COM number (COM5 or 5,
                    (IPv6 as [::1]:PORT); default: $BRENVIK_PORT, else the
                    port the program last used. --timeout also bounds
                    connecting (2000 without it)
-  --baud N         line speed (16457)
-  --flow MODE      flow control: none or rtscts (none)
+  --baud N         line speed for this run; default: the port's stored line
+                   ("Lines", COM<n>), else 16457
+  --flow MODE      flow control for this run: none or rtscts; default: the
+                   port's stored line, else none
 )";
 
 constexpr const char* kExitCodes = R"(
@@ -114,13 +116,15 @@ Do not use the throttles during a scan.
   --json           one JSON object instead of the table
 )" + kExitCodes;
     if (command == "monitor")
-        return R"(Usage: brenvik-cli monitor [--port PORT]
+        return R"(Usage: brenvik-cli monitor [--port PORT] [--wait]
 
 Shows every bus message that is framed with a good checksum, one line each:
 time, bytes in hex and, for group configuration messages, what they mean.
 Runs until Ctrl+C.
 
 )" + bus + R"(  --timeout MS     taken as by the other commands; monitor waits for no reply
+  --wait           when the device is not there (a USB interface not yet
+                   plugged in), wait for it to appear instead of failing
 )" + kExitCodes;
     return General();
 }

@@ -20,7 +20,7 @@ constexpr OptionSpec kOptions[] = {
     {"--port", true},     {"--baud", true},      {"--flow", true},      {"--timeout", true}, {"--json", false},
     {"--name", true},     {"--channel", true},   {"--key", true},       {"--verify", false}, {"--no-verify", false},
     {"--seconds", true},  {"--interval", true},  {"--csv", true},       {"--probe", false},  {"--use", true},
-    {"--group-id", true},
+    {"--group-id", true}, {"--wait", false},
 };
 
 const OptionSpec* FindOption(const std::string& name)
@@ -46,7 +46,9 @@ std::vector<std::string> OptionsOf(const std::string& command)
         allowed.insert(allowed.end(), {"--name", "--channel", "--key", "--verify", "--no-verify"});
     else if (command == "scan")
         allowed.insert(allowed.end(), {"--seconds", "--interval", "--csv", "--json"});
-    else if (command != "monitor")
+    else if (command == "monitor")
+        allowed.push_back("--wait");
+    else
         return {};
     return allowed;
 }
@@ -112,6 +114,11 @@ std::string PortArgument(const std::string& text)
 {
     const bool number = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
     return number ? "COM" + text : text;
+}
+
+busport::LineSettings LineFor(const CliOptions& options, const busport::LineSettings& stored)
+{
+    return {options.baud.value_or(stored.baud), options.flow.value_or(stored.flow)};
 }
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, std::string& error)
@@ -220,21 +227,23 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             }
             (option == "--port" ? options.port : options.usePort) = PortArgument(value);
         } else if (option == "--baud") {
-            if (!number(50, 4000000, n))
+            if (!number(int(bus::kMinBaudRate), int(bus::kMaxBaudRate), n))
                 return false;
-            options.line.baud = static_cast<std::uint32_t>(n);
+            options.baud = static_cast<std::uint32_t>(n);
         } else if (option == "--flow") {
             if (value != "none" && value != "rtscts") {
                 error = "--flow takes none or rtscts, not \"" + value + "\"";
                 return false;
             }
-            options.line.flow = value == "none" ? busport::Flow::None : busport::Flow::RtsCts;
+            options.flow = value == "none" ? busport::Flow::None : busport::Flow::RtsCts;
         } else if (option == "--timeout") {
             if (!number(1, 600000, options.timeoutMs))
                 return false;
             options.timeoutGiven = true;
         } else if (option == "--json") {
             options.json = true;
+        } else if (option == "--wait") {
+            options.wait = true;
         } else if (option == "--name") {
             if (const auto wrong = CheckGroupName(value)) {
                 error = *wrong + ": \"" + value + "\"";

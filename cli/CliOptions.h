@@ -17,7 +17,9 @@ struct CliOptions {
 
     // Common to the commands that use the bus.
     std::optional<std::string> port; // "COM5" or a device path; the saved port when absent
-    busport::LineSettings line; // --baud and --flow
+    // --baud and --flow: for this run, in place of the port's stored line.
+    std::optional<std::uint32_t> baud;
+    std::optional<busport::Flow> flow;
     int timeoutMs = 1000;
     bool timeoutGiven = false; // --timeout also bounds connecting to a network interface
     bool json = false;
@@ -27,6 +29,9 @@ struct CliOptions {
     std::optional<int> channel;
     std::optional<int> key;
     bool verify = true;
+
+    // monitor: wait for an absent device to appear instead of failing
+    bool wait = false;
 
     // scan
     double seconds = 60; // tenths allowed: a short scan of a few channels
@@ -43,6 +48,9 @@ struct CliOptions {
 // taken only after an equals sign (--name=-x), so a forgotten value never
 // swallows the next option; "--" ends the options.
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, std::string& error);
+
+// The line to open with: the stored one, with what --baud and --flow give instead.
+busport::LineSettings LineFor(const CliOptions& options, const busport::LineSettings& stored);
 
 // The group name rule of set: 1 to 8 printable Latin-1 characters. Gives the
 // reason when the name breaks it, nothing when it is good.

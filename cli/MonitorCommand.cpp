@@ -8,8 +8,10 @@ namespace cli {
 int RunMonitor(const CliContext& context, const CliOptions& options)
 {
     CBusSession session(context);
-    if (const int opened = session.Open(options))
+    if (const int opened = options.wait ? session.OpenWhenPresent(options) : session.Open(options))
         return opened;
+    if (session.Interrupted())
+        return ExitOk; // while waiting for the device
     context.err << "Monitoring " << session.PortLabel() << "; Ctrl+C ends.\n" << std::flush;
     session.SetMessageObserver([&context](std::span<const std::uint8_t> message) {
         context.out << WallClockStamp() << "  " << HexBytes(message);

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "busport/LineSettingsText.h"
 #include "serial/PortNames.h"
 
 // What brenvik-cli takes from the program's per-user settings: the port the
-// program last used and the user's "Ports" map.
+// program last used, the user's "Ports" map and each port's line.
 namespace cli {
 
 // "Settings\Ints" / "m_ActiveComPort", read as "%i" text; nothing when
@@ -16,5 +17,8 @@ bool StoreSavedPort(int comNumber, const std::optional<std::string>& devicePath)
 
 // The "Ports" section, entry "COM<n>" -> device path; nothing for a missing or empty entry.
 PortLookup SavedPortLookup();
+
+// The "Lines" section, entry "COM<n>" -> "<baud>" or "<baud> rtscts".
+busport::LineLookup SavedLineLookup();
 
 } // namespace cli

@@ -1,6 +1,7 @@
 #include "cli/SavedSettings.h"
 
-// Built without Qt there is no settings store to read: COM1 and the built-in port table.
+// Built without Qt there is no settings store to read: COM1, the built-in
+// port table and the bus's own line.
 namespace cli {
 
 std::optional<int> SavedComPort()
@@ -14,6 +15,11 @@ bool StoreSavedPort(int, const std::optional<std::string>&)
 }
 
 PortLookup SavedPortLookup()
+{
+    return {};
+}
+
+busport::LineLookup SavedLineLookup()
 {
     return {};
 }

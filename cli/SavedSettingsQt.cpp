@@ -1,5 +1,6 @@
 #include "cli/SavedSettings.h"
 
+#include "platform/LinesStore.h"
 #include "platform/PortsLookup.h"
 #include "platform/Profile.h"
 #include "platform/ScanInt.h"
@@ -30,6 +31,11 @@ bool StoreSavedPort(int comNumber, const std::optional<std::string>& devicePath)
 PortLookup SavedPortLookup()
 {
     return ProfilePortLookup();
+}
+
+busport::LineLookup SavedLineLookup()
+{
+    return ProfileLineLookup();
 }
 
 } // namespace cli

@@ -34,6 +34,7 @@ int main(int argc, char** argv)
 
     cli::CliContext context(std::cout, std::cerr);
     context.portLookup = cli::SavedPortLookup();
+    context.lineLookup = cli::SavedLineLookup();
     context.savedComPort = cli::SavedComPort();
     context.storePort = cli::StoreSavedPort;
     if (const char* port = std::getenv("BRENVIK_PORT"); port && *port)

@@ -27,3 +27,12 @@ bool WriteProfileString(const QString& section, const QString& entry, const QStr
     settings.sync();
     return settings.status() == QSettings::NoError;
 }
+
+bool RemoveProfileEntry(const QString& section, const QString& entry)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Olvarn", "Brenvik");
+    settings.beginGroup(ProfileGroup(section));
+    settings.remove(entry);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}

@@ -15,5 +15,8 @@ QString GetProfileString(const QString& section, const QString& entry,
 // not be written (read-only file, unwritable folder, ...).
 bool WriteProfileString(const QString& section, const QString& entry, const QString& value);
 
+// Removes the entry and flushes the store; false when the store could not be written.
+bool RemoveProfileEntry(const QString& section, const QString& entry);
+
 // The settings group that stands for a section name.
 QString ProfileGroup(const QString& section);

@@ -1,6 +1,5 @@
 #include "sim/PtyServer.h"
 
-#include "serial/LineControl.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -29,9 +28,9 @@ void MakeRaw(int fd)
 
 PtyServer::PtyServer(const SimOptions& options, FrameCallback onFrame)
     : m_model(options.settings, options.seed),
-      m_pacer(options.fast ? std::chrono::nanoseconds(0) : BytePacer::kBusByteTime),
+      m_line(options.line),
+      m_pacer(options.fast ? std::chrono::nanoseconds(0) : bus::ByteTime(options.line.baud.value_or(bus::kBusBaudRate))),
       m_floodBytes(options.floodBytes),
-      m_requiredBaud(options.requiredBaud),
       m_onFrame(std::move(onFrame))
 {
     m_model.Faults() = options.faults;
@@ -68,11 +67,13 @@ bool PtyServer::Open(std::string& error)
 
 void PtyServer::Answer(std::span<const std::uint8_t> received)
 {
+    // On a wrong line a real interface hears only garbage. The line is
+    // looked at before the frame is reported, so whoever hears of the frame
+    // knows the line it was taken on.
+    const bool rightLine = LineMatches(m_master, m_line);
     if (m_onFrame)
         ReportFrames(LineFrame::Way::FromProgram, received, m_onFrame);
-    // Bytes at the wrong speed would be garbage on a real line: no answer.
-    serial_line::LineParams line;
-    if (m_requiredBaud != 0 && (serial_line::ReadLineParams(m_master, line) != 0 || line.baudRate != m_requiredBaud))
+    if (!rightLine)
         return;
     std::vector<std::uint8_t> answer = m_model.Feed(received);
     if (!answer.empty()) {

@@ -36,9 +36,9 @@ private:
     int Transmit();
 
     CTransceiverModel m_model;
+    ExpectedLine m_line;
     BytePacer m_pacer;
     std::size_t m_floodBytes;
-    std::uint32_t m_requiredBaud;
     FrameCallback m_onFrame;
     int m_master = -1;
     int m_slave = -1;

@@ -73,8 +73,12 @@ SIGINT or SIGTERM end it cleanly.
 Options:
   --link PATH          also make PATH a symbolic link to the pseudo-terminal
                        (an old link there is replaced; removed at exit)
-  --fast               no bus timing; by default bytes go out at 16457 baud
-                       8N1, about 0.61 ms a byte (12 ms for a 20-byte message)
+  --fast               no bus timing; by default bytes go out at the line's
+                       speed (16457 baud 8N1: about 0.61 ms a byte, 12 ms for
+                       a 20-byte message)
+  --baud N             be an interface at N baud: answer nothing while the
+                       program has set another speed (and pace at N baud)
+  --flow none|rtscts   likewise for the flow control the program must set
   --log                print every frame received (rx) and sent (tx) in hex,
                        with a timestamp
   --name TEXT          starting group name, up to 8 characters (Olv12345)
@@ -96,9 +100,6 @@ Faults:
                        level query, after the first
   --flood N            N data bytes (0x00-0x7F counting) after the answers to
                        each message
-  --baud N             answer only while the line is set to N baud (the
-                       speed the program, or a server in front, set on the
-                       pseudo-terminal); at another speed nothing is answered
   --help               show this text
   --version            show the version
 )";
@@ -136,6 +137,9 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
             return ParseResult::Version;
         } else if (option == "--link") {
             if (!value(options.linkPath))
+                return ParseResult::Error;
+        } else if (IsLineOption(option)) {
+            if (!value(text) || !ParseLineOption(option, text, options.line, error))
                 return ParseResult::Error;
         } else if (option == "--fast") {
             options.fast = true;
@@ -198,10 +202,6 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
                 return ParseResult::Error;
             }
             options.faults.secondTransceiver = second;
-        } else if (option == "--baud") {
-            if (!number(50, 4000000, n))
-                return ParseResult::Error;
-            options.requiredBaud = static_cast<std::uint32_t>(n);
         } else if (option == "--flood") {
             if (!number(0, 1ll << 30, n))
                 return ParseResult::Error;

@@ -2,6 +2,7 @@
 
 #include "bus/GroupReply.h"
 #include "bus/TransceiverModel.h"
+#include "sim/LineCheck.h"
 
 #include <array>
 #include <cstddef>
@@ -22,7 +23,7 @@ struct SimOptions {
     std::optional<CTransceiverModel::LevelTable> levels;  // fixed levels of channels 11-26, no jitter
     TransceiverFaults faults;
     std::size_t floodBytes = 0;  // data bytes sent after the answers to each message
-    std::uint32_t requiredBaud = 0;  // answer only while the line is at this speed (0: any)
+    ExpectedLine line;           // --baud/--flow: answer only a program that set this line
 };
 
 enum class ParseResult { Run, Help, Version, Error };

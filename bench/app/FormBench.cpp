@@ -28,6 +28,7 @@
 #include "res/Resource.h"
 #include "tests/support/EventLoopWait.h"
 #include "tests/support/SimOnPty.h"
+#include "bench/app/PaintOf.h"
 
 namespace {
 
@@ -53,33 +54,6 @@ public:
     void Click(int id) const { static_cast<QAbstractButton&>(Ctrl(id)).click(); }
     SimOnPty sim {BusTiming()};
     CBrenvikApp app {&CBrenvikView::Create};
-};
-
-// The moment a control is first painted with a text.
-class PaintOf : public QObject {
-public:
-    PaintOf(QWidget& control, QString text) : m_control(control), m_text(std::move(text))
-    {
-        control.installEventFilter(this);
-    }
-    bool Seen() const { return m_seen; }
-    std::chrono::steady_clock::time_point When() const { return m_when; }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (!m_seen && event->type() == QEvent::Paint && GetWindowText(m_control) == m_text) {
-            m_seen = true;
-            m_when = std::chrono::steady_clock::now();
-        }
-        return false;
-    }
-
-private:
-    QWidget& m_control;
-    QString m_text;
-    bool m_seen = false;
-    std::chrono::steady_clock::time_point m_when;
 };
 
 double CpuSeconds()

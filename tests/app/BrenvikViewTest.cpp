@@ -141,6 +141,7 @@ int RunPortDialogOnTwoPorts(CPortSelectionDialog& dialog, const std::function<vo
     ports.Map(2, com2.SlavePath());
     ports.Map(5, com5.SlavePath());
     dialog.m_nPort = 2;
+    dialog.m_identityRoots = {"/nonexistent/sys", "/nonexistent/by-id", "/nonexistent/proc"};
     QTimer::singleShot(0, &dialog, act);
     QTimer::singleShot(20000, &dialog, &QDialog::reject);
     return dialog.DoModal();

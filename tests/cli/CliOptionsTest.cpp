@@ -29,7 +29,8 @@ TEST(CliOptions, DefaultsMatchTheProgram)
 {
     const cli::CliOptions options = Parsed({"scan"});
     EXPECT_FALSE(options.port);
-    EXPECT_EQ(options.line, busport::LineSettings{});
+    EXPECT_FALSE(options.baud);
+    EXPECT_FALSE(options.flow);
     EXPECT_EQ(options.timeoutMs, 1000);
     EXPECT_EQ(options.seconds, 60);
     EXPECT_EQ(Parsed({"scan", "--seconds", "0.5"}).seconds, 0.5);
@@ -46,7 +47,7 @@ TEST(CliOptions, TakesValuesSeparateOrAfterAnEqualsSign)
     EXPECT_EQ(options.channel, 26);
     EXPECT_EQ(options.key, 9999);
     EXPECT_EQ(options.name, "A b");
-    EXPECT_EQ(options.line.flow, busport::Flow::RtsCts);
+    EXPECT_EQ(options.flow, busport::Flow::RtsCts);
     EXPECT_FALSE(options.verify);
 }
 
@@ -58,9 +59,18 @@ TEST(CliOptions, EveryBusCommandTakesTheCommonOptions)
             args.insert(args.end(), {"--channel", "12"});
         const cli::CliOptions options = Parsed(args);
         EXPECT_EQ(options.port, "COM3") << command;
-        EXPECT_EQ(options.line.flow, busport::Flow::RtsCts) << command;
+        EXPECT_EQ(options.baud, 9600u) << command;
+        EXPECT_EQ(options.flow, busport::Flow::RtsCts) << command;
         EXPECT_EQ(options.timeoutMs, 250) << command;
     }
+}
+
+TEST(CliOptions, BaudAndFlowReplaceOnlyWhatTheyNameOfTheStoredLine)
+{
+    const busport::LineSettings stored = busport::kUsbInterfaceLine;
+    EXPECT_EQ(cli::LineFor(Parsed({"get"}), stored), stored);
+    EXPECT_EQ(cli::LineFor(Parsed({"get", "--baud", "16457"}), stored), (busport::LineSettings {16457, busport::Flow::RtsCts}));
+    EXPECT_EQ(cli::LineFor(Parsed({"get", "--flow", "none"}), stored), (busport::LineSettings {57600, busport::Flow::None}));
 }
 
 TEST(CliOptions, GroupNamesTakeOneToEightPrintableLatin1Characters)

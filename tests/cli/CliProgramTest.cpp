@@ -251,4 +251,39 @@ TEST_F(CliProgram, MonitorEndsWithAPortErrorWhenTheDeviceGoes)
     EXPECT_EQ(monitor.RestOfErr(), "brenvik-cli: " + bus.SlavePath() + ": the device stopped working (unplugged?)\n");
 }
 
+TEST_F(CliProgram, OpensTheSavedPortWithItsStoredLine)
+{
+    if (!BRENVIK_CLI_READS_SETTINGS)
+        GTEST_SKIP() << "built without QtCore: no settings store to read";
+    sim::SimOptions options = SimOnPty::Fast();
+    options.line = {57600, true}; // answers only a program on its line
+    SimOnPty sim(options);
+    WriteSettings("[Settings]\nInts\\m_ActiveComPort=7\n\n[Ports]\nCOM7=" + sim.Path() + "\n\n[Lines]\nCOM7=57600 rtscts\n");
+    const CliRun run = Run({"get"});
+    EXPECT_EQ(run.code, cli::ExitOk) << run.err;
+}
+
+TEST_F(CliProgram, MonitorWaitsForADeviceThatIsNotThereYet)
+{
+    const std::string link = Home() + "/usb-Olvarn_Bus_Interface_0001-if00";
+    ChildProgram monitor = Start({"monitor", "--wait", "--port", link});
+    ASSERT_EQ(monitor.ErrLine(), "Waiting for " + link + " to appear; Ctrl+C ends.");
+    PseudoTerminal bus;
+    std::filesystem::create_symlink(bus.SlavePath(), link); // plugged in
+    ASSERT_EQ(monitor.ErrLine(), "Monitoring " + link + "; Ctrl+C ends.");
+    bus.Send(std::vector<unsigned char> {0x81, 0x7E});
+    EXPECT_TRUE(std::regex_match(monitor.OutLine(), std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d  81 7E)")));
+    EXPECT_EQ(monitor.Finish(SIGINT), cli::ExitOk);
+}
+
+TEST_F(CliProgram, MonitorInterruptedWhileWaitingEndsQuietly)
+{
+    const std::string link = Home() + "/absent";
+    ChildProgram monitor = Start({"monitor", "--wait", "--port", link});
+    ASSERT_EQ(monitor.ErrLine(), "Waiting for " + link + " to appear; Ctrl+C ends.");
+    EXPECT_EQ(monitor.Finish(SIGINT), cli::ExitOk);
+    EXPECT_EQ(monitor.RestOfErr(), "");
+    EXPECT_EQ(Run({"monitor", "--port", link}).code, cli::ExitPortError); // without --wait
+}
+
 } // namespace

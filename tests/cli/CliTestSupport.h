@@ -8,8 +8,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <thread>
+#include <map>
 #include <optional>
+#include <thread>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ class CliHarness {
 public:
     void Map(int comNumber, std::string path) { m_ports.Map(comNumber, std::move(path)); }
     void SaveComPort(std::optional<int> comNumber) { m_saved = comNumber; }
+    // A "Lines" entry as the settings store would give it.
+    void StoreLine(int comNumber, std::string value) { m_lines[comNumber] = std::move(value); }
     void SetEnvironmentPort(std::string port) { m_environmentPort = std::move(port); }
     // Where `ports` looks; by default folders that do not exist, never the machine's own.
     void SetIdentityRoots(port_identity::Roots roots) { m_roots = std::move(roots); }
@@ -40,6 +43,11 @@ public:
         std::ostringstream out, err;
         cli::CliContext context(out, err);
         context.portLookup = [this](int number) { return m_ports.PathOf(number); };
+        context.lineLookup = [this](int number) {
+            const auto it = m_lines.find(number);
+            return busport::ReadStoredLine(it != m_lines.end() ? std::optional(it->second) : std::nullopt,
+                                           "Lines/COM" + std::to_string(number));
+        };
         context.savedComPort = m_saved;
         context.environmentPort = m_environmentPort;
         context.identityRoots = m_roots;
@@ -60,6 +68,7 @@ public:
 
 private:
     TestPortMap m_ports;
+    std::map<int, std::string> m_lines;
     std::optional<int> m_saved = 1;
     std::optional<std::string> m_environmentPort;
     port_identity::Roots m_roots {"/nonexistent/sys", "/nonexistent/by-id", "/nonexistent/proc"};

@@ -26,7 +26,7 @@ sim::SimOptions AtBusSpeedOnly()
 {
     sim::SimOptions options = SimOnPty::Fast();
     options.settings = {"Depot", 4321, 19, 5};
-    options.requiredBaud = 16457;
+    options.line.baud = 16457;
     return options;
 }
 

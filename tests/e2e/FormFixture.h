@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QSettings>
+#include <QTimer>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "app/BrenvikView.h"
 #include "app/Globals.h"
 #include "app/MainFrame.h"
+#include "app/PortSelectionDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/WindowText.h"
@@ -45,6 +47,16 @@ private:
     QWidget& m_control;
     QStringList m_texts;
 };
+
+// Port Selection, which runs modally, driven from inside its own loop.
+inline void WithPortDialog(const std::function<void(CPortSelectionDialog&)>& act)
+{
+    QTimer::singleShot(0, [act] {
+        auto* dialog = qobject_cast<CPortSelectionDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(*dialog);
+    });
+}
 
 // The whole program (application, frame, form) in this process, headless,
 // in settings of its own where all twenty COM numbers lead to missing paths
@@ -88,6 +100,8 @@ protected:
         });
         EXPECT_TRUE(m_app->InitInstance({}));
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_app->MainFrame()));
+        // Port Selection never looks at the machine's own adapters.
+        View().SetIdentityRoots(m_identityRoots);
         return View();
     }
     // Closes the window (which saves the settings) and ends the program.
@@ -135,6 +149,7 @@ protected:
     }
 
     TempSettings m_settings;
+    port_identity::Roots m_identityRoots {"/nonexistent/sys", "/nonexistent/by-id", "/nonexistent/proc"};
     std::unique_ptr<CBrenvikApp> m_app;
     FakeFormClock* m_clock = nullptr; // owned by the form
     QStringList m_messages;

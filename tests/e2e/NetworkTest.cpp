@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "app/PortSelectionDialog.h"
+#include "busport/LineSettingsText.h"
 #include "platform/WindowStyles.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/Ser2Net.h"
@@ -23,7 +24,7 @@ protected:
             GTEST_SKIP() << "ser2net is not installed (scripts/install-deps test)";
         sim::SimOptions options = SimOnPty::Fast();
         options.settings = {"Loft", 808, 24, 9};
-        options.requiredBaud = 16457;  // only the window's negotiation brings the line there
+        options.line.baud = 16457;  // only the window's negotiation brings the line there
         m_sim = std::make_unique<SimOnPty>(options);
         m_server = std::make_unique<Ser2Net>(m_sim->Path());
     }
@@ -62,7 +63,9 @@ TEST_F(FormNetworkTest, GetOverRfc2217ThenTheServerStops)
 TEST_F(FormNetworkTest, GetOverRawTcp)
 {
     OpenAndGet(m_server->TcpUrl());
-    EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), "");
+    // The tooltip names the interface and the line it was opened with.
+    EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(),
+              QString::fromStdString(m_server->TcpUrl() + ", " + busport::LineSettingsText(busport::LineSettings {})));
 }
 
 TEST_F(FormNetworkTest, PortSelectionListsAnInterfaceThatAcceptsWithItsUrlAsTooltip)
@@ -111,7 +114,7 @@ TEST_F(FormNetworkTest, AnInterfaceThatCannotBeReachedShowsTheClosedPort)
         Start();
         Clock().Tick();
         EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
-        EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), reason);
+        EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), QString::fromStdString(url + ": ") + reason);
         Exit();
     }
 }

@@ -91,16 +91,6 @@ TEST_F(FormTest, ScanQueriesChannelsInTurnFillsTheBarsCountsDownAndStops)
     EXPECT_EQ(Sum(rssi.Samples()), samples);
 }
 
-// The modal dialog, driven from inside its own loop.
-void WithPortDialog(const std::function<void(CPortSelectionDialog&)>& act)
-{
-    QTimer::singleShot(0, [act] {
-        auto* dialog = qobject_cast<CPortSelectionDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        act(*dialog);
-    });
-}
-
 TEST_F(FormTest, PortDialogListsFreePortsOnlyAndReopensWhereTheUserChose)
 {
     SimOnPty first(SimOnPty::Fast());

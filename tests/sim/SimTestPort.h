@@ -13,9 +13,9 @@
 // The program's side of a simulator conversation, through the serial layer.
 class SimTestPort {
 public:
-    bool Open(const std::string& path)
+    bool Open(const std::string& path, const busport::LineSettings& line = {})
     {
-        return !m_port.Open(path, busport::LineSettings{});
+        return !m_port.Open(path, line);
     }
     void Close() { m_line.Close(); }
 
