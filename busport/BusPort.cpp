@@ -86,18 +86,21 @@ bus::LineError CBusPort::Record(LONG code)
 
 void CBusPort::OnSerialEvent(std::uint32_t eventWord)
 {
-    ReadAndFrame(eventWord);
+    bool filled = false;
+    ReadAndFrame(eventWord, filled);
 }
 
-bus::LineError CBusPort::ReadAndFrame(std::uint32_t eventWord)
+bus::LineError CBusPort::ReadAndFrame(std::uint32_t eventWord, bool& filled)
 {
     bus::LineError result;
+    filled = false;
     bus::OnSerialEvent(m_framer, eventWord, [&](std::span<std::uint8_t> buffer) -> std::size_t {
         DWORD count = 0;
         result = Record(m_line.Read(buffer.data(), DWORD(buffer.size()), &count, nullptr, INFINITE));
         if (result)
             return 0;
         m_bytesReceived += count;
+        filled = count == buffer.size();
         return count;
     });
     return result;
@@ -110,7 +113,13 @@ bus::LineError CBusPort::WaitForEvent(std::chrono::milliseconds timeout)
         return {};
     if (waited != 0)
         return Record(waited);
-    return ReadAndFrame(m_line.GetPendingEvents());
+    // A wait reports new bytes only: what one read left behind is read now.
+    const std::uint32_t events = m_line.GetPendingEvents();
+    bool filled = true;
+    bus::LineError result;
+    while (filled && !result)
+        result = ReadAndFrame(events, filled);
+    return result;
 }
 
 bus::LineError CBusPort::Send(const bus::GroupMessageFields& fields, const bus::BusPause& pause)

@@ -61,7 +61,8 @@ public:
 private:
     // Keeps the first failure since the open; gives the code as a LineError.
     bus::LineError Record(win32::LONG code);
-    bus::LineError ReadAndFrame(std::uint32_t eventWord);
+    // One notification's read; `filled` tells that it took a whole buffer.
+    bus::LineError ReadAndFrame(std::uint32_t eventWord, bool& filled);
 
     CSerialLine& m_line;
     CBusFramer& m_framer;

@@ -200,4 +200,16 @@ TEST_F(BusPortTest, AWaitFramesWhatArrivesAndAGoneDeviceStaysReported)
     EXPECT_FALSE(framer.AwaitingEcho());
 }
 
+TEST_F(BusPortTest, AWaitReadsAllThatArrivedBeyondOneBuffer)
+{
+    ASSERT_FALSE(port.Open(pty.SlavePath(), {}));
+    // More than one read takes; the line reports the arrival only once.
+    const std::vector<std::uint8_t> noise(3 * bus::kSerialReadSize + 5, 0x11);
+    pty.Send(noise);
+    // The bytes may come in a few pieces, each a new arrival.
+    for (int wait = 0; wait < 10 && port.BytesReceived() < noise.size(); ++wait)
+        ASSERT_FALSE(port.WaitForEvent(std::chrono::milliseconds(1000)));
+    EXPECT_EQ(port.BytesReceived(), noise.size());
+}
+
 } // namespace
