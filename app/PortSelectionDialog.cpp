@@ -9,8 +9,9 @@
 #include "res/DialogTemplates.h"
 #include "res/Resource.h"
 #include "bus/BusLimits.h"
+#include "busport/BusPort.h"
+#include "busport/LineErrorText.h"
 #include "serial/PortNames.h"
-#include "serial/ProbePort.h"
 
 CPortSelectionDialog::CPortSelectionDialog(QWidget* parent) : QDialog(parent)
 {
@@ -43,11 +44,14 @@ int CPortSelectionDialog::DoModal()
 bool CPortSelectionDialog::OnInitDialog()
 {
     int selected = -1;
+    m_strLeftOut.clear();
     for (int n = bus::kFirstComPort; n <= bus::kLastComPort; ++n) {
         m_strPortName = QStringLiteral("COM%1").arg(n);
         const QByteArray device = (QStringLiteral("\\\\.\\") + m_strPortName).toLatin1();
-        if (ProbePort(device.constData()) != PortFree)
+        if (const bus::LineError problem = busport::ProbeLine(device.constData())) {
+            NoteLeftOut(device.constData(), problem);
             continue;
+        }
         m_portCombo->addItem(m_strPortName, n);
         // Linux users know their ports by path: show it beside the name.
         const std::optional<std::string> path = ResolvePortName(device.constData());
@@ -58,7 +62,7 @@ bool CPortSelectionDialog::OnInitDialog()
     }
     // The first entry added is not a choice: only the current port is preselected.
     m_portCombo->setCurrentIndex(selected);
-    m_portCombo->setToolTip(m_portCombo->currentData(Qt::ToolTipRole).toString());
+    UpdateToolTip();
     m_portCombo->setFocus();
     return true;
 }
@@ -69,5 +73,21 @@ void CPortSelectionDialog::OnSelChangePort()
     if (index < 0)
         return;
     m_nPort = m_portCombo->itemData(index).toInt();
-    m_portCombo->setToolTip(m_portCombo->itemData(index, Qt::ToolTipRole).toString());
+    UpdateToolTip();
+}
+
+void CPortSelectionDialog::NoteLeftOut(const char* device, const bus::LineError& problem)
+{
+    // A port that exists but cannot be opened is named with the reason.
+    if (problem.fault == bus::LineFault::NoDevice)
+        return;
+    const std::optional<std::string> path = ResolvePortName(device);
+    m_strLeftOut += QStringLiteral("\n%1 (%2): %3")
+                        .arg(m_strPortName, QString::fromStdString(path.value_or("")),
+                             QString::fromStdString(busport::LineErrorText(problem)));
+}
+
+void CPortSelectionDialog::UpdateToolTip()
+{
+    m_portCombo->setToolTip((m_portCombo->currentData(Qt::ToolTipRole).toString() + m_strLeftOut).trimmed());
 }

@@ -1,6 +1,8 @@
 #include "busport/BusPort.h"
 
 #include "bus/SerialEvent.h"
+#include "serial/ErrnoMap.h"
+#include "serial/ProbePort.h"
 
 #include <cerrno>
 
@@ -47,6 +49,14 @@ bus::LineError LineErrorOf(LONG code, std::error_code system)
     case ERROR_INVALID_HANDLE: return {bus::LineFault::NotOpen, system};
     default: return {bus::LineFault::Other, system};
     }
+}
+
+bus::LineError ProbeLine(const std::string& device)
+{
+    std::error_code reason;
+    if (ProbePort(device.c_str(), &reason) == PortFree)
+        return {};
+    return LineErrorOf(Win32FromErrno(reason.value()), reason);
 }
 
 bus::LineError CBusPort::Open(const std::string& device, const LineSettings& settings, const Opener& open)

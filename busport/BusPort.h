@@ -73,4 +73,8 @@ private:
 // A result of the serial layer in the bus layer's words, with its errno.
 bus::LineError LineErrorOf(win32::LONG code, std::error_code system);
 
+// What keeps a device from being opened at this moment (an exclusive open
+// tried and released at once): LineError{} when it is free.
+bus::LineError ProbeLine(const std::string& device);
+
 } // namespace busport

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <functional>
+#include <unistd.h>
 
 #include "app/BrenvikDoc.h"
 #include "app/BrenvikView.h"
@@ -112,6 +114,32 @@ TEST_F(BrenvikViewTest, WideningKeepsTheSettingsCentredAndWidensTheBars)
 TEST_F(BrenvikViewTest, FrameFitsTheFormAtStart)
 {
     EXPECT_EQ(view.viewport()->size(), view.DesignSize());
+}
+
+TEST(PortSelectionDialog, APortLeftOutIsNamedWithTheReason)
+{
+    PseudoTerminal held, free;
+    char plainFile[] = "/tmp/brenvik-dialog-XXXXXX";
+    const int file = ::mkstemp(plainFile);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    SafePorts ports;
+    ports.Map(2, held.SlavePath());
+    ports.Map(3, plainFile);
+    ports.Map(4, "/dev/null");
+    ports.Map(5, free.SlavePath());
+    CSerialLine holder;
+    ASSERT_EQ(holder.Open(held.Path(), 0, 0, true), 0);
+    CPortSelectionDialog dialog;
+    dialog.m_nPort = 5;
+    QTimer::singleShot(0, &dialog, &QDialog::accept);
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.m_portCombo->count(), 1);
+    EXPECT_EQ(dialog.m_portCombo->toolTip(),
+              QString::fromStdString(free.SlavePath() + "\nCOM2 (" + held.SlavePath() + "): in use by another program"
+                                     + "\nCOM3 (" + plainFile + "): not a serial device"
+                                     + "\nCOM4 (/dev/null): not a serial device"));
+    ::unlink(plainFile);
 }
 
 TEST(PortSelectionDialog, WithNoFreePortTheGivenNumberStandsAndTypingAddsNothing)

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <poll.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <vector>
@@ -70,6 +71,33 @@ TEST(LineErrorOf, NamesEachSerialResultInTheBusLayersWords)
         EXPECT_EQ(error.fault, row.fault);
         EXPECT_EQ(error.system.value(), row.systemError); // the system's reason travels along
     }
+}
+
+TEST(ProbeLine, TellsWhyADeviceCannotBeOpenedNow)
+{
+    PseudoTerminal pty;
+    char plainFile[] = "/tmp/brenvik-probe-XXXXXX";
+    const int file = ::mkstemp(plainFile);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    CSerialLine holder;
+    ASSERT_EQ(holder.Open(pty.Path(), 0, 0, true), 0);
+    PseudoTerminal free;
+    struct Row {
+        std::string device;
+        LineError expected;
+    };
+    const Row rows[] = {
+        {"/nonexistent/brenvik-probe", {LineFault::NoDevice, Errno(ENOENT)}},
+        {pty.SlavePath(), {LineFault::Busy, Errno(EWOULDBLOCK)}},
+        {"/tmp", {LineFault::NotSerial, Errno(EISDIR)}},
+        {plainFile, {LineFault::NotSerial, Errno(ENOTTY)}},
+        {"/dev/null", {LineFault::NotSerial, Errno(ENOTTY)}},
+        {free.SlavePath(), {}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(busport::ProbeLine(row.device), row.expected) << row.device;
+    ::unlink(plainFile);
 }
 
 class BusPortTest : public ::testing::Test {
