@@ -21,6 +21,7 @@
 #include "bus/BusLimits.h"
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
+#include "busport/LineErrorText.h"
 #include "controls/ClockCtrl.h"
 #include "controls/ColorButton.h"
 #include "controls/ControlClasses.h"
@@ -219,8 +220,19 @@ void CBrenvikView::OpenBusPort()
         return m_Serial.Open(device, this, 0, kNotifyLParam, busport::CBusPort::kQueueSize,
                              busport::CBusPort::kQueueSize);
     };
-    // Any step that fails leaves the port closed, which the status line shows.
-    if (m_BusPort.Open(m_strScratch.toStdString(), busport::LineSettings{}, openListening))
+    // Any step that fails leaves the port closed, which the status line
+    // shows; its tooltip says why.
+    const busport::LineSettings settings;
+    const bus::LineError failure = m_BusPort.Open(m_strScratch.toStdString(), settings, openListening);
+    const QString port = QStringLiteral("COM%1").arg(m_document.m_ActiveComPort);
+    const QString reason = QString::fromStdString(busport::LineErrorText(failure));
+    QString why;
+    if (failure.fault == bus::LineFault::SettingsRefused)
+        why = QStringLiteral("%1 could not be set to the bus speed of %2 baud: %3").arg(port).arg(settings.baud).arg(reason);
+    else if (failure)
+        why = QStringLiteral("%1 could not be opened: %2").arg(port, reason);
+    m_ctlPortStatus->setToolTip(why);
+    if (failure)
         return;
     m_nReplyCountdown = 0;
     m_bSettingsReplySeen = false;
@@ -240,8 +252,13 @@ void CBrenvikView::OnPortSetup()
 void CBrenvikView::OnTimer()
 {
     // A device that vanished ends the listener: the port is of no use any more.
-    if (m_Serial.IsOpen() && !m_Serial.IsListening())
+    if (m_Serial.IsOpen() && !m_Serial.IsListening()) {
+        const bus::LineError gone = busport::LineErrorOf(m_Serial.GetListenerResult(), {});
+        m_ctlPortStatus->setToolTip(QStringLiteral("COM%1: %2")
+                                        .arg(m_document.m_ActiveComPort)
+                                        .arg(QString::fromStdString(busport::LineErrorText(gone))));
         m_Serial.Close();
+    }
 
     if (!m_Serial.IsOpen()) {
         m_bMonitorPaused = false;

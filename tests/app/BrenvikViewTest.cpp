@@ -116,6 +116,48 @@ TEST_F(BrenvikViewTest, FrameFitsTheFormAtStart)
     EXPECT_EQ(view.viewport()->size(), view.DesignSize());
 }
 
+TEST_F(BrenvikViewTest, AFailedOpenSaysWhyBesideTheClosedStatus)
+{
+    PseudoTerminal pty;
+    ports.Map(1, pty.SlavePath());
+    // An adapter that runs at 19200 baud whatever it is told.
+    serial_line::LineDriver rounding;
+    rounding.readParams = [](int fd, serial_line::LineParams& params) {
+        const int err = serial_line::ReadLineParams(fd, params);
+        params.baudRate = 19200;
+        return err;
+    };
+    CSerialLine holder;
+    struct Row {
+        const char* name;
+        std::function<void()> arrange;
+        QString tip;
+    };
+    const Row rows[] = {
+        {"a rate the adapter rounds", [&] { view.SerialPort().SetLineDriver(rounding); },
+         "COM1 could not be set to the bus speed of 16457 baud: the device refused the line settings"},
+        {"a port another program holds",
+         [&] {
+             view.SerialPort().SetLineDriver({});
+             ASSERT_EQ(holder.Open(pty.Path(), 0, 0, true), 0);
+         },
+         "COM1 could not be opened: in use by another program"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.arrange();
+        view.OpenBusPort();
+        view.OnTimer();
+        EXPECT_FALSE(view.SerialPort().IsOpen());
+        EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
+        EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), row.tip);
+    }
+    holder.Close();
+    view.OpenBusPort();
+    EXPECT_TRUE(view.SerialPort().IsOpen());
+    EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), "");
+}
+
 TEST(PortSelectionDialog, APortLeftOutIsNamedWithTheReason)
 {
     PseudoTerminal held, free;
