@@ -27,8 +27,7 @@ void MakeRaw(int fd)
 
 PtyServer::PtyServer(const SimOptions& options, std::ostream* log)
     : m_model(options.settings, options.seed),
-      m_pacer(options.fast ? std::chrono::nanoseconds(0) : BytePacer::kBusByteTime),
-      m_floodBytes(options.floodBytes)
+      m_pacer(options.fast ? std::chrono::nanoseconds(0) : BytePacer::kBusByteTime)
 {
     m_model.Faults() = options.faults;
     if (options.levels)
@@ -68,11 +67,7 @@ void PtyServer::Answer(std::span<const std::uint8_t> received)
 {
     if (m_log)
         m_log->Log("rx", received);
-    std::vector<std::uint8_t> answer = m_model.Feed(received);
-    if (!answer.empty()) {
-        for (std::size_t i = 0; i < m_floodBytes; ++i)
-            answer.push_back(static_cast<std::uint8_t>(i & 0x7F));
-    }
+    const std::vector<std::uint8_t> answer = m_model.Feed(received);
     if (!answer.empty())
         m_pacer.Push(answer, BytePacer::Clock::now());
 }

@@ -37,7 +37,6 @@ private:
 
     CTransceiverModel m_model;
     BytePacer m_pacer;
-    std::size_t m_floodBytes;
     std::unique_ptr<FrameLog> m_log;
     int m_master = -1;
     int m_slave = -1;

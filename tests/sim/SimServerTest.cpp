@@ -113,7 +113,7 @@ TEST(SimServer, FaultsReachTheLine)
 {
     sim::SimOptions options = SimOnPty::Fast();
     options.faults.dropReplies = true;
-    options.floodBytes = 300;
+    options.faults.floodBytes = 300;
     SimOnPty server(options);
     SimTestPort port;
     ASSERT_TRUE(port.Open(server.Path()));
