@@ -52,10 +52,10 @@ bool PtyServer::Open(std::string& error)
         return false;
     }
     // Raw on both sides, so that no byte is translated before the program
-    // has set its own mode; readable and writable by any user, like a serial
-    // device a user may be given.
+    // has set its own mode. Only its owner may use it: anyone else could
+    // put traffic on the bus.
     MakeRaw(m_slave);
-    ::fchmod(m_slave, 0666);
+    ::fchmod(m_slave, 0600);
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
     ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
     ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);

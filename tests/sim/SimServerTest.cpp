@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr size_t kMessage = bus::kGroupMessageSize;
@@ -124,6 +127,15 @@ TEST(SimServer, FaultsReachTheLine)
     for (size_t i = 0; i < 300; ++i)
         ASSERT_EQ(bytes[kMessage + i], i & 0x7F) << i;
     EXPECT_EQ(port.Receive(1, std::chrono::milliseconds(100)).size(), 0u) << "no reply expected";
+}
+
+TEST(SimServer, OnlyItsOwnerMayUseThePseudoTerminal)
+{
+    SimOnPty server;
+    struct stat info {};
+    ASSERT_EQ(::stat(server.Path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, ::geteuid());
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST(SimServer, BusTimingSpacesTheBytes)
