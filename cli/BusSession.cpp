@@ -13,23 +13,6 @@ constexpr std::chrono::milliseconds kWaitSlice {50};
 
 } // namespace
 
-std::string LineErrorText(const bus::LineError& error)
-{
-    switch (error.fault) {
-    case bus::LineFault::None: return "no error";
-    case bus::LineFault::NoDevice: return "no such device";
-    case bus::LineFault::PermissionDenied: return "permission denied";
-    case bus::LineFault::Busy: return "busy: another program holds the port";
-    case bus::LineFault::NotSerial: return "not a serial device";
-    case bus::LineFault::SettingsRefused: return "the device refused the line settings";
-    case bus::LineFault::DeviceGone: return "the device stopped working (unplugged?)";
-    case bus::LineFault::TimedOut: return "timed out";
-    case bus::LineFault::NotOpen: return "the port is closed";
-    case bus::LineFault::Other: break;
-    }
-    return error.system ? error.system.message() : "failed";
-}
-
 int CBusSession::Fail(const std::string& what)
 {
     m_context.err << "brenvik-cli: " << m_label << ": " << what << '\n';
