@@ -53,7 +53,8 @@ asan: deps
 tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS)
-	@cd build-tsan && $(CTEST_ENV) TSAN_OPTIONS=halt_on_error=1 setarch -R ctest --output-on-failure -j $(JOBS)
+	@cd build-tsan && $(CTEST_ENV) TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" \
+	  setarch -R ctest --output-on-failure -j $(JOBS)
 
 clean:
 	rm -rf build build-asan build-tsan build-tsan-listener build-fuzz
