@@ -185,31 +185,29 @@ LONG CSerialLine::Setup(DWORD baudRate, int byteSize, int parity, int stopBits)
     // Some drivers (pseudo-terminals among them) silently keep 8 data bits
     // and no parity, and adapters round the rate to a table of their own;
     // a line that would run otherwise than asked is refused.
-    return ApplyLineParams(before, params, [&params](const serial_line::LineParams& taken) {
-        return taken.byteSize == params.byteSize && taken.parity == params.parity
+    return ApplyLineParams(before, params, [&](const serial_line::LineParams& taken) {
+        const bool asked = taken.byteSize == params.byteSize && taken.parity == params.parity
             && taken.twoStopBits == params.twoStopBits && CloseEnough(taken.baudRate, params.baudRate);
+        return asked ? ERROR_SUCCESS : Fail(ERROR_INVALID_PARAMETER);
     });
 }
 
-template <typename Taken>
+template <typename Finish>
 LONG CSerialLine::ApplyLineParams(const serial_line::LineParams& before, const serial_line::LineParams& wanted,
-                                  Taken taken)
+                                  Finish finish)
 {
     const int fd = PortFd();
-    if (int err = m_driver.writeParams(fd, wanted)) {
+    serial_line::LineParams taken;
+    LONG result;
+    if (int err = m_driver.writeParams(fd, wanted))
+        result = FailErrno(err);
+    else if (int err = m_driver.readParams(fd, taken))
+        result = FailErrno(err);
+    else
+        result = finish(taken);
+    if (result != ERROR_SUCCESS)
         m_driver.writeParams(fd, before);
-        return FailErrno(err);
-    }
-    serial_line::LineParams now;
-    if (int err = m_driver.readParams(fd, now)) {
-        m_driver.writeParams(fd, before);
-        return FailErrno(err);
-    }
-    if (!taken(now)) {
-        m_driver.writeParams(fd, before);
-        return Fail(ERROR_INVALID_PARAMETER);
-    }
-    return m_lastError;
+    return result;
 }
 
 LONG CSerialLine::SetEvtChar(char eventChar, bool addToMask)
@@ -349,12 +347,10 @@ LONG CSerialLine::SetHandshake(int mode)
     // old flow control back.
     const bool rts = mode != HandshakeXonXoff;
     const bool dtr = mode == HandshakeRtsDtr;
-    int modemError = 0;
-    const LONG result = ApplyLineParams(before, params, [&](const serial_line::LineParams&) {
-        modemError = m_driver.setModemLines(PortFd(), rts, dtr);
-        return modemError == 0;
+    return ApplyLineParams(before, params, [&](const serial_line::LineParams&) {
+        const int err = m_driver.setModemLines(PortFd(), rts, dtr);
+        return err ? FailErrno(err) : ERROR_SUCCESS;
     });
-    return modemError ? FailErrno(modemError) : result;
 }
 
 LONG CSerialLine::SetReadTimeoutMode(int mode)

@@ -174,12 +174,12 @@ private:
     // The common frame of the line settings: clears the last error, refuses a
     // closed port and reads the driver's settings. False on failure (kept).
     bool FetchLineParams(serial_line::LineParams& params);
-    // Writes line settings, reading back what the driver took with `taken`
-    // (it tells whether they are close enough to what was asked); anything
-    // that fails or is not taken restores `before` and is kept and returned.
-    template <typename Taken>
+    // Writes `wanted` and hands what the driver took to `finish`, which
+    // gives ERROR_SUCCESS or the code of what failed (kept with Fail). Any
+    // failure puts `before` back; the result is returned.
+    template <typename Finish>
     win32::LONG ApplyLineParams(const serial_line::LineParams& before, const serial_line::LineParams& wanted,
-                                Taken taken);
+                                Finish finish);
     // After a write ran out of time: discards what the driver still holds
     // for output and gives how many of the call's `written` bytes left.
     win32::DWORD DiscardUnsentOutput(win32::DWORD written);
