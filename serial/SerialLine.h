@@ -141,7 +141,6 @@ protected:
     static void DrainWakeEvent(int wakeEvent);
     // Bytes received and not yet read (0 where the driver cannot tell).
     int InputWaiting();
-    const serial_line::LineDriver& Driver() const { return m_driver; }
 
     // Stores and returns a result code with the system's reason (errno, 0 for none).
     win32::LONG Fail(win32::LONG code, int systemError = 0);
