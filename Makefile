@@ -68,7 +68,8 @@ tsan:
 	@scripts/install-deps test
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS)
-	@cd build-tsan && $(CTEST_ENV) TSAN_OPTIONS=halt_on_error=1 setarch -R ctest --output-on-failure -j $(JOBS)
+	@cd build-tsan && $(CTEST_ENV) TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" \
+	  setarch -R ctest --output-on-failure -j $(JOBS)
 
 # The Debian package, build/brenvik_<version>_<arch>.deb, from its own user
 # build (build-package/); package-check also runs the distribution's checks on it.

@@ -272,7 +272,10 @@ void CBrenvikView::ShowPortNote(const bus::LineError& error)
         note << device + ", " + QString::fromStdString(busport::LineSettingsText(m_line.settings));
     } else {
         // A network interface's reason speaks of addresses and connections.
-        QString why = device + ": " + QString::fromStdString(busport::OpenErrorText(m_portPath, error));
+        const std::string reason = error.fault == bus::LineFault::SettingsRefused
+            ? "could not be set to " + busport::LineSettingsText(m_line.settings) + ": " + busport::LineErrorText(error)
+            : busport::OpenErrorText(m_portPath, error);
+        QString why = device + ": " + QString::fromStdString(reason);
         if (m_portWatch)
             why += QStringLiteral("; it is opened when it appears");
         else if (error.fault == bus::LineFault::Busy)
@@ -308,7 +311,7 @@ void CBrenvikView::OnTimer()
     if (m_Serial.IsOpen() && !m_Serial.IsListening()) {
         m_Serial.Close();
         WatchForPort();
-        ShowPortNote({bus::LineFault::DeviceGone, {}});
+        ShowPortNote(busport::LineErrorOf(m_Serial.GetListenerResult(), {}));
     }
 
     if (!m_Serial.IsOpen()) {

@@ -14,8 +14,9 @@
 #include "res/DialogTemplates.h"
 #include "res/Resource.h"
 #include "bus/BusLimits.h"
+#include "busport/BusPort.h"
+#include "busport/LineErrorText.h"
 #include "serial/PortNames.h"
-#include "serial/ProbePort.h"
 
 namespace {
 
@@ -79,11 +80,14 @@ int CPortSelectionDialog::DoModal()
 bool CPortSelectionDialog::OnInitDialog()
 {
     int selected = -1;
+    m_strLeftOut.clear();
     for (int n = bus::kFirstComPort; n <= bus::kLastComPort; ++n) {
         m_strPortName = QStringLiteral("COM%1").arg(n);
         const QByteArray device = (QStringLiteral("\\\\.\\") + m_strPortName).toLatin1();
-        if (ProbePort(device.constData()) != PortFree)
+        if (const bus::LineError problem = busport::ProbeLine(device.constData())) {
+            NoteLeftOut(device.constData(), problem);
             continue;
+        }
         m_portCombo->addItem(m_strPortName, n);
         // Linux users know their ports by path and their adapters by name:
         // show both beside the COM name.
@@ -166,7 +170,8 @@ QString CPortSelectionDialog::AdapterNote(int index) const
 void CPortSelectionDialog::ShowSelectedPort()
 {
     const int index = m_portCombo->currentIndex();
-    m_portCombo->setToolTip(m_portCombo->itemData(index, Qt::ToolTipRole).toString());
+    // The entry's device and adapter, then the ports left out with their reasons.
+    m_portCombo->setToolTip((m_portCombo->itemData(index, Qt::ToolTipRole).toString() + m_strLeftOut).trimmed());
     if (m_adapterNote)
         m_adapterNote->setText(AdapterNote(index));
 }
@@ -204,4 +209,15 @@ void CPortSelectionDialog::OnSelChangePort()
     m_nPort = m_portCombo->itemData(index).toInt();
     ShowSelectedPort();
     ShowLineOf(m_nPort);
+}
+
+void CPortSelectionDialog::NoteLeftOut(const char* device, const bus::LineError& problem)
+{
+    // A port that exists but cannot be opened is named with the reason.
+    if (problem.fault == bus::LineFault::NoDevice)
+        return;
+    const std::optional<std::string> path = ResolvePortName(device);
+    m_strLeftOut += QStringLiteral("\n%1 (%2): %3")
+                        .arg(m_strPortName, QString::fromStdString(path.value_or("")),
+                             QString::fromStdString(busport::LineErrorText(problem)));
 }

@@ -6,6 +6,10 @@
 #include "busport/LineSettings.h"
 #include "serial/PortIdentity.h"
 
+namespace bus {
+struct LineError;
+}
+
 class CDataExchange;
 class CInterfaceChoice;
 class QComboBox;
@@ -20,7 +24,8 @@ class QLabel;
 // name; a port chosen with such a name is given back by that name, so the
 // adapter is found again whatever the plug order. Under that, the
 // "Interface" choice shows the selected port's stored line and gives back
-// the one chosen for it.
+// the one chosen for it. The list's tooltip also names each port left out
+// that exists, with the reason.
 class CPortSelectionDialog : public QDialog {
     Q_OBJECT
 
@@ -67,5 +72,10 @@ private:
     // The selected entry's device and adapter in the list's tooltip and the note.
     void ShowSelectedPort();
 
+    // Keeps why the port of m_strPortName was left out, unless it is absent.
+    void NoteLeftOut(const char* device, const bus::LineError& problem);
+
     int m_nextTop = 0;
+    // "\nCOM3 (/dev/ttyUSB0): in use by another program" for each port left out.
+    QString m_strLeftOut;
 };

@@ -63,6 +63,8 @@ void CTransceiverModel::OnMessage(std::span<const std::uint8_t> message)
     }
     if (m_Faults.foreignMessages)
         SendForeignMessages();
+    for (std::size_t i = 0; i < m_Faults.floodBytes; ++i)
+        m_Out.push_back(static_cast<std::uint8_t>(i & 0x7F));
 }
 
 void CTransceiverModel::ApplyWrite(const GroupMessageFields& fields)

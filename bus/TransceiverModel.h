@@ -22,6 +22,7 @@ struct TransceiverFaults {
     // A second transceiver that also answers every Get and level query, after
     // the first, with these settings and levels of its own. Writes reach only the first.
     std::optional<bus::RadioSettings> secondTransceiver;
+    std::size_t floodBytes = 0;   // data bytes (0x00-0x7F counting) after the answers to each message
 };
 
 // The device side of the bus: the bus interface and the radio transceiver.

@@ -1,6 +1,8 @@
 #include "busport/BusPort.h"
 
 #include "bus/SerialEvent.h"
+#include "serial/ErrnoMap.h"
+#include "serial/ProbePort.h"
 
 #include <cerrno>
 
@@ -49,6 +51,14 @@ bus::LineError LineErrorOf(LONG code, std::error_code system)
     }
 }
 
+bus::LineError ProbeLine(const std::string& device)
+{
+    std::error_code reason;
+    if (ProbePort(device.c_str(), &reason) == PortFree)
+        return {};
+    return LineErrorOf(Win32FromErrno(reason.value()), reason);
+}
+
 bus::LineError CBusPort::Open(const std::string& device, const LineSettings& settings, const Opener& open)
 {
     if (m_line.IsOpen())
@@ -86,18 +96,21 @@ bus::LineError CBusPort::Record(LONG code)
 
 void CBusPort::OnSerialEvent(std::uint32_t eventWord)
 {
-    ReadAndFrame(eventWord);
+    bool filled = false;
+    ReadAndFrame(eventWord, filled);
 }
 
-bus::LineError CBusPort::ReadAndFrame(std::uint32_t eventWord)
+bus::LineError CBusPort::ReadAndFrame(std::uint32_t eventWord, bool& filled)
 {
     bus::LineError result;
+    filled = false;
     bus::OnSerialEvent(m_framer, eventWord, [&](std::span<std::uint8_t> buffer) -> std::size_t {
         DWORD count = 0;
         result = Record(m_line.Read(buffer.data(), DWORD(buffer.size()), &count, nullptr, INFINITE));
         if (result)
             return 0;
         m_bytesReceived += count;
+        filled = count == buffer.size();
         return count;
     });
     return result;
@@ -110,7 +123,13 @@ bus::LineError CBusPort::WaitForEvent(std::chrono::milliseconds timeout)
         return {};
     if (waited != 0)
         return Record(waited);
-    return ReadAndFrame(m_line.GetPendingEvents());
+    // A wait reports new bytes only: what one read left behind is read now.
+    const std::uint32_t events = m_line.GetPendingEvents();
+    bool filled = true;
+    bus::LineError result;
+    while (filled && !result)
+        result = ReadAndFrame(events, filled);
+    return result;
 }
 
 bus::LineError CBusPort::Send(const bus::GroupMessageFields& fields, const bus::BusPause& pause)

@@ -61,7 +61,8 @@ public:
 private:
     // Keeps the first failure since the open; gives the code as a LineError.
     bus::LineError Record(win32::LONG code);
-    bus::LineError ReadAndFrame(std::uint32_t eventWord);
+    // One notification's read; `filled` tells that it took a whole buffer.
+    bus::LineError ReadAndFrame(std::uint32_t eventWord, bool& filled);
 
     CSerialLine& m_line;
     CBusFramer& m_framer;
@@ -71,5 +72,9 @@ private:
 
 // A result of the serial layer in the bus layer's words, with its errno.
 bus::LineError LineErrorOf(win32::LONG code, std::error_code system);
+
+// What keeps a device from being opened at this moment (an exclusive open
+// tried and released at once): LineError{} when it is free.
+bus::LineError ProbeLine(const std::string& device);
 
 } // namespace busport

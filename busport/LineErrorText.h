@@ -8,8 +8,10 @@
 // and the window's status tooltip.
 namespace busport {
 
-// A line failure in words ("no such device", "timed out", ...); the
-// system's own text where this layer has no words of its own.
+// What went wrong on a line, in a user's words, with what to do about it
+// where that is plain: "permission denied: add yourself to the dialout
+// group", "in use by another program", "not a serial device". A fault of no
+// kind of its own gives the system's text.
 std::string LineErrorText(const bus::LineError& error);
 
 // Why opening a port failed, in words. For a port that names a network

@@ -115,7 +115,7 @@ private:
     int m_goodMessages = 0;
 };
 
-// A line failure in words (busport/LineErrorText.h).
+// A line failure in words, as the window says it too.
 using busport::LineErrorText;
 
 } // namespace cli

@@ -125,10 +125,21 @@ int FlushInput(int fd)
     return ::ioctl(fd, TCFLSH, TCIFLUSH) == 0 ? 0 : errno;
 }
 
+int FlushOutput(int fd)
+{
+    return ::ioctl(fd, TCFLSH, TCOFLUSH) == 0 ? 0 : errno;
+}
+
 int BytesWaiting(int fd, int& count)
 {
     count = 0;
     return Ioctl(fd, FIONREAD, &count);
+}
+
+int BytesQueuedForOutput(int fd, int& count)
+{
+    count = 0;
+    return Ioctl(fd, TIOCOUTQ, &count);
 }
 
 int SetModemLines(int fd, bool rts, bool dtr)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 // The kernel's line settings of a tty descriptor, read and written with
 // termios2 so that any baud rate (16457 included) can be set exactly. The
@@ -34,11 +35,31 @@ int MakeRaw(int fd);
 
 int FlushInput(int fd);
 
+// Discards what was written and not yet sent.
+int FlushOutput(int fd);
+
 // Bytes received and not yet read.
 int BytesWaiting(int fd, int& count);
+
+// Bytes written and not yet sent. Pseudo-terminals always answer 0.
+int BytesQueuedForOutput(int fd, int& count);
 
 // Raises or lowers RTS and DTR. Devices without modem lines (pseudo-terminals)
 // answer ENOTTY or EINVAL; those count as success.
 int SetModemLines(int fd, bool rts, bool dtr);
+
+// The driver calls a serial line makes about its settings and queues. A line
+// goes through a replaceable set of them so that tests can play drivers a
+// pseudo-terminal cannot: one that rounds the baud rate to a table of its
+// own, one without modem lines that fails, one that holds back output or
+// keeps the bytes that came with a hang-up.
+struct LineDriver {
+    std::function<int(int fd, LineParams& params)> readParams = ReadLineParams;
+    std::function<int(int fd, const LineParams& params)> writeParams = WriteLineParams;
+    std::function<int(int fd, bool rts, bool dtr)> setModemLines = SetModemLines;
+    std::function<int(int fd, int& count)> inputWaiting = BytesWaiting;
+    std::function<int(int fd, int& count)> outputQueued = BytesQueuedForOutput;
+    std::function<int(int fd)> flushOutput = FlushOutput;
+};
 
 }  // namespace serial_line

@@ -446,11 +446,17 @@ std::optional<std::string> NetworkUrlOf(const char* portName)
     return resolved;
 }
 
-int ProbeNetworkPort(const std::string& url, DWORD timeoutMs)
+int ProbeNetworkPort(const std::string& url, DWORD timeoutMs, std::error_code* reason)
 {
     std::unique_ptr<CNetworkPort> port;
     int systemError = 0;
-    switch (CNetworkPort::Connect(url, timeoutMs, port, systemError)) {
+    const LONG result = CNetworkPort::Connect(url, timeoutMs, port, systemError);
+    // A failure always keeps a reason: one without an errno of its own (a
+    // name that did not resolve) reads as an unreachable host.
+    if (reason)
+        *reason = result == ERROR_SUCCESS ? std::error_code()
+                                          : std::error_code(systemError ? systemError : EHOSTUNREACH, std::generic_category());
+    switch (result) {
     case ERROR_SUCCESS: return PortFree;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND: return PortAbsent;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,8 +46,9 @@ std::optional<std::string> NetworkUrlOf(const char* portName);
 
 // Whether a connection to the URL succeeds within `timeoutMs` (then closed
 // at once): the probe's PortFree, PortAbsent (nothing answers there),
-// PortBusy (the server turned the probe away) or PortUnknown.
-int ProbeNetworkPort(const std::string& url, win32::DWORD timeoutMs);
+// PortBusy (the server turned the probe away) or PortUnknown; `reason`, when
+// given, gets the system's reason of a failure.
+int ProbeNetworkPort(const std::string& url, win32::DWORD timeoutMs, std::error_code* reason);
 
 class CNetworkPort {
 public:

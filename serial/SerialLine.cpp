@@ -6,11 +6,14 @@
 #include "serial/PortDevice.h"
 
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 using namespace win32;
@@ -45,9 +48,18 @@ bool Unsupported(int error)
 }
 
 // How often a direct wait looks at the line-error counters, which wake no
-// poll: where the driver keeps them, and while input it was not asked to
-// report is waiting.
+// poll, where the driver keeps them, and at the input queue while bytes
+// already reported wait unread (they keep the port readable).
 constexpr int kCounterRecheckMs = 10;
+
+// How far the baud rate the driver runs at may be off the one asked for.
+constexpr std::int64_t kBaudTolerancePercent = 2;
+
+bool CloseEnough(std::uint32_t taken, std::uint32_t wanted)
+{
+    const std::int64_t off = std::llabs(std::int64_t(taken) - std::int64_t(wanted));
+    return off * 100 <= std::int64_t(wanted) * kBaudTolerancePercent;
+}
 
 }  // namespace
 
@@ -87,17 +99,28 @@ LONG CSerialLine::Open(const char* device, DWORD /*inQueue*/, DWORD /*outQueue*/
     } else if (LONG result = OpenDevice(device, fd)) {
         return result;
     }
+    const int wakeEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeEvent < 0) {
+        const int err = errno;
+        ReleasePort(fd);
+        return FailErrno(err);
+    }
 
     m_overlapped = overlapped;
     m_readMode = ReadModeImmediate;
     m_evtChar = 0;
     m_pendingEvents = 0;
+    m_inputSeen = 0;
+    m_wakeEvent = wakeEvent;
     m_port = fd;
     LineCounters start;
     if (ReadCounters(start) != 0)
         start = {};
-    m_countersSeen = start;
-    m_countersCleared = start;
+    {
+        const std::lock_guard guard(m_countersLock);
+        m_countersSeen = start;
+        m_countersCleared = start;
+    }
 
     SetMask(EV_RXCHAR | EV_BREAK | EV_ERR);
     SetReadTimeoutMode(ReadModeImmediate);
@@ -118,15 +141,52 @@ LONG CSerialLine::OpenDevice(const char* device, int& fd)
     return 0;
 }
 
+void CSerialLine::ReleasePort(int fd)
+{
+    if (m_network)
+        m_network.reset(); // closes its socket, fd
+    else
+        serial_device::Release(fd, true);
+}
+
 LONG CSerialLine::Close()
 {
     ClearLastError();
     const int fd = m_port.exchange(-1);
-    if (m_network)
-        m_network.reset();  // closes its socket, fd
-    else if (fd >= 0)
-        serial_device::Release(fd, true);
+    if (fd < 0)
+        return 0;
+    // A wait on another thread ends now and must be gone before the
+    // descriptor it polls is closed (and maybe reused).
+    WakeWaiters();
+    for (int waits = m_waitsInProgress.load(); waits != 0; waits = m_waitsInProgress.load())
+        m_waitsInProgress.wait(waits);
+    ReleasePort(fd);
+    ::close(m_wakeEvent.exchange(-1));
     return 0;
+}
+
+void CSerialLine::WakeWaiters()
+{
+    const int wakeEvent = m_wakeEvent.load();
+    if (wakeEvent < 0)
+        return;
+    const std::uint64_t one = 1;
+    // A full counter (never in practice) still leaves the waiters woken.
+    [[maybe_unused]] ssize_t ignored = ::write(wakeEvent, &one, sizeof one);
+}
+
+void CSerialLine::DrainWakeEvent(int wakeEvent)
+{
+    std::uint64_t count;
+    [[maybe_unused]] ssize_t ignored = ::read(wakeEvent, &count, sizeof count);
+}
+
+int CSerialLine::InputWaiting()
+{
+    int waiting = 0;
+    if (m_driver.inputWaiting(PortFd(), waiting) != 0)
+        return 0;
+    return waiting;
 }
 
 LONG CSerialLine::Setup(DWORD baudRate, int byteSize, int parity, int stopBits)
@@ -145,17 +205,32 @@ LONG CSerialLine::Setup(DWORD baudRate, int byteSize, int parity, int stopBits)
     params.twoStopBits = stopBits == TWOSTOPBITS;
     if (m_network)
         return SetNetworkLine(params);
-    if (int err = serial_line::WriteLineParams(PortFd(), params))
-        return FailErrno(err);
     // Some drivers (pseudo-terminals among them) silently keep 8 data bits
-    // and no parity; a change the driver did not take is refused and undone.
+    // and no parity, and adapters round the rate to a table of their own;
+    // a line that would run otherwise than asked is refused.
+    return ApplyLineParams(before, params, [&](const serial_line::LineParams& taken) {
+        const bool asked = taken.byteSize == params.byteSize && taken.parity == params.parity
+            && taken.twoStopBits == params.twoStopBits && CloseEnough(taken.baudRate, params.baudRate);
+        return asked ? ERROR_SUCCESS : Fail(ERROR_INVALID_PARAMETER);
+    });
+}
+
+template <typename Finish>
+LONG CSerialLine::ApplyLineParams(const serial_line::LineParams& before, const serial_line::LineParams& wanted,
+                                  Finish finish)
+{
+    const int fd = PortFd();
     serial_line::LineParams taken;
-    if (serial_line::ReadLineParams(PortFd(), taken) == 0
-        && (taken.byteSize != byteSize || taken.parity != parity || taken.twoStopBits != params.twoStopBits)) {
-        serial_line::WriteLineParams(PortFd(), before);
-        return Fail(ERROR_INVALID_PARAMETER);
-    }
-    return m_lastError;
+    LONG result;
+    if (int err = m_driver.writeParams(fd, wanted))
+        result = FailErrno(err);
+    else if (int err = m_driver.readParams(fd, taken))
+        result = FailErrno(err);
+    else
+        result = finish(taken);
+    if (result != ERROR_SUCCESS)
+        m_driver.writeParams(fd, before);
+    return result;
 }
 
 LONG CSerialLine::SetEvtChar(char eventChar, bool addToMask)
@@ -175,6 +250,7 @@ LONG CSerialLine::SetMask(DWORD mask)
     if (!IsOpen())
         return Fail(ERROR_INVALID_HANDLE);
     m_eventMask = mask;
+    WakeWaiters();
     return 0;
 }
 
@@ -220,34 +296,67 @@ LONG CSerialLine::WaitForPortEvent(OVERLAPPED* overlapped, DWORD timeoutMs)
     DWORD unused = 0;
     if (LONG refused = StartTransfer(unused, overlapped, timeoutMs))
         return refused;
-    const DWORD mask = m_eventMask;
-    if (mask == 0)
-        return Fail(ERROR_INVALID_PARAMETER);
+    // Counted before the port is looked at again: a Close that took the
+    // descriptor away first is seen here, any later one waits for this call.
+    m_waitsInProgress.fetch_add(1);
+    struct Leave {
+        CSerialLine& line;
+        ~Leave()
+        {
+            line.m_waitArmed = false;
+            line.m_waitsInProgress.fetch_sub(1);
+            line.m_waitsInProgress.notify_all();
+        }
+    } leave {*this};
+    const int port = PortFd();
+    const int wakeEvent = WakeEvent();
+    if (port < 0)
+        return Fail(ERROR_INVALID_HANDLE);
+    // Only a SetMask or Close from now on ends this wait.
+    DrainWakeEvent(wakeEvent);
+    m_pendingEvents = 0;
+    m_waitArmed = true;
 
     // Input makes poll return; line errors do not, so where the driver counts
     // them the wait looks at the counters every kCounterRecheckMs as well.
     const bool watchCounters = HasLineCounters();
     const Deadline deadline(timeoutMs);
     for (;;) {
-        int waiting = 0;
-        serial_line::BytesWaiting(PortFd(), waiting);
-        if (const DWORD events = TakeLineEvents(waiting > 0) & mask) {
+        const DWORD mask = m_eventMask;
+        if (mask == 0)
+            return Fail(ERROR_INVALID_PARAMETER);
+        const int waiting = InputWaiting();
+        const bool arrived = waiting > m_inputSeen.exchange(waiting);
+        if (const DWORD events = TakeLineEvents(arrived) & mask) {
             m_pendingEvents = events;
             return 0;
         }
         const int remaining = deadline.RemainingMs();
         if (remaining == 0)
             return Fail(ERROR_TIMEOUT);
+        // Reported input keeps the port readable: then only a look at the
+        // queue now and then tells of new bytes.
+        const bool recheck = watchCounters || waiting > 0;
+        pollfd waits[2] = {
+            {wakeEvent, POLLIN, 0},
+            // POLLRDHUP: a network interface's server ended the connection.
+            {port, static_cast<short>((waiting > 0 ? 0 : POLLIN) | POLLRDHUP), 0},
+        };
         const int slice = remaining < 0 ? kCounterRecheckMs : std::min(remaining, kCounterRecheckMs);
-        if (waiting > 0) {
-            // Input is there but not asked for: only the counters can bring an event.
-            ::poll(nullptr, 0, slice);
-            continue;
+        if (::poll(waits, 2, recheck ? slice : remaining) < 0 && errno != EINTR)
+            return FailErrno(errno);
+        if (waits[0].revents & POLLIN) {
+            // SetMask or Close: the wait completes with no events.
+            if (!IsOpen())
+                return Fail(ERROR_INVALID_HANDLE);
+            return 0;
         }
-        int why = 0;
-        const LONG result = WaitReady(Direction::In, watchCounters ? slice : remaining, why);
-        if (result != 0 && result != ERROR_TIMEOUT)
-            return Fail(result, why);
+        if (waits[1].revents & POLLNVAL)
+            return Fail(ERROR_INVALID_HANDLE);
+        // Bytes that came with a hang-up are reported (next round) before the end.
+        const bool newInput = (mask & EV_RXCHAR) && InputWaiting() > m_inputSeen;
+        if ((waits[1].revents & (POLLHUP | POLLERR | POLLRDHUP)) && !newInput)
+            return Fail(ERROR_GEN_FAILURE, (waits[1].revents & POLLRDHUP) ? ECONNRESET : 0);
     }
 }
 
@@ -258,20 +367,21 @@ LONG CSerialLine::SetHandshake(int mode)
         return m_lastError;
     if (mode != HandshakeNone && mode != HandshakeRtsDtr && mode != HandshakeXonXoff)
         return Fail(E_INVALIDARG);
+    const serial_line::LineParams before = params;
     params.rtsCtsFlow = mode == HandshakeRtsDtr;
     params.xonXoffOut = mode == HandshakeXonXoff;
     params.xonXoffIn = mode == HandshakeXonXoff;
     if (m_network)
         return SetNetworkLine(params);
-    if (int err = serial_line::WriteLineParams(PortFd(), params))
-        return FailErrno(err);
     // No handshake raises RTS and lowers DTR; hardware handshake starts with
-    // both raised; XON/XOFF lowers both.
+    // both raised; XON/XOFF lowers both. Lines that fail to follow get their
+    // old flow control back.
     const bool rts = mode != HandshakeXonXoff;
     const bool dtr = mode == HandshakeRtsDtr;
-    if (int err = serial_line::SetModemLines(PortFd(), rts, dtr))
-        return FailErrno(err);
-    return m_lastError;
+    return ApplyLineParams(before, params, [&](const serial_line::LineParams&) {
+        const int err = m_driver.setModemLines(PortFd(), rts, dtr);
+        return err ? FailErrno(err) : ERROR_SUCCESS;
+    });
 }
 
 LONG CSerialLine::SetReadTimeoutMode(int mode)
@@ -296,7 +406,7 @@ bool CSerialLine::FetchLineParams(serial_line::LineParams& params)
         params = m_network->Line();
         return true;
     }
-    if (int err = serial_line::ReadLineParams(PortFd(), params)) {
+    if (int err = m_driver.readParams(PortFd(), params)) {
         FailErrno(err);
         return false;
     }
@@ -372,8 +482,8 @@ LONG CSerialLine::Write(const void* data, DWORD count, DWORD* written, OVERLAPPE
     if (m_network)
         return WriteNetwork(data, count, done, timeoutMs);
 
-    // What the driver has taken is counted even when the time-out ends the
-    // write: it cannot be called back, and the caller should know.
+    // A write that runs out of time is cancelled: what the driver still
+    // holds is discarded, and the count says what has left.
     const auto* bytes = static_cast<const unsigned char*>(data);
     const Deadline deadline(timeoutMs);
     while (done < count) {
@@ -382,13 +492,27 @@ LONG CSerialLine::Write(const void* data, DWORD count, DWORD* written, OVERLAPPE
             done += static_cast<DWORD>(n);
         } else if (n < 0 && errno == EAGAIN) {
             int why = 0;
-            if (LONG result = WaitReady(Direction::Out, deadline.RemainingMs(), why))
+            if (LONG result = WaitReady(Direction::Out, deadline.RemainingMs(), why)) {
+                if (result == ERROR_TIMEOUT)
+                    done = DiscardUnsentOutput(done);
                 return Fail(result, why);
+            }
         } else if (n < 0 && errno != EINTR) {
             return FailErrno(errno);
         }
     }
     return 0;
+}
+
+DWORD CSerialLine::DiscardUnsentOutput(DWORD written)
+{
+    int queued = 0;
+    if (m_driver.outputQueued(PortFd(), queued) != 0)
+        queued = 0;
+    m_driver.flushOutput(PortFd());
+    // The queue may still hold the tail of an earlier write, which this
+    // call's count never included.
+    return written - std::min<DWORD>(written, DWORD(std::max(queued, 0)));
 }
 
 LONG CSerialLine::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped, DWORD timeoutMs)
@@ -409,6 +533,7 @@ LONG CSerialLine::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overl
         const ssize_t n = ::read(PortFd(), bytes + done, count - done);
         if (n > 0) {
             done += static_cast<DWORD>(n);
+            ForgetReadInput(static_cast<int>(n));
             if (m_readMode == ReadModeImmediate)
                 break;
         } else if (n == 0) {
@@ -426,9 +551,21 @@ LONG CSerialLine::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overl
     return 0;
 }
 
+void CSerialLine::ForgetReadInput(int count)
+{
+    int seen = m_inputSeen.load();
+    while (!m_inputSeen.compare_exchange_weak(seen, std::max(seen - count, 0))) {
+    }
+}
+
 void CSerialLine::SetLineCounterReader(LineCounterReader reader)
 {
     m_counterReader = std::move(reader);
+}
+
+void CSerialLine::SetLineDriver(serial_line::LineDriver driver)
+{
+    m_driver = std::move(driver);
 }
 
 int CSerialLine::ReadCounters(LineCounters& counters)
@@ -453,6 +590,7 @@ DWORD CSerialLine::TakeLineEvents(bool inputWaiting)
 {
     DWORD events = inputWaiting ? EV_RXCHAR : 0;
     LineCounters now;
+    const std::lock_guard guard(m_countersLock);
     if (ReadCounters(now) == 0) {
         events |= LineEventsBetween(m_countersSeen, now);
         m_countersSeen = now;
@@ -463,6 +601,7 @@ DWORD CSerialLine::TakeLineEvents(bool inputWaiting)
 DWORD CSerialLine::ClearLineErrors()
 {
     LineCounters now;
+    const std::lock_guard guard(m_countersLock);
     if (int err = ReadCounters(now)) {
         FailErrno(err);
         return 0;

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <system_error>
 
@@ -47,12 +48,24 @@ class CNetworkPort;
 //   always refused with ERROR_INVALID_FUNCTION, as Linux cannot complete it
 //   behind the caller's back. Nothing refers to the caller's buffer once a
 //   call has returned.
-// - EV_RXCHAR means input is waiting; EV_ERR and EV_BREAK come from growth of
+// - Setup reads the line back: a driver that silently keeps other data bits
+//   or parity, or runs more than 2 % off the baud rate asked for (adapters
+//   round to a table of their own), gets its old settings back and the call
+//   fails with ERROR_INVALID_PARAMETER. SetHandshake likewise restores the
+//   old settings when any of its steps fails.
+// - A Write that runs out of time discards what the driver still holds for
+//   output, so nothing goes out after the call; the count tells what left.
+// - EV_RXCHAR means bytes arrived since the last wait or read; bytes that
+//   stay unread raise it no more. EV_ERR and EV_BREAK come from growth of
 //   the driver's line-error counters (absent on pseudo-terminals). EV_RXFLAG
 //   is never raised: seeing the event character would need reading the data.
 //   SetEvtChar still stores the character and the mask bit.
+// - SetMask ends a pending WaitForPortEvent at once with an event word of 0
+//   (result 0); Close from another thread ends it with ERROR_INVALID_HANDLE
+//   and waits for it to leave before the descriptor goes.
 // - A device that vanished (USB unplug, pseudo-terminal peer closed) makes
-//   reads, writes and waits fail with ERROR_GEN_FAILURE.
+//   reads, writes and waits fail with ERROR_GEN_FAILURE; bytes that came
+//   with the hang-up are reported (EV_RXCHAR) and can be read first.
 // - A name that resolves to "rfc2217://HOST:PORT" or "tcp://HOST:PORT" opens
 //   a bus interface on the network instead (NetworkPort.h): the same calls
 //   and codes, the socket in place of the device, a lost connection as a
@@ -60,7 +73,7 @@ class CNetworkPort;
 //   Setup and SetHandshake wait for the server to confirm the line.
 //
 // One owning thread runs the operations; CSerialListener adds one thread that
-// only waits for events. Fields both may touch are atomics.
+// only waits for events. Fields both may touch are atomics or guarded.
 class CSerialLine {
 public:
     enum : int { HandshakeNone = 0, HandshakeRtsDtr = 1, HandshakeXonXoff = 2 };
@@ -112,9 +125,13 @@ public:
     // Replaces how the driver's line-error counters are read (tests feed line
     // errors through it). Set it while no listener runs.
     void SetLineCounterReader(LineCounterReader reader);
+    // Replaces the driver calls for settings and queues (see LineDriver).
+    // Set it while no listener runs.
+    void SetLineDriver(serial_line::LineDriver driver);
 
     // Takes the line errors that arrived since the last call (CE_ bits), as
     // Win32's ClearCommError does. 0 where the driver keeps no counters.
+    // Safe to call while a listener runs.
     win32::DWORD ClearLineErrors();
 
 protected:
@@ -130,6 +147,13 @@ protected:
 
     // The descriptor, -1 while closed.
     int PortFd() const { return m_port.load(); }
+    // An eventfd, open while the port is, that turns readable to wake
+    // whatever waits for the port's events (SetMask, Close).
+    int WakeEvent() const { return m_wakeEvent.load(); }
+    void WakeWaiters();
+    static void DrainWakeEvent(int wakeEvent);
+    // Bytes received and not yet read (0 where the driver cannot tell).
+    int InputWaiting();
 
     // Stores and returns a result code with the system's reason (errno, 0 for none).
     win32::LONG Fail(win32::LONG code, int systemError = 0);
@@ -143,6 +167,10 @@ protected:
     std::atomic<int> m_port {-1};
     std::atomic<win32::DWORD> m_pendingEvents {0};
     std::atomic<win32::DWORD> m_eventMask {0};
+    // WaitForPortEvent calls under way; Close waits for them to leave.
+    std::atomic<int> m_waitsInProgress {0};
+    // True while a wait is pending: a SetMask or Close from now on ends it.
+    std::atomic<bool> m_waitArmed {false};
 
 private:
     enum class Direction { In, Out };
@@ -165,14 +193,33 @@ private:
     // The common frame of the line settings: clears the last error, refuses a
     // closed port and reads the driver's settings. False on failure (kept).
     bool FetchLineParams(serial_line::LineParams& params);
+    // Lets go of the open port's descriptor: the network interface's
+    // connection, or the device with its exclusive hold.
+    void ReleasePort(int fd);
+    // Writes `wanted` and hands what the driver took to `finish`, which
+    // gives ERROR_SUCCESS or the code of what failed (kept with Fail). Any
+    // failure puts `before` back; the result is returned.
+    template <typename Finish>
+    win32::LONG ApplyLineParams(const serial_line::LineParams& before, const serial_line::LineParams& wanted,
+                                Finish finish);
+    // After a write ran out of time: discards what the driver still holds
+    // for output and gives how many of the call's `written` bytes left.
+    win32::DWORD DiscardUnsentOutput(win32::DWORD written);
+    // Bytes read are no longer among those a wait has reported.
+    void ForgetReadInput(int count);
 
     bool m_overlapped = false;
     bool m_excludeOthers = false;
     int m_readMode = ReadModeImmediate;
     std::atomic<char> m_evtChar {0};
     LineCounterReader m_counterReader = ReadDriverLineCounters;
-    // Counter readings as of the last TakeLineEvents and ClearLineErrors. Only
-    // the listener thread touches them while it runs.
+    serial_line::LineDriver m_driver;
+    std::atomic<int> m_wakeEvent {-1};
+    // Input already reported by a wait, less what was read since.
+    std::atomic<int> m_inputSeen {0};
+    // Counter readings as of the last TakeLineEvents and ClearLineErrors,
+    // shared by the owner and the listener thread.
+    std::mutex m_countersLock;
     LineCounters m_countersSeen;
     LineCounters m_countersCleared;
     // The network interface while one is open (its socket is m_port); set

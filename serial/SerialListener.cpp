@@ -4,11 +4,8 @@
 #include "serial/LineControl.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <system_error>
 
 using namespace win32;
@@ -30,12 +27,6 @@ LONG CSerialListener::Open(const char* device, DWORD inQueue, DWORD outQueue, bo
 {
     if (LONG result = CSerialLine::Open(device, inQueue, outQueue, true))
         return result;
-    m_listenerEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (m_listenerEvent < 0) {
-        const int error = errno;
-        CSerialLine::Close();
-        return FailErrno(error);
-    }
     if (startListening) {
         if (LONG result = StartListening())
             return result;
@@ -46,26 +37,14 @@ LONG CSerialListener::Open(const char* device, DWORD inQueue, DWORD outQueue, bo
 LONG CSerialListener::Close()
 {
     StopListening(INFINITE);
-    if (m_listenerEvent >= 0) {
-        ::close(m_listenerEvent);
-        m_listenerEvent = -1;
-    }
     return CSerialLine::Close();
-}
-
-LONG CSerialListener::SetMask(DWORD mask)
-{
-    const LONG result = CSerialLine::SetMask(mask);
-    if (result == 0)
-        Wake();
-    return result;
 }
 
 LONG CSerialListener::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped, DWORD timeoutMs)
 {
     const LONG result = CSerialLine::Read(buffer, count, read, overlapped, timeoutMs);
     if (m_inputParked.exchange(false))
-        Wake();
+        WakeWaiters();
     return result;
 }
 
@@ -75,7 +54,7 @@ LONG CSerialListener::StartListening()
         ClearLastError();
         return 0;
     }
-    if (!IsOpen() || m_listenerEvent < 0)
+    if (!IsOpen())
         return Fail(ERROR_INVALID_HANDLE);
     m_listenerResult = 0;
     m_inputParked = false;
@@ -94,22 +73,13 @@ LONG CSerialListener::StopListening(DWORD /*timeoutMs*/)
 {
     if (m_listenerThread.joinable()) {
         m_stopRequested = true;
-        Wake();
+        WakeWaiters();
         m_listenerThread.join();
         m_stopRequested = false;
         m_listening = false;
     }
     ClearLastError();
     return 0;
-}
-
-void CSerialListener::Wake()
-{
-    if (m_listenerEvent < 0)
-        return;
-    const std::uint64_t one = 1;
-    // A full counter (never in practice) still leaves the thread woken.
-    [[maybe_unused]] ssize_t ignored = ::write(m_listenerEvent, &one, sizeof one);
 }
 
 LONG CSerialListener::ListenerThreadProc(CSerialListener* listener)
@@ -129,12 +99,13 @@ LONG CSerialListener::EndListening(LONG result, int systemError)
 LONG CSerialListener::ListenerLoop()
 {
     const int port = PortFd();
+    const int wakeEvent = WakeEvent();
     const bool recheckCounters = HasLineCounters();
     int queuedAtPark = 0;
     for (;;) {
         const bool watchInput = !m_inputParked;
         pollfd waits[2] = {
-            {m_listenerEvent, POLLIN, 0},
+            {wakeEvent, POLLIN, 0},
             // POLLRDHUP: a network interface's server ended the connection.
             {port, static_cast<short>((watchInput ? POLLIN : 0) | POLLRDHUP), 0},
         };
@@ -146,25 +117,21 @@ LONG CSerialListener::ListenerLoop()
         }
         if (m_stopRequested)
             return EndListening(0);
-        if (waits[0].revents & POLLIN) {
-            std::uint64_t count;
-            [[maybe_unused]] ssize_t ignored = ::read(m_listenerEvent, &count, sizeof count);
-        }
-        // A vanished device reports hang-up or error on every poll: the end.
+        if (waits[0].revents & POLLIN)
+            DrainWakeEvent(wakeEvent);
         if (waits[1].revents & POLLNVAL)
             return EndListening(ERROR_INVALID_HANDLE);
-        if (waits[1].revents & (POLLHUP | POLLERR | POLLRDHUP))
-            return EndListening(ERROR_GEN_FAILURE);
+        // A vanished device reports hang-up or error on every poll: after
+        // this pass, which still announces bytes that came with it, the end.
+        const bool hungUp = waits[1].revents & (POLLHUP | POLLERR | POLLRDHUP);
 
         bool arrived = false;
-        if (watchInput && (waits[1].revents & POLLIN)) {
+        if (watchInput && (waits[1].revents & (POLLIN | POLLHUP | POLLERR))) {
             // Park before measuring: a Read from now on re-arms the watch.
             m_inputParked = true;
             arrived = true;
         }
-        int queued = 0;
-        if (int err = serial_line::BytesWaiting(port, queued))
-            return EndListening(Win32FromErrno(err), err);
+        const int queued = InputWaiting();
         if (!arrived && !watchInput)
             arrived = queued > queuedAtPark;
         queuedAtPark = queued;
@@ -175,6 +142,8 @@ LONG CSerialListener::ListenerLoop()
         const DWORD errors = ClearLineErrors();
         if (events != 0)
             OnPortEvent(events, errors);
+        if (hungUp)
+            return EndListening(ERROR_GEN_FAILURE);
         if (m_stopRequested)
             return EndListening(0);
     }

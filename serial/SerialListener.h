@@ -9,17 +9,18 @@
 // of the current mask, with the line errors of the same pass, to
 // OnPortEvent. The thread never reads data.
 //
-// On Linux the thread waits with poll on the port and on a wake-up
-// descriptor (m_listenerEvent). Input that stays unread keeps the port
-// readable, so after reporting an arrival the thread stops watching for
+// On Linux the thread waits with poll on the port and on the line's wake-up
+// descriptor, which SetMask (a pass that reports nothing), Read and a stop
+// signal. Input that stays unread keeps the port readable, so after reporting an arrival the thread stops watching for
 // input until the owner reads (Read re-arms it) or more bytes arrive (it then
 // looks at the input queue every few milliseconds): unread data never makes
 // it spin, and every arrival is reported.
 //
 // A stop, requested at any moment, wakes the thread and ends it; Close and
 // StopListening return only when the thread is gone. When the device
-// vanishes the thread ends with an error (IsListening turns false and
-// GetListenerResult tells why) and nothing more is reported.
+// vanishes the thread announces bytes that came with the hang-up, then ends
+// with an error (IsListening turns false and GetListenerResult tells why)
+// and nothing more is reported.
 //
 // A class that implements OnPortEvent must call Close (or StopListening) in
 // its own destructor: OnPortEvent runs on the thread until it is stopped.
@@ -34,8 +35,6 @@ public:
     // the port left open).
     win32::LONG Open(const char* device, win32::DWORD inQueue, win32::DWORD outQueue, bool startListening) override;
     win32::LONG Close() override;
-    // A new mask wakes the listener; that pass reports nothing.
-    win32::LONG SetMask(win32::DWORD mask) override;
     // Reading hands input watching back to the listener.
     win32::LONG Read(void* buffer, win32::DWORD count, win32::DWORD* read = nullptr, win32::OVERLAPPED* overlapped = nullptr,
               win32::DWORD timeoutMs = win32::INFINITE) override;
@@ -64,10 +63,8 @@ protected:
 
     std::atomic<bool> m_stopRequested {false};
     std::thread m_listenerThread;
-    int m_listenerEvent = -1;  // eventfd that wakes the thread; open while the port is
 
 private:
-    void Wake();
     win32::LONG EndListening(win32::LONG result, int systemError = 0);
 
     std::atomic<bool> m_listening {false};

@@ -30,7 +30,6 @@ PtyServer::PtyServer(const SimOptions& options, FrameCallback onFrame)
     : m_model(options.settings, options.seed),
       m_line(options.line),
       m_pacer(options.fast ? std::chrono::nanoseconds(0) : bus::ByteTime(options.line.baud.value_or(bus::kBusBaudRate))),
-      m_floodBytes(options.floodBytes),
       m_onFrame(std::move(onFrame))
 {
     m_model.Faults() = options.faults;
@@ -54,10 +53,10 @@ bool PtyServer::Open(std::string& error)
         return false;
     }
     // Raw on both sides, so that no byte is translated before the program
-    // has set its own mode; readable and writable by any user, like a serial
-    // device a user may be given.
+    // has set its own mode. Only its owner may use it: anyone else could
+    // put traffic on the bus.
     MakeRaw(m_slave);
-    ::fchmod(m_slave, 0666);
+    ::fchmod(m_slave, 0600);
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
     ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
     ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
@@ -75,11 +74,7 @@ void PtyServer::Answer(std::span<const std::uint8_t> received)
         ReportFrames(LineFrame::Way::FromProgram, received, m_onFrame);
     if (!rightLine)
         return;
-    std::vector<std::uint8_t> answer = m_model.Feed(received);
-    if (!answer.empty()) {
-        for (std::size_t i = 0; i < m_floodBytes; ++i)
-            answer.push_back(static_cast<std::uint8_t>(i & 0x7F));
-    }
+    const std::vector<std::uint8_t> answer = m_model.Feed(received);
     if (!answer.empty())
         m_pacer.Push(answer, BytePacer::Clock::now());
 }

@@ -38,7 +38,6 @@ private:
     CTransceiverModel m_model;
     ExpectedLine m_line;
     BytePacer m_pacer;
-    std::size_t m_floodBytes;
     FrameCallback m_onFrame;
     int m_master = -1;
     int m_slave = -1;

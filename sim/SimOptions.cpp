@@ -1,6 +1,7 @@
 #include "sim/SimOptions.h"
 
 #include "bus/BusLimits.h"
+#include "bus/Latin1.h"
 
 #include <charconv>
 #include <sstream>
@@ -32,7 +33,7 @@ bool ParseSettings(const std::string& text, bus::RadioSettings& settings)
 {
     const std::vector<std::string> parts = Split(text, ',');
     long long id, key, channel;
-    if (parts.size() != 4 || parts[0].size() > bus::kNameLength
+    if (parts.size() != 4 || bus::Utf8Length(parts[0]) > bus::kNameLength
         || !ParseInt(parts[1], bus::kMinGroupId, bus::kMaxGroupId, id)
         || !ParseInt(parts[2], bus::kMinPasswordKey, bus::kMaxPasswordKey, key)
         || !ParseInt(parts[3], bus::kFirstChannel, bus::kLastChannel, channel))
@@ -148,7 +149,7 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
         } else if (option == "--name") {
             if (!value(text))
                 return ParseResult::Error;
-            if (text.size() > bus::kNameLength) {
+            if (bus::Utf8Length(text) > bus::kNameLength) {
                 error = "--name takes at most 8 characters";
                 return ParseResult::Error;
             }
@@ -205,7 +206,7 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
         } else if (option == "--flood") {
             if (!number(0, 1ll << 30, n))
                 return ParseResult::Error;
-            options.floodBytes = static_cast<std::size_t>(n);
+            options.faults.floodBytes = static_cast<std::size_t>(n);
         } else {
             error = "unknown option \"" + option + "\" (see --help)";
             return ParseResult::Error;

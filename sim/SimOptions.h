@@ -22,7 +22,6 @@ struct SimOptions {
     std::uint32_t seed = 1;
     std::optional<CTransceiverModel::LevelTable> levels;  // fixed levels of channels 11-26, no jitter
     TransceiverFaults faults;
-    std::size_t floodBytes = 0;  // data bytes sent after the answers to each message
     ExpectedLine line;           // --baud/--flow: answer only a program that set this line
 };
 

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
+#include <unistd.h>
 
 #include "app/BrenvikDoc.h"
 #include "app/BrenvikView.h"
@@ -112,6 +114,74 @@ TEST_F(BrenvikViewTest, WideningKeepsTheSettingsCentredAndWidensTheBars)
 TEST_F(BrenvikViewTest, FrameFitsTheFormAtStart)
 {
     EXPECT_EQ(view.viewport()->size(), view.DesignSize());
+}
+
+TEST_F(BrenvikViewTest, AFailedOpenSaysWhyBesideTheClosedStatus)
+{
+    PseudoTerminal pty;
+    ports.Map(1, pty.SlavePath());
+    // An adapter that runs at 19200 baud whatever it is told.
+    serial_line::LineDriver rounding;
+    rounding.readParams = [](int fd, serial_line::LineParams& params) {
+        const int err = serial_line::ReadLineParams(fd, params);
+        params.baudRate = 19200;
+        return err;
+    };
+    CSerialLine holder;
+    struct Row {
+        const char* name;
+        std::function<void()> arrange;
+        QString tip;
+    };
+    const Row rows[] = {
+        {"a rate the adapter rounds", [&] { view.SerialPort().SetLineDriver(rounding); },
+         QString::fromStdString(pty.SlavePath() + ": could not be set to 16457 baud: the device refused the line settings")},
+        {"a port another program holds",
+         [&] {
+             view.SerialPort().SetLineDriver({});
+             ASSERT_EQ(holder.Open(pty.Path(), 0, 0, true), 0);
+         },
+         QString::fromStdString(pty.SlavePath() + ": cannot open: in use by another program; reopen it through PortSetup once it is free")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.arrange();
+        view.OpenBusPort();
+        view.OnTimer();
+        EXPECT_FALSE(view.SerialPort().IsOpen());
+        EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
+        EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), row.tip);
+    }
+    holder.Close();
+    view.OpenBusPort();
+    EXPECT_TRUE(view.SerialPort().IsOpen());
+    EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), QString::fromStdString(pty.SlavePath() + ", 16457 baud"));
+}
+
+TEST(PortSelectionDialog, APortLeftOutIsNamedWithTheReason)
+{
+    PseudoTerminal held, free;
+    char plainFile[] = "/tmp/brenvik-dialog-XXXXXX";
+    const int file = ::mkstemp(plainFile);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    SafePorts ports;
+    ports.Map(2, held.SlavePath());
+    ports.Map(3, plainFile);
+    ports.Map(4, "/dev/null");
+    ports.Map(5, free.SlavePath());
+    CSerialLine holder;
+    ASSERT_EQ(holder.Open(held.Path(), 0, 0, true), 0);
+    CPortSelectionDialog dialog;
+    dialog.m_nPort = 5;
+    QTimer::singleShot(0, &dialog, &QDialog::accept);
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.m_portCombo->count(), 1);
+    EXPECT_EQ(dialog.m_portCombo->toolTip(),
+              QString::fromStdString(free.SlavePath() + "\nCOM2 (" + held.SlavePath() + "): in use by another program"
+                                     + "\nCOM3 (" + plainFile + "): not a serial device"
+                                     + "\nCOM4 (/dev/null): not a serial device"));
+    ::unlink(plainFile);
 }
 
 TEST(PortSelectionDialog, WithNoFreePortTheGivenNumberStandsAndTypingAddsNothing)

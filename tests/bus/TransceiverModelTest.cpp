@@ -202,6 +202,17 @@ TEST(TransceiverFaults, DroppedRepliesLeaveOnlyEchoes)
     EXPECT_EQ(line.program.observed.size(), 1u);
 }
 
+TEST(TransceiverFaults, AFloodFollowsTheAnswersToEachMessage)
+{
+    CTransceiverModel model;
+    model.Faults().floodBytes = 3;
+    const Bytes get = Packed(bus::MakeSettingsRequest());
+    const Bytes reply = Packed(bus::MakeSettingsReply(CTransceiverModel::DefaultSettings()));
+    const Bytes flood = {0x00, 0x01, 0x02};
+    // Two messages read in one piece.
+    EXPECT_EQ(model.Feed(Concat({get, get})), Concat({get, reply, flood, get, reply, flood}));
+}
+
 TEST(TransceiverFaults, CorruptChecksumsAreDroppedByTheFramer)
 {
     Line line;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <poll.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <vector>
@@ -70,6 +71,33 @@ TEST(LineErrorOf, NamesEachSerialResultInTheBusLayersWords)
         EXPECT_EQ(error.fault, row.fault);
         EXPECT_EQ(error.system.value(), row.systemError); // the system's reason travels along
     }
+}
+
+TEST(ProbeLine, TellsWhyADeviceCannotBeOpenedNow)
+{
+    PseudoTerminal pty;
+    char plainFile[] = "/tmp/brenvik-probe-XXXXXX";
+    const int file = ::mkstemp(plainFile);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    CSerialLine holder;
+    ASSERT_EQ(holder.Open(pty.Path(), 0, 0, true), 0);
+    PseudoTerminal free;
+    struct Row {
+        std::string device;
+        LineError expected;
+    };
+    const Row rows[] = {
+        {"/nonexistent/brenvik-probe", {LineFault::NoDevice, Errno(ENOENT)}},
+        {pty.SlavePath(), {LineFault::Busy, Errno(EWOULDBLOCK)}},
+        {"/tmp", {LineFault::NotSerial, Errno(EISDIR)}},
+        {plainFile, {LineFault::NotSerial, Errno(ENOTTY)}},
+        {"/dev/null", {LineFault::NotSerial, Errno(ENOTTY)}},
+        {free.SlavePath(), {}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(busport::ProbeLine(row.device), row.expected) << row.device;
+    ::unlink(plainFile);
 }
 
 class BusPortTest : public ::testing::Test {
@@ -198,6 +226,18 @@ TEST_F(BusPortTest, AWaitFramesWhatArrivesAndAGoneDeviceStaysReported)
     EXPECT_EQ(gone.fault, LineFault::DeviceGone);
     EXPECT_EQ(port.Failure(), gone);
     EXPECT_FALSE(framer.AwaitingEcho());
+}
+
+TEST_F(BusPortTest, AWaitReadsAllThatArrivedBeyondOneBuffer)
+{
+    ASSERT_FALSE(port.Open(pty.SlavePath(), {}));
+    // More than one read takes; the line reports the arrival only once.
+    const std::vector<std::uint8_t> noise(3 * bus::kSerialReadSize + 5, 0x11);
+    pty.Send(noise);
+    // The bytes may come in a few pieces, each a new arrival.
+    for (int wait = 0; wait < 10 && port.BytesReceived() < noise.size(); ++wait)
+        ASSERT_FALSE(port.WaitForEvent(std::chrono::milliseconds(1000)));
+    EXPECT_EQ(port.BytesReceived(), noise.size());
 }
 
 } // namespace

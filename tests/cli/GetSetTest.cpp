@@ -235,7 +235,7 @@ TEST(CliPortErrors, MissingBusyAndUnmappedPortsAreExitThree)
 
     const CliRun busy = CliHarness().Run({"get", "--port", sim.Path()});
     EXPECT_EQ(busy.code, ExitPortError);
-    EXPECT_EQ(busy.err, "brenvik-cli: " + sim.Path() + ": busy: another program holds the port\n");
+    EXPECT_EQ(busy.err, "brenvik-cli: " + sim.Path() + ": in use by another program\n");
 
     const CliRun missing = CliHarness().Run({"set", "--port", "COM3", "--key", "1"});
     EXPECT_EQ(missing.code, ExitPortError);

@@ -8,9 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 
 using namespace win32;
@@ -65,6 +67,21 @@ TEST(OrdinaryUser, IsTurnedAwayWhileHeldAndCanReopenAfterwards)
 
     // And root after the ordinary user.
     EXPECT_EQ(holder.Open(path.c_str(), 0, 0, true), 0);
+}
+
+TEST(OrdinaryUser, AForbiddenPortProbesAsBusyWithItsReason)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to drop to an ordinary user";
+    PseudoTerminal pty;
+    const std::string path = pty.SlavePath();
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    EXPECT_EQ(RunAsNobody([&] {
+        std::error_code reason;
+        if (ProbePort(path.c_str(), &reason) != PortBusy)
+            return 1;
+        return reason.value() == EACCES ? 0 : 2;
+    }), 0);
 }
 
 }  // namespace

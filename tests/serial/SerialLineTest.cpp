@@ -6,13 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cerrno>
 #include <cstring>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace win32;
@@ -267,6 +270,148 @@ TEST_F(SerialLineTest, WriteThePeerNeverTakesTimesOut)
     EXPECT_LT(written, block.size());
 }
 
+// Reads `count` bytes from the device side; fewer if none come for a
+// generous watchdog.
+std::vector<unsigned char> ReadFromDevice(const PseudoTerminal& pty, size_t count)
+{
+    std::vector<unsigned char> bytes(count);
+    size_t got = 0;
+    pollfd entry {pty.Master(), POLLIN, 0};
+    while (got < count && ::poll(&entry, 1, 5000) == 1) {
+        const ssize_t n = ::read(pty.Master(), bytes.data() + got, count - got);
+        if (n <= 0)
+            break;
+        got += size_t(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+TEST_F(SerialLineTest, ATimedOutWriteDiscardsWhatIsStillQueuedAndCountsWhatLeft)
+{
+    // A driver that still holds 100 of the bytes it took when the time runs
+    // out. Its flush is only recorded, so that the test can count what the
+    // driver took.
+    constexpr int kStillQueued = 100;
+    bool flushed = false;
+    serial_line::LineDriver driver;
+    driver.outputQueued = [](int, int& count) {
+        count = kStillQueued;
+        return 0;
+    };
+    driver.flushOutput = [&flushed](int) {
+        flushed = true;
+        return 0;
+    };
+    line.SetLineDriver(driver);
+    ASSERT_EQ(line.Open(pty.Path(), 0, 0, true), 0);
+    const std::vector<char> block(1 << 20, 'x');
+    DWORD written = 0;
+    EXPECT_EQ(line.Write(block.data(), DWORD(block.size()), &written, nullptr, 200), ERROR_TIMEOUT);
+    EXPECT_TRUE(flushed);
+    ASSERT_GT(written, 0u);
+    EXPECT_EQ(ReadFromDevice(pty, written + kStillQueued).size(), written + kStillQueued)
+        << "the count leaves out what was still queued";
+}
+
+// A driver that runs at the rate of its own table nearest to the one asked.
+serial_line::LineDriver RoundingDriver(std::vector<std::uint32_t> table)
+{
+    serial_line::LineDriver driver;
+    driver.readParams = [table](int fd, serial_line::LineParams& params) {
+        const int err = serial_line::ReadLineParams(fd, params);
+        const auto off = [&](std::uint32_t rate) { return std::abs(double(rate) - params.baudRate); };
+        params.baudRate = *std::min_element(table.begin(), table.end(),
+                                            [&](std::uint32_t a, std::uint32_t b) { return off(a) < off(b); });
+        return err;
+    };
+    return driver;
+}
+
+TEST_F(SerialLineTest, ADriverThatDoesNotFollowGetsItsOldSettingsBack)
+{
+    struct Row {
+        const char* name;
+        std::vector<std::uint32_t> table;
+        LONG code;
+        int rateAfter;
+    };
+    const Row rows[] = {
+        {"rounds 16457 to 19200 (17 % off)", {9600, 19200, 38400}, ERROR_INVALID_PARAMETER, 9600},
+        {"divides down to 16393 (0.4 % off)", {9600, 16393, 19200}, 0, 16393},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CSerialLine adapter;
+        adapter.SetLineDriver(RoundingDriver(row.table));
+        ASSERT_EQ(adapter.Open(pty.Path(), 0, 0, true), 0);
+        ASSERT_EQ(adapter.Setup(9600, 8, NOPARITY, ONESTOPBIT), 0);
+        EXPECT_EQ(adapter.Setup(16457, 8, NOPARITY, ONESTOPBIT), row.code);
+        EXPECT_EQ(adapter.GetBaudRate(), row.rateAfter);
+    }
+
+    // Modem lines that fail after the flow control was written.
+    serial_line::LineDriver noModemLines;
+    noModemLines.setModemLines = [](int, bool, bool) { return EIO; };
+    line.SetLineDriver(noModemLines);
+    ASSERT_EQ(line.Open(pty.Path(), 0, 0, true), 0);
+    EXPECT_EQ(line.SetHandshake(CSerialLine::HandshakeRtsDtr), ERROR_GEN_FAILURE);
+    EXPECT_EQ(line.GetLastSystemError().value(), EIO);
+    EXPECT_EQ(line.GetHandshake(), CSerialLine::HandshakeNone);
+}
+
+// Gives the test a view of whether a wait is pending.
+class ObservedLine : public CSerialLine {
+public:
+    bool WaitPending() const { return m_waitArmed; }
+};
+
+TEST_F(SerialLineTest, SetMaskOrCloseFromAnotherThreadEndsAPendingWait)
+{
+    struct Row {
+        const char* name;
+        std::function<void(CSerialLine&)> act;
+        LONG code;
+    };
+    const Row rows[] = {
+        {"SetMask", [](CSerialLine& l) { l.SetMask(EV_RXCHAR | EV_ERR); }, 0},
+        {"Close", [](CSerialLine& l) { l.Close(); }, ERROR_INVALID_HANDLE},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ObservedLine waiting;
+        ASSERT_EQ(waiting.Open(pty.Path(), 0, 0, true), 0);
+        // Long enough to tell an ended wait from one that ran out.
+        auto result = std::async(std::launch::async, [&] { return waiting.WaitForPortEvent(nullptr, 30000); });
+        while (!waiting.WaitPending())
+            std::this_thread::yield();
+        row.act(waiting);
+        ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_EQ(result.get(), row.code);
+        EXPECT_EQ(waiting.GetPendingEvents(), 0u);
+    }
+}
+
+TEST_F(SerialLineTest, AWaitReportsNewArrivalsOnly)
+{
+    ASSERT_EQ(line.Open(pty.Path(), 0, 0, true), 0);
+    pty.Send("abc");
+    ASSERT_EQ(line.WaitForPortEvent(nullptr, 10000), 0);
+    EXPECT_EQ(line.GetPendingEvents(), EV_RXCHAR);
+    EXPECT_EQ(line.WaitForPortEvent(nullptr, 50), ERROR_TIMEOUT) << "unread bytes are no new arrival";
+
+    pty.Send("d");
+    ASSERT_EQ(line.WaitForPortEvent(nullptr, 10000), 0);
+    EXPECT_EQ(line.GetPendingEvents(), EV_RXCHAR);
+    char buffer[2];
+    DWORD count = 0;
+    ASSERT_EQ(line.Read(buffer, sizeof buffer, &count), 0);  // "cd" still waits
+    EXPECT_EQ(line.WaitForPortEvent(nullptr, 50), ERROR_TIMEOUT);
+    pty.Send("e");
+    ASSERT_EQ(line.WaitForPortEvent(nullptr, 10000), 0);
+    EXPECT_EQ(line.GetPendingEvents(), EV_RXCHAR);
+}
+
 TEST_F(SerialLineTest, WrittenBytesReachThePeer)
 {
     ASSERT_EQ(line.Open(pty.Path(), 0, 0, true), 0);
@@ -317,6 +462,29 @@ TEST_F(SerialLineTest, VanishedDeviceFailsTransfersAndWaits)
     EXPECT_EQ(line.Write("x", 1, &count, nullptr, 1000), ERROR_GEN_FAILURE);
     EXPECT_EQ(line.WaitForPortEvent(nullptr, 1000), ERROR_GEN_FAILURE);
     EXPECT_EQ(line.Close(), 0);
+}
+
+// A pseudo-terminal loses its input with the hang-up; this driver, like
+// many a USB adapter, still holds three bytes that came with it.
+serial_line::LineDriver KeepsBytesAtHangUp()
+{
+    serial_line::LineDriver driver;
+    driver.inputWaiting = [](int fd, int& count) {
+        if (serial_line::BytesWaiting(fd, count) != 0)
+            count = 3;
+        return 0;
+    };
+    return driver;
+}
+
+TEST_F(SerialLineTest, BytesThatCameWithAHangUpAreReportedBeforeTheEnd)
+{
+    line.SetLineDriver(KeepsBytesAtHangUp());
+    ASSERT_EQ(line.Open(pty.Path(), 0, 0, true), 0);
+    pty.CloseMaster();
+    ASSERT_EQ(line.WaitForPortEvent(nullptr, 1000), 0);
+    EXPECT_EQ(line.GetPendingEvents(), EV_RXCHAR);
+    EXPECT_EQ(line.WaitForPortEvent(nullptr, 1000), ERROR_GEN_FAILURE);
 }
 
 TEST_F(SerialLineTest, WaitTimesOutWithoutEvents)

@@ -49,7 +49,20 @@ TEST(SimOptions, EveryOptionIsTaken)
     EXPECT_EQ(f.noiseBytes, 3u);
     ASSERT_TRUE(f.secondTransceiver);
     EXPECT_EQ(*f.secondTransceiver, (bus::RadioSettings {"Other", 1234, 15, 5}));
-    EXPECT_EQ(options.floodBytes, 1048576u);
+    EXPECT_EQ(f.floodBytes, 1048576u);
+}
+
+TEST(SimOptions, NamesCountCharactersNotBytes)
+{
+    sim::SimOptions options;
+    std::string error;
+    // Eight letters, ten bytes.
+    ASSERT_EQ(Parse({"--name", "Müllerhö", "--second", "Bärentäl,5,1234,15"}, options, error), sim::ParseResult::Run)
+        << error;
+    EXPECT_EQ(options.settings.name, "Müllerhö");
+    EXPECT_EQ(options.faults.secondTransceiver->name, "Bärentäl");
+    EXPECT_EQ(Parse({"--name", "Müllerhöf"}, options, error), sim::ParseResult::Error);
+    EXPECT_EQ(Parse({"--second", "Bärentälx,5,1234,15"}, options, error), sim::ParseResult::Error);
 }
 
 TEST(SimOptions, BadValuesAreRefusedWithAReason)

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr size_t kMessage = bus::kGroupMessageSize;
@@ -113,7 +116,7 @@ TEST(SimServer, FaultsReachTheLine)
 {
     sim::SimOptions options = SimOnPty::Fast();
     options.faults.dropReplies = true;
-    options.floodBytes = 300;
+    options.faults.floodBytes = 300;
     SimOnPty server(options);
     SimTestPort port;
     ASSERT_TRUE(port.Open(server.Path()));
@@ -124,6 +127,15 @@ TEST(SimServer, FaultsReachTheLine)
     for (size_t i = 0; i < 300; ++i)
         ASSERT_EQ(bytes[kMessage + i], i & 0x7F) << i;
     EXPECT_EQ(port.Receive(1, std::chrono::milliseconds(100)).size(), 0u) << "no reply expected";
+}
+
+TEST(SimServer, OnlyItsOwnerMayUseThePseudoTerminal)
+{
+    SimOnPty server;
+    struct stat info {};
+    ASSERT_EQ(::stat(server.Path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, ::geteuid());
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST(SimServer, BusTimingSpacesTheBytes)
