@@ -1,7 +1,7 @@
 #include "cli/BusSession.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
-#include "cli/MessageText.h"
+#include "busreport/MessageText.h"
 
 namespace cli {
 

@@ -3,7 +3,7 @@
 #include "cli/BusSession.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
-#include "cli/ScanStats.h"
+#include "busreport/ScanStats.h"
 
 #include <cerrno>
 #include <cstring>

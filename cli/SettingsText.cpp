@@ -1,6 +1,6 @@
 #include "cli/SettingsText.h"
 
-#include "cli/Json.h"
+#include "busreport/Json.h"
 #include "cli/SettingsQuery.h"
 
 namespace cli {

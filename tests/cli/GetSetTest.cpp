@@ -2,7 +2,7 @@
 
 #include "bus/GroupRequests.h"
 #include "cli/ExitCode.h"
-#include "cli/MessageText.h"
+#include "busreport/MessageText.h"
 #include "serial/SerialLine.h"
 
 #include "CliTestSupport.h"

@@ -1,6 +1,6 @@
 // The monitor's words for the messages of the golden captures: every listed
 // message reads as it did when the captures were made.
-#include "cli/MessageText.h"
+#include "busreport/MessageText.h"
 #include "tests/bus/GoldenCaptures.h"
 
 #include <gtest/gtest.h>

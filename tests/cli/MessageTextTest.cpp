@@ -2,7 +2,7 @@
 
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
-#include "cli/MessageText.h"
+#include "busreport/MessageText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The channel scan: statistics, ranking, Wi-Fi overlap, and the command against the simulator.
 
 #include "cli/ExitCode.h"
-#include "cli/ScanStats.h"
+#include "busreport/ScanStats.h"
 
 #include "CliTestSupport.h"
 

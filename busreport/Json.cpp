@@ -1,4 +1,4 @@
-#include "cli/Json.h"
+#include "busreport/Json.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "cli/MessageText.h"
+#include "busreport/MessageText.h"
 
 #include "bus/GroupMessage.h"
 #include "bus/GroupReply.h"

@@ -1,6 +1,6 @@
-#include "cli/ScanStats.h"
+#include "busreport/ScanStats.h"
 
-#include "cli/Json.h"
+#include "busreport/Json.h"
 
 #include <algorithm>
 #include <cstdio>
