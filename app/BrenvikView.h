@@ -6,8 +6,10 @@
 #include <memory>
 #include <span>
 
+#include "app/BusMonitorWindow.h"
 #include "app/FormClock.h"
 #include "app/FrameView.h"
+#include "app/ScanResultsWindow.h"
 #include "app/SerialCWnd.h"
 #include "bus/BusFramer.h"
 #include "bus/BusLimits.h"
@@ -28,7 +30,9 @@ class QPushButton;
 // The group setup form (template 101): the four settings with Get and Set,
 // the outcome of a Get, the port's status line, the channel scan with its
 // signal bars, and the clock. It owns the serial port and the bus state.
-// The bus monitor's controls exist but stay hidden and empty.
+// The bus monitor's controls exist but stay hidden and empty; the window
+// "Trakbus Monitor" shows the traffic instead, and "Scan Results" the scan's
+// figures, both beside the form.
 //
 // Get, Set and the level query block the user-interface thread for their
 // pauses (echo waits, 100 ms after a Get, the outcome texts), as the bus
@@ -58,6 +62,17 @@ public:
     void OnInitialUpdate() override;
     // "&PortSetup": closes the port, lets the user choose one, reopens.
     void OnPortSetup() override;
+    // Open the window, or raise it when it is open already.
+    void OnBusMonitor() override;
+    void OnScanResults() override;
+
+    // Puts a channel into the RF Channel field as if typed there and left;
+    // nothing is sent until the user presses Set.
+    void UseChannel(int channel);
+    // The figures of the running or last scan.
+    const cli::CScanStats& ScanResults() const { return m_scanResults; }
+    CBusMonitorWindow* BusMonitorWindow() const { return m_pBusMonitor; }
+    CScanResultsWindow* ScanResultsWindow() const { return m_pScanResults; }
 
     // Exchanges the members with the controls; towards the members the rules
     // are checked and false tells that one failed (its message was shown).
@@ -88,6 +103,10 @@ public:
     int ReplyCountdown() const { return m_nReplyCountdown; }
     int TimerPeriod() const { return int(m_clock->TickPeriod().count()); }
 
+signals:
+    // A scan started (the figures start again) or counted a level reply.
+    void ScanResultsChanged();
+
 protected:
     void DoDataExchange(CDataExchange* pDX);
     void customEvent(QEvent* event) override;
@@ -106,6 +125,7 @@ private:
     // Shows an outcome of a Get for `ms`, painted before the thread sleeps.
     void ShowOutcome(const QString& text, int ms);
     void RepaintEdits();
+    void WatchTraffic();
 
     CMainFrame& m_frame;
     CBrenvikDoc& m_document;
@@ -145,6 +165,9 @@ private:
     // flag is also set by level replies, which say nothing about a Get.
     bool m_bSettingsReplySeen = false;
     int m_nScanTicks = 0;
+    cli::CScanStats m_scanResults;
+    QPointer<CBusMonitorWindow> m_pBusMonitor;
+    QPointer<CScanResultsWindow> m_pScanResults;
     bool m_bAnchorsAdded = false;
     // True while an exchange checks the rules: the message box of a failed
     // rule, and the focus it then gives back to the failing edit, are not the
