@@ -7,13 +7,14 @@
 
 namespace {
 
-// The clock's value is its text: read on demand, so the ticking announces nothing.
+// A text named "Clock" described by the time it shows, read when asked: the
+// ticking announces nothing. (AT-SPI knows no clock role, so it is a label.)
 class CClockAccessible final : public QAccessibleWidget {
 public:
-    explicit CClockAccessible(CClockCtrl* clock) : QAccessibleWidget(clock, QAccessible::Clock) {}
+    explicit CClockAccessible(CClockCtrl* clock) : QAccessibleWidget(clock, QAccessible::StaticText) {}
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Value)
+        if (t == QAccessible::Description)
             return static_cast<const CClockCtrl*>(widget())->Text().trimmed();
         return QAccessibleWidget::text(t);
     }
