@@ -106,7 +106,8 @@ CBusMonitorWindow::CBusMonitorWindow(QWidget* parent)
     layout->addLayout(filters);
     layout->addWidget(m_list, 1);
     layout->addLayout(buttons);
-    resize(640, 360);
+    // Wide enough for a settings reply in words beside its 20 bytes.
+    resize(960, 400);
 
     connect(m_refresh, &QTimer::timeout, this, &CBusMonitorWindow::Refresh);
     m_refresh->start(kRefreshMs);

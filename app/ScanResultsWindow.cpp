@@ -52,6 +52,12 @@ CScanResultsWindow::CScanResultsWindow(const cli::CScanStats& stats, UseChannel 
 
     m_table->setHorizontalHeaderLabels(kColumns);
     m_table->verticalHeader()->hide();
+    // All sixteen rows in view, no scrolling.
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->setMinimumHeight(m_table->horizontalHeader()->sizeHint().height()
+                              + bus::kChannelCount * m_table->verticalHeader()->defaultSectionSize()
+                              + 2 * m_table->frameWidth());
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setAccessibleName(QStringLiteral("Channels"));
@@ -95,8 +101,8 @@ CScanResultsWindow::CScanResultsWindow(const cli::CScanStats& stats, UseChannel 
     layout->addWidget(m_table, 1);
     layout->addLayout(verdict);
     layout->addLayout(buttons);
-    resize(520, 520);
     Refresh();
+    resize(520, sizeHint().height());
 }
 
 int CScanResultsWindow::BestChannel() const
