@@ -14,12 +14,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -29,12 +26,12 @@
 #include <vector>
 
 #include "app/BrenvikApp.h"
+#include "bench/app/ProcessCpu.h"
 #include "app/BrenvikView.h"
 #include "app/MainFrame.h"
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
 #include "bus/TransceiverModel.h"
-#include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
@@ -141,14 +138,6 @@ private:
     std::thread m_thread;
 };
 
-double CpuSeconds()
-{
-    rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 double ResidentMb()
 {
     long pages = 0, resident = 0;
@@ -188,7 +177,7 @@ void RunFlood(benchmark::State& state, bool withMonitor)
         double rssAt2s = 0;
         double getMs = -1;
         transceiver.StartFlood();
-        const double cpuBefore = CpuSeconds();
+        const double cpuBefore = ProcessCpuSeconds();
         QElapsedTimer wall;
         wall.start();
         sinceTick.start();
@@ -210,7 +199,7 @@ void RunFlood(benchmark::State& state, bool withMonitor)
         const double seconds = double(wall.elapsed()) / 1000.0;
         const double rssAt10s = ResidentMb();
         transceiver.Stop();
-        const double programCpu = CpuSeconds() - cpuBefore - transceiver.CpuSeconds();
+        const double programCpu = ProcessCpuSeconds() - cpuBefore - transceiver.CpuSeconds();
 
         state.counters["messages_sent"] = transceiver.Sent();
         state.counters["cpu_pct_of_core"] = 100.0 * programCpu / seconds;
@@ -233,18 +222,3 @@ BENCHMARK(BM_FloodWithMonitor)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_FloodWithoutMonitor)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    SetMessageBoxHook([](QWidget*, const QString&, MessageIcon) {});
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
