@@ -30,7 +30,7 @@ QString CBrenvikApp::DocumentFileFilter()
     return QStringLiteral("%1 (%2)").arg(fields.value(3), patterns);
 }
 
-bool CBrenvikApp::InitInstance(const QStringList& arguments)
+bool CBrenvikApp::InitInstance(const QString& projectPath)
 {
     // The name only: a display name would be appended to every window title.
     QCoreApplication::setApplicationName(LoadResourceString(AFX_IDS_APP_TITLE));
@@ -39,8 +39,7 @@ bool CBrenvikApp::InitInstance(const QStringList& arguments)
     // COM numbers map to devices through the user's "Ports" section first.
     SetPortLookup(ProfilePortLookup());
 
-    // The command line: a project path opens it, nothing makes a new document.
-    const bool started = arguments.isEmpty() ? OnFileNew() : OpenDocumentFile(arguments.first());
+    const bool started = projectPath.isEmpty() ? OnFileNew() : OpenDocumentFile(projectPath);
     if (!started)
         return false;
 

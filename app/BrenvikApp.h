@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QStringList>
+#include <QString>
 #include <memory>
 
 #include "app/CommandTarget.h"
@@ -20,9 +20,9 @@ public:
     explicit CBrenvikApp(ViewFactory makeView);
     ~CBrenvikApp() override;
 
-    // The start-up sequence; false ends the process. The arguments are those
-    // left after Qt took its own: an optional project path.
-    bool InitInstance(const QStringList& arguments);
+    // The start-up sequence; false ends the process. A project path (from
+    // the command line) is opened, an empty one makes a new document.
+    bool InitInstance(const QString& projectPath);
 
     bool OnCommand(int command) override;
     // Records a project path (the document has no content) and runs the

@@ -4,16 +4,13 @@
 
 #include "app/BrenvikApp.h"
 #include "app/BrenvikView.h"
+#include "app/CommandLine.h"
 #include "app/DemoDriver.h"
-#include "app/InfoOptions.h"
 #include "app/MainFrame.h"
-#include "app/PortMapping.h"
 #include "platform/FirstPaintProbe.h"
 
-// Two settings for the scripts that start the program (make run):
-// BRENVIK_MAP_PORT=DEVICE maps the current COM number to a device in the
-// user's settings first; BRENVIK_DEMO_SCREENSHOT=FILE runs the unattended
-// demonstration and saves its picture there.
+// BRENVIK_DEMO_SCREENSHOT=FILE (set by make run without a display) runs the
+// unattended demonstration and saves its picture there.
 int main(int argc, char** argv)
 {
     QStringList commandLine;
@@ -25,18 +22,18 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // Takes Qt's own options out of the command line.
     QApplication application(argc, argv);
+    const StartArguments start = ReadStartArguments(QCoreApplication::arguments());
+    if (!start.refusal.isEmpty()) {
+        std::fputs(start.refusal.toLocal8Bit().constData(), stderr);
+        return 1;
+    }
     // Desktops match the window to its desktop entry (and so its icon) by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.olvarn.Brenvik"));
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-
-    const QString device = qEnvironmentVariable("BRENVIK_MAP_PORT");
-    if (!device.isEmpty() && MapCurrentPort(device) == 0)
-        std::fprintf(stderr, "brenvik: cannot store the port mapping for %s\n", qPrintable(device));
 
     CBrenvikApp app(&CBrenvikView::Create);
-    if (!app.InitInstance(arguments))
+    if (!app.InitInstance(start.projectPath))
         return 1;
     WatchForFirstPaint();
     const QString screenshot = qEnvironmentVariable("BRENVIK_DEMO_SCREENSHOT");

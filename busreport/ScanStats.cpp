@@ -66,6 +66,16 @@ std::vector<int> CScanStats::QuietestChannels() const
     return ranked;
 }
 
+std::vector<int> CScanStats::UnmeasuredChannels() const
+{
+    std::vector<int> unmeasured;
+    ForEachChannel([&](int channel) {
+        if (Of(channel).samples == 0)
+            unmeasured.push_back(channel);
+    });
+    return unmeasured;
+}
+
 std::vector<int> OverlappingWifiChannels(int radioChannel)
 {
     std::vector<int> wifi;
@@ -85,14 +95,19 @@ std::string ChannelRange(const std::vector<int>& channels)
     return std::to_string(channels.front()) + "-" + std::to_string(channels.back());
 }
 
-void WriteScanTable(std::ostream& out, const CScanStats& stats)
+void WriteScanTable(std::ostream& out, const CScanStats& stats, const ScanRun& run)
 {
     char line[128];
+    if (run.interrupted)
+        out << "Interrupted after " << static_cast<int>(run.seconds) << " s: the levels measured until then.\n";
     out << "Channel  Samples  Last  Peak  Average  Wi-Fi overlap\n";
     ForEachChannel([&](int channel) {
         const ChannelStats& s = stats.Of(channel);
-        std::snprintf(line, sizeof line, "%7d  %7d  %4d  %4d  %7s  %s\n", channel, s.samples, s.last, s.peak,
-                      s.samples ? Fixed1(s.Average()).c_str() : "-",
+        const std::string none = "-";
+        std::snprintf(line, sizeof line, "%7d  %7d  %4s  %4s  %7s  %s\n", channel, s.samples,
+                      s.samples ? std::to_string(s.last).c_str() : none.c_str(),
+                      s.samples ? std::to_string(s.peak).c_str() : none.c_str(),
+                      s.samples ? Fixed1(s.Average()).c_str() : none.c_str(),
                       ChannelRange(OverlappingWifiChannels(channel)).c_str());
         out << line;
     });
@@ -104,41 +119,62 @@ void WriteScanTable(std::ostream& out, const CScanStats& stats)
                       Fixed1(s.Average()).c_str(), s.peak, ChannelRange(OverlappingWifiChannels(channel)).c_str());
         out << line;
     }
+    const std::vector<int> unmeasured = stats.UnmeasuredChannels();
+    if (unmeasured.empty())
+        return;
+    out << "\nNot measured: channel" << (unmeasured.size() > 1 ? "s " : " ");
+    for (std::size_t i = 0; i < unmeasured.size(); ++i)
+        out << (i ? ", " : "") << unmeasured[i];
+    if (run.queries < kChannelCount)
+        out << " (the scan ended before it reached them; --seconds " << run.secondsForAll
+            << " measures all sixteen)\n";
+    else
+        out << " (no reply came for them)\n";
 }
 
 void WriteScanCsv(std::ostream& out, const CScanStats& stats)
 {
-    out << "channel,samples,last,peak,average,wifi_overlap,rank\n";
+    out << "channel,samples,last,peak,average,wifi_first,wifi_last,rank\n";
     const std::vector<int> ranked = stats.QuietestChannels();
     ForEachChannel([&](int channel) {
         const ChannelStats& s = stats.Of(channel);
         const auto at = std::find(ranked.begin(), ranked.end(), channel);
-        out << channel << ',' << s.samples << ',' << s.last << ',' << s.peak << ','
-            << (s.samples ? Fixed1(s.Average()) : "") << ',' << ChannelRange(OverlappingWifiChannels(channel)) << ','
+        const std::vector<int> wifi = OverlappingWifiChannels(channel);
+        out << channel << ',' << s.samples << ',';
+        if (s.samples)
+            out << s.last << ',' << s.peak << ',' << Fixed1(s.Average()) << ',';
+        else
+            out << ",,,";
+        out << wifi.front() << ',' << wifi.back() << ','
             << (at != ranked.end() ? std::to_string(at - ranked.begin() + 1) : "") << '\n';
     });
 }
 
-void WriteScanJson(std::ostream& out, const CScanStats& stats, const std::string& port, const std::string& device,
-                   double seconds)
+void WriteScanJson(std::ostream& out, const CScanStats& stats, const ScanRun& run)
 {
-    out << "{\"port\": " << JsonString(port) << ", \"device\": " << JsonString(device)
-        << ", \"seconds\": " << Fixed1(seconds) << ", \"channels\": [";
+    auto list = [&out](const std::vector<int>& numbers) {
+        out << '[';
+        for (std::size_t i = 0; i < numbers.size(); ++i)
+            out << (i ? ", " : "") << numbers[i];
+        out << ']';
+    };
+    out << "{\"port\": " << JsonString(run.port) << ", \"device\": " << JsonString(run.device)
+        << ", \"seconds\": " << Fixed1(run.seconds) << ", \"interrupted\": " << (run.interrupted ? "true" : "false")
+        << ", \"channels\": [";
     ForEachChannel([&](int channel) {
         const ChannelStats& s = stats.Of(channel);
+        const auto figure = [&s](const std::string& value) { return s.samples ? value : "null"; };
         out << (channel > kFirstChannel ? ", " : "") << "{\"channel\": " << channel << ", \"samples\": " << s.samples
-            << ", \"last\": " << s.last << ", \"peak\": " << s.peak
-            << ", \"average\": " << (s.samples ? Fixed1(s.Average()) : "null") << ", \"wifi\": [";
-        const std::vector<int> wifi = OverlappingWifiChannels(channel);
-        for (std::size_t i = 0; i < wifi.size(); ++i)
-            out << (i ? ", " : "") << wifi[i];
-        out << "]}";
+            << ", \"last\": " << figure(std::to_string(s.last)) << ", \"peak\": " << figure(std::to_string(s.peak))
+            << ", \"average\": " << figure(Fixed1(s.Average())) << ", \"wifi\": ";
+        list(OverlappingWifiChannels(channel));
+        out << '}';
     });
-    out << "], \"quietest\": [";
-    const std::vector<int> ranked = stats.QuietestChannels();
-    for (std::size_t i = 0; i < ranked.size(); ++i)
-        out << (i ? ", " : "") << ranked[i];
-    out << "]}\n";
+    out << "], \"quietest\": ";
+    list(stats.QuietestChannels());
+    out << ", \"not_measured\": ";
+    list(stats.UnmeasuredChannels());
+    out << "}\n";
 }
 
 } // namespace cli

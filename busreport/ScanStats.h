@@ -14,6 +14,7 @@ namespace cli {
 
 using bus::kFirstChannel;
 using bus::kLastChannel;
+using bus::kChannelCount;
 
 struct ChannelStats {
     int samples = 0;
@@ -35,6 +36,8 @@ public:
     // The channels that answered, lowest average first, ties broken by the
     // lower peak, then by the lower channel.
     std::vector<int> QuietestChannels() const;
+    // The channels without a single sample, in order.
+    std::vector<int> UnmeasuredChannels() const;
 
 private:
     std::array<ChannelStats, kLastChannel - kFirstChannel + 1> m_channels {};
@@ -47,9 +50,21 @@ std::vector<int> OverlappingWifiChannels(int radioChannel);
 // "1-4" style text of a run of channel numbers ("-" for none).
 std::string ChannelRange(const std::vector<int>& channels);
 
-void WriteScanTable(std::ostream& out, const CScanStats& stats);
+// How a scan went, for its report.
+struct ScanRun {
+    std::string port;
+    std::string device;
+    double seconds = 0;       // how long it ran
+    int queries = 0;          // level queries sent
+    int secondsForAll = 0;    // the shortest --seconds that queries all sixteen channels at the interval kept
+    bool interrupted = false; // stopped by Ctrl+C or SIGTERM
+};
+
+// A channel without samples shows "-" (text), an empty cell (CSV) or null
+// (JSON) for every level, never 0, which would read as a quiet channel.
+void WriteScanTable(std::ostream& out, const CScanStats& stats, const ScanRun& run);
+// The Wi-Fi overlap goes in two number columns, so no spreadsheet reads "1-2" as a date.
 void WriteScanCsv(std::ostream& out, const CScanStats& stats);
-void WriteScanJson(std::ostream& out, const CScanStats& stats, const std::string& port, const std::string& device,
-                   double seconds);
+void WriteScanJson(std::ostream& out, const CScanStats& stats, const ScanRun& run);
 
 } // namespace cli

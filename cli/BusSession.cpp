@@ -10,6 +10,8 @@ namespace {
 
 // An interrupt is noticed at least this often while nothing arrives.
 constexpr std::chrono::milliseconds kWaitSlice {50};
+// Sent messages whose late echo is still recognised.
+constexpr std::size_t kEchoesAwaited = 256;
 
 } // namespace
 
@@ -39,7 +41,10 @@ int CBusSession::Fail(const std::string& what)
 
 int CBusSession::Open(const CliOptions& options)
 {
-    const std::string name = options.port.value_or("COM" + std::to_string(m_context.savedComPort));
+    const bool firstRun = !options.port && !m_context.environmentPort && !m_context.savedComPort;
+    const std::string name = options.port ? *options.port
+        : m_context.environmentPort      ? *m_context.environmentPort
+                                         : "COM" + std::to_string(m_context.savedComPort.value_or(1));
     const std::optional<int> comNumber = ComNumberOf(name);
     m_name = comNumber ? "COM" + std::to_string(*comNumber) : name;
     m_path = ResolvePortName(name, m_context.portLookup).value_or("");
@@ -56,17 +61,50 @@ int CBusSession::Open(const CliOptions& options)
         return Fail("cannot set " + std::to_string(options.line.baud) + " baud 8N1"
                     + (options.line.flow == busport::Flow::RtsCts ? " with RTS/CTS" : "") + ": "
                     + LineErrorText(error));
+    case bus::LineFault::NoDevice:
+        if (firstRun)
+            return Fail("no port has been chosen yet, and COM1's device " + m_path + " is not there; see the ports with "
+                        "brenvik-cli ports, choose one with --port (COM3 or /dev/ttyUSB0), and keep it with "
+                        "brenvik-cli ports --use PORT or BRENVIK_PORT=PORT");
+        return Fail("cannot open: " + LineErrorText(error));
     default: return Fail("cannot open: " + LineErrorText(error));
     }
 
     m_byteTime = std::chrono::duration_cast<std::chrono::microseconds>(bus::ByteTime(options.line.baud));
-    m_framer.SetMessageObserver([this](std::span<const std::uint8_t> message) {
-        ++m_goodMessages;
-        if (m_observer)
-            m_observer(message);
-    });
+    m_framer.SetMessageObserver([this](std::span<const std::uint8_t> message) { OnGoodMessage(message); });
     m_lastReceived = Clock::now();
     return ExitOk;
+}
+
+void CBusSession::OnGoodMessage(std::span<const std::uint8_t> message)
+{
+    ++m_goodMessages;
+    const auto echoed = std::find_if(m_unechoed.begin(), m_unechoed.end(), [&message](const auto& sent) {
+        return std::equal(message.begin(), message.end(), sent.begin(), sent.end());
+    });
+    if (echoed != m_unechoed.end()) {
+        m_lastEchoSeen = m_lastEchoSeen || echoed + 1 == m_unechoed.end();
+        m_unechoed.erase(echoed);
+        ++m_echoes;
+        m_lastEchoAt = Clock::now();
+    }
+    if (m_observer)
+        m_observer(message);
+    const bool isReply = message.size() == bus::kGroupMessageSize && message[0] == bus::kGroupOpcode
+        && message[1] == bus::kGroupLength && message[3] == bus::DirReply;
+    if (isReply && m_replyHandler)
+        m_replyHandler(message);
+}
+
+void CBusSession::WarnOnceIfEchoMissing()
+{
+    // Echoes still on their way when the exchange ends are not missing.
+    const bool missing = m_sendsWithoutEcho > 0 || (m_echoes == 0 && !m_unechoed.empty());
+    if (m_warnedNoEcho || !missing)
+        return;
+    m_warnedNoEcho = true;
+    m_context.err << "brenvik-cli: warning: the bus did not echo what was sent (an interface that does not echo, "
+                     "or a line fault)\n";
 }
 
 void CBusSession::PumpForEcho(std::chrono::milliseconds length)
@@ -76,7 +114,16 @@ void CBusSession::PumpForEcho(std::chrono::milliseconds length)
 
 bus::LineError CBusSession::Send(const bus::GroupMessageFields& fields)
 {
-    return m_port.Send(fields, [this](std::chrono::milliseconds length) { PumpForEcho(length); });
+    const bus::LineError failed = m_port.Send(fields, [this](std::chrono::milliseconds length) { PumpForEcho(length); });
+    if (!failed) {
+        m_unechoed.push_back(bus::PackGroupMessage(fields));
+        m_lastEchoSeen = false;
+        if (m_unechoed.size() > kEchoesAwaited) {
+            m_unechoed.pop_front();
+            ++m_sendsWithoutEcho;
+        }
+    }
+    return failed;
 }
 
 void CBusSession::AwaitEcho()

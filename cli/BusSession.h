@@ -9,6 +9,7 @@
 #include "serial/SerialLine.h"
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <string>
 
@@ -39,6 +40,10 @@ public:
     // Sees every good message framed, echoes included (the framer's own
     // observer is the session's, to count them).
     void SetMessageObserver(CBusFramer::MessageHandler observer) { m_observer = std::move(observer); }
+    // Gets every good group configuration reply. A reply is a reply even
+    // when it came where the echo was awaited (an interface that does not
+    // echo, or a lost echo): the framer takes it for the echo, this does not.
+    void SetReplyHandler(CBusFramer::MessageHandler handler) { m_replyHandler = std::move(handler); }
 
     // The transmit procedure; the failed write, also kept as PortFailure.
     bus::LineError Send(const bus::GroupMessageFields& fields);
@@ -53,13 +58,24 @@ public:
     Clock::time_point LastReceived() const { return m_lastReceived; }
     // How many good messages of any kind were framed.
     int GoodMessages() const { return m_goodMessages; }
+    // Whether the bus echoed the last message sent.
+    bool LastEchoSeen() const { return m_lastEchoSeen; }
+    // How many echoes came, and when the last one did: the pace the bus kept.
+    int Echoes() const { return m_echoes; }
+    Clock::time_point LastEchoAt() const { return m_lastEchoAt; }
+    // Writes, once per session, that the bus did not echo what was sent:
+    // it echoed nothing, or an echo is long overdue.
+    void WarnOnceIfEchoMissing();
     // The failed read or write; success while the port works.
     const bus::LineError& PortFailure() const { return m_port.Failure(); }
     // Writes the one error line for a failed port and gives ExitPortError.
     int ReportPortFailure();
 
     bool Interrupted() const { return m_context.Stopped(); }
+    // The exit code of the interrupt that came (130 for SIGINT, 143 for SIGTERM).
+    int InterruptExit() const { return 128 + m_context.StopSignal(); }
     std::ostream& Err() const { return m_context.err; }
+    std::ostream& Out() const { return m_context.out; }
 
     // The time one byte takes on the line at the session's speed.
     std::chrono::microseconds ByteTime() const { return m_byteTime; }
@@ -68,12 +84,22 @@ private:
     int Fail(const std::string& what);
     // The echo wait's pause: frames what arrives meanwhile.
     void PumpForEcho(std::chrono::milliseconds length);
+    void OnGoodMessage(std::span<const std::uint8_t> message);
 
     const CliContext& m_context;
     CSerialLine m_line;
     CBusFramer m_framer;
     busport::CBusPort m_port {m_line, m_framer};
     CBusFramer::MessageHandler m_observer;
+    CBusFramer::MessageHandler m_replyHandler;
+    // Sent messages whose echo has not come yet, oldest first; an echo may
+    // come late, behind the next send, when the bus cannot keep up.
+    std::deque<bus::GroupMessageBytes> m_unechoed;
+    bool m_lastEchoSeen = false;
+    int m_sendsWithoutEcho = 0; // given up on: too far behind
+    int m_echoes = 0;
+    Clock::time_point m_lastEchoAt;
+    bool m_warnedNoEcho = false;
     std::string m_name;
     std::string m_label;
     std::string m_path;

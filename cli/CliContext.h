@@ -1,8 +1,11 @@
 #pragma once
 
+#include "serial/PortIdentity.h"
 #include "serial/PortNames.h"
 
 #include <atomic>
+#include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,16 +22,27 @@ struct CliContext {
     // The user's "Ports" map (COM number -> device path); the built-in table
     // applies where it gives nothing.
     PortLookup portLookup;
-    // The COM number of the program's saved port, used when --port is not given.
-    int savedComPort = 1;
-    // Set by an interrupt: monitor ends, a scan stops early and reports.
-    const std::atomic<bool>* stop = nullptr;
+    // The COM number of the program's saved port, nothing before one was saved.
+    std::optional<int> savedComPort;
+    // $BRENVIK_PORT: the port for this shell, over the saved one, below --port.
+    std::optional<std::string> environmentPort;
+    // Stores the saved port, and the device path of a new "Ports" entry for
+    // it; false when the settings could not be written.
+    std::function<bool(int comNumber, const std::optional<std::string>& devicePath)> storePort;
+    // Where `ports` reads what the system tells about a device.
+    port_identity::Roots identityRoots;
+    // The signal (SIGINT, SIGTERM) that asked the program to stop, 0 while
+    // none did: monitor ends, a scan stops early and reports, get and set stop.
+    const std::atomic<int>* stop = nullptr;
     // Whether err is a terminal, so a scan may keep a progress line there.
     bool progressLine = false;
+    // The terminal takes no escape sequences (TERM=dumb, or NO_COLOR set).
+    bool plainTerminal = false;
     // Serial devices listed by `ports` besides COM1-COM20 (glob patterns).
-    std::vector<std::string> extraDevicePatterns = {"/dev/serial/by-id/*", "/dev/ttyACM*", "/dev/ttyUSB*"};
+    std::vector<std::string> extraDevicePatterns = {"/dev/ttyACM*", "/dev/ttyUSB*"};
 
-    bool Stopped() const { return stop && stop->load(); }
+    int StopSignal() const { return stop ? stop->load() : 0; }
+    bool Stopped() const { return StopSignal() != 0; }
 };
 
 } // namespace cli

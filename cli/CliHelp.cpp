@@ -3,16 +3,20 @@
 namespace cli {
 namespace {
 
-constexpr const char* kBusOptions = R"(  --port PORT      COM number (COM5, through the same port map as the
-                   program) or a device path (/dev/ttyUSB0); default: the
-                   port the program last used
+constexpr const char* kBusOptions = R"(  --port PORT      COM number (COM5 or 5, through the same port map as the
+                   program) or a device path (/dev/ttyUSB0); default:
+                   $BRENVIK_PORT, else the port the program last used
   --baud N         line speed (16457)
   --flow MODE      flow control: none or rtscts (none)
 )";
 
 constexpr const char* kExitCodes = R"(
+A value that starts with - goes after an equals sign (--name=-x); -- ends
+the options.
+
 Exit codes: 0 success, 1 usage or validation error, 2 no reply (or the
-transceiver did not take what was written), 3 port error.
+transceiver did not take what was written), 3 port error, 130 interrupted
+(Ctrl+C), 143 terminated (SIGTERM).
 )";
 
 std::string General()
@@ -40,12 +44,22 @@ std::string HelpText(const std::string& command)
 {
     const std::string bus = kBusOptions;
     if (command == "ports")
-        return std::string(R"(Usage: brenvik-cli ports
+        return std::string(R"(Usage: brenvik-cli ports [--probe] [--json]
+       brenvik-cli ports --use PORT
 
-Lists COM1 to COM20 with their device paths, and every other serial device
-present (/dev/serial/by-id/*, /dev/ttyACM*, /dev/ttyUSB*), each as free,
-busy (held by another program), absent, or permission denied with the
-command that grants access. The program's saved port is marked.
+Lists COM1 to COM20 with their device paths, and every other USB serial
+device present (/dev/ttyACM*, /dev/ttyUSB*), without opening any of them:
+whether the device is there and is a serial device, whether this user may
+use it (with the command that grants access), which program holds it open,
+and for a USB adapter its maker, product, serial number, vendor and product
+IDs and its stable /dev/serial/by-id name. The saved port is marked.
+
+  --probe          also open each device briefly for the exact answer
+                   (free or busy); some USB boards restart when opened
+  --json           one JSON object instead of the table
+  --use PORT       store PORT (COM3, 3 or a device path) as the saved port,
+                   the one the program and brenvik-cli use from then on; a
+                   device path gets a COM number in the port map
 )") + kExitCodes;
     if (command == "get")
         return R"(Usage: brenvik-cli get [--port PORT] [--timeout MS] [--json]
@@ -53,6 +67,10 @@ command that grants access. The program's saved port is marked.
 Sends the Get request and shows the settings the transceiver answered:
 group name (in quotes, so blanks show), group ID, key and RF channel. When
 more than one transceiver answers, shows each and whether they differ.
+Without an answer it says which of three things happened (JSON "error"):
+no_echo (nothing came back: wrong port or speed, or no bus), no_reply (the
+bus echoed, the transceiver did not answer), bad_checksum (garbled replies:
+wrong speed or noise).
 
 )" + bus + R"(  --timeout MS     how long to wait for the reply (1000)
   --json           one JSON object instead of text
@@ -80,12 +98,16 @@ The group ID cannot be written.
 Queries the signal level of one channel per interval, channels 11 to 26
 round and round, then shows per channel the samples, last, peak and average
 level, the quietest channels first, and which 2.4 GHz Wi-Fi channels
-overlap each one. Ctrl+C stops early and reports what was measured.
+overlap each one. Ctrl+C stops early and reports what was measured;
+so does a device that goes away (exit 3).
 Do not use the throttles during a scan.
 
-)" + bus + R"(  --seconds N      length of the scan (60)
+)" + bus + R"(  --timeout MS     how long to wait for the last reply (1000)
+  --seconds N      length of the scan in seconds, tenths allowed (60)
   --interval MS    time between queries (200)
-  --csv FILE       also write the table to FILE as CSV
+  --csv FILE       also write the table to FILE as CSV, replacing it only
+                   once the scan has ended; --csv - writes CSV to stdout
+                   instead of the table
   --json           one JSON object instead of the table
 )" + kExitCodes;
     if (command == "monitor")

@@ -2,30 +2,50 @@
 
 #include "bus/Latin1.h"
 #include "bus/GroupRequests.h"
+#include "cli/NearestWord.h"
 
 #include <algorithm>
 #include <charconv>
-#include <set>
 
 namespace cli {
 namespace {
 
-// Every bus command takes the common options; monitor has no reply window,
-// so --timeout changes nothing there.
-const std::set<std::string> kBusOptions = {"--port", "--baud", "--flow", "--timeout"};
+struct OptionSpec {
+    const char* name;
+    bool takesValue;
+};
 
-// Which options each command takes, besides --help.
-std::set<std::string> OptionsOf(const std::string& command)
+// Every option of every command.
+constexpr OptionSpec kOptions[] = {
+    {"--port", true},     {"--baud", true},      {"--flow", true},      {"--timeout", true}, {"--json", false},
+    {"--name", true},     {"--channel", true},   {"--key", true},       {"--verify", false}, {"--no-verify", false},
+    {"--seconds", true},  {"--interval", true},  {"--csv", true},       {"--probe", false},  {"--use", true},
+    {"--group-id", true},
+};
+
+const OptionSpec* FindOption(const std::string& name)
 {
-    std::set<std::string> allowed = kBusOptions;
-    if (command == "ports" || command == "help")
-        return {};
+    for (const OptionSpec& spec : kOptions) {
+        if (name == spec.name)
+            return &spec;
+    }
+    return nullptr;
+}
+
+// Which options each command takes, besides --help and --version. Every bus
+// command takes the common options; monitor has no reply window, so
+// --timeout changes nothing there.
+std::vector<std::string> OptionsOf(const std::string& command)
+{
+    if (command == "ports")
+        return {"--json", "--probe", "--use"};
+    std::vector<std::string> allowed = {"--port", "--baud", "--flow", "--timeout"};
     if (command == "get")
-        allowed.insert("--json");
+        allowed.push_back("--json");
     else if (command == "set")
-        allowed.insert({"--name", "--channel", "--key", "--verify", "--no-verify"});
+        allowed.insert(allowed.end(), {"--name", "--channel", "--key", "--verify", "--no-verify"});
     else if (command == "scan")
-        allowed.insert({"--seconds", "--interval", "--csv", "--json"});
+        allowed.insert(allowed.end(), {"--seconds", "--interval", "--csv", "--json"});
     else if (command != "monitor")
         return {};
     return allowed;
@@ -37,9 +57,21 @@ bool IsCommand(const std::string& word)
         || word == "help";
 }
 
-bool TakesValue(const std::string& option)
+// An option the command does not take, in words, with the one it most likely meant.
+std::string UnknownOption(const std::string& option, const std::string& command)
 {
-    return option != "--json" && option != "--verify" && option != "--no-verify" && option != "--help";
+    std::vector<std::string> candidates = OptionsOf(command);
+    if (command.empty()) {
+        for (const OptionSpec& spec : kOptions)
+            candidates.emplace_back(spec.name);
+    }
+    candidates.insert(candidates.end(), {"--help", "--version"});
+    std::string text = "unknown option " + option;
+    if (FindOption(option) && !command.empty())
+        text += " for " + command;
+    if (const auto nearest = NearestWord(option, candidates))
+        text += " (did you mean " + *nearest + "?)";
+    return text;
 }
 
 bool ParseNumber(const std::string& text, int low, int high, int& value)
@@ -47,6 +79,13 @@ bool ParseNumber(const std::string& text, int low, int high, int& value)
     const char* end = text.data() + text.size();
     auto [stop, err] = std::from_chars(text.data(), end, value);
     return !text.empty() && err == std::errc() && stop == end && value >= low && value <= high;
+}
+
+bool ParseSeconds(const std::string& text, double& value)
+{
+    const char* end = text.data() + text.size();
+    auto [stop, err] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    return !text.empty() && err == std::errc() && stop == end && value >= 0.1 && value <= 86400;
 }
 
 bool IsPrintableLatin1(unsigned char c)
@@ -69,20 +108,40 @@ std::optional<std::string> CheckGroupName(const std::string& name)
     return std::nullopt;
 }
 
+std::string PortArgument(const std::string& text)
+{
+    const bool number = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return number ? "COM" + text : text;
+}
+
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, std::string& error)
 {
+    // --help and --version win wherever they stand, whatever else is wrong.
+    const auto optionsEnd = std::find(args.begin(), args.end(), "--");
+    const auto present = [&](std::initializer_list<const char*> words) {
+        return std::any_of(args.begin(), optionsEnd,
+                           [&](const std::string& arg) { return std::find(words.begin(), words.end(), arg) != words.end(); });
+    };
+    if (present({"--help", "-h", "--version"})) {
+        options.version = present({"--version"});
+        options.help = !options.version;
+        std::vector<std::string> commands;
+        std::copy_if(args.begin(), optionsEnd, std::back_inserter(commands), IsCommand);
+        options.command = commands.empty() ? "help" : commands.front();
+        if (options.command == "help" && commands.size() > 1)
+            options.command = commands[1];
+        return true;
+    }
+
     std::vector<std::pair<std::string, std::string>> given; // option, value
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string word = args[i];
-        if (word == "--help" || word == "-h") {
-            options.help = true;
+        if (word == "--" && !optionsEnded) {
+            optionsEnded = true;
             continue;
         }
-        if (word == "--version") {
-            options.version = true;
-            continue;
-        }
-        if (!word.starts_with("--")) {
+        if (optionsEnded || word == "-" || !word.starts_with("-")) {
             if (options.command.empty() && IsCommand(word)) {
                 options.command = word;
             } else if (options.command == "help" && IsCommand(word) && word != "help") {
@@ -102,26 +161,35 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             value = word.substr(equals + 1);
             word.resize(equals);
         }
-        if (TakesValue(word) && !inlineValue) {
+        const OptionSpec* spec = FindOption(word);
+        if (!spec) { // refused once the command is known, so the refusal can name the one meant
+            if (!options.command.empty()) {
+                error = UnknownOption(word, options.command);
+                return false;
+            }
+            given.emplace_back(word, value);
+            continue;
+        }
+        if (spec->takesValue && !inlineValue) {
             if (i + 1 >= args.size()) {
                 error = word + " needs a value";
                 return false;
             }
+            const std::string& next = args[i + 1];
+            if (next.starts_with("-") && next != "-") {
+                error = word + " needs a value (a value that starts with - goes as " + word + "=" + next + ")";
+                return false;
+            }
             value = args[++i];
-        } else if (!TakesValue(word) && inlineValue) {
+        } else if (!spec->takesValue && inlineValue) {
             error = word + " takes no value";
             return false;
         }
         given.emplace_back(word, value);
     }
-    if (options.version)
-        return true;
     if (options.command.empty()) {
-        if (options.help) {
-            options.command = "help";
-            return true;
-        }
-        error = "no command given";
+        const auto unknown = std::find_if(given.begin(), given.end(), [](const auto& g) { return !FindOption(g.first); });
+        error = unknown != given.end() ? UnknownOption(unknown->first, "") + ", and no command given" : "no command given";
         return false;
     }
     if (options.command == "help")
@@ -129,7 +197,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
     if (options.help)
         return true;
 
-    const std::set<std::string> allowed = OptionsOf(options.command);
+    const std::vector<std::string> allowed = OptionsOf(options.command);
     for (const auto& [option, value] : given) {
         auto number = [&](int low, int high, int& out) {
             if (ParseNumber(value, low, high, out))
@@ -142,15 +210,15 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
         if (option == "--group-id" && options.command == "set") {
             error = "the group ID cannot be written; it is set by the transceiver";
             return false;
-        } else if (!allowed.contains(option)) {
-            error = "unknown option " + option + " for " + options.command;
+        } else if (std::find(allowed.begin(), allowed.end(), option) == allowed.end()) {
+            error = UnknownOption(option, options.command);
             return false;
-        } else if (option == "--port") {
+        } else if (option == "--port" || option == "--use") {
             if (value.empty()) {
-                error = "--port needs a COM number (COM5) or a device path";
+                error = option + " needs a COM number (COM5) or a device path";
                 return false;
             }
-            options.port = value;
+            (option == "--port" ? options.port : options.usePort) = PortArgument(value);
         } else if (option == "--baud") {
             if (!number(50, 4000000, n))
                 return false;
@@ -183,11 +251,15 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
         } else if (option == "--verify" || option == "--no-verify") {
             options.verify = option == "--verify";
         } else if (option == "--seconds") {
-            if (!number(1, 86400, options.seconds))
+            if (!ParseSeconds(value, options.seconds)) {
+                error = option + " takes a number of seconds from 0.1 to 86400, not \"" + value + "\"";
                 return false;
+            }
         } else if (option == "--interval") {
             if (!number(10, 60000, options.intervalMs))
                 return false;
+        } else if (option == "--probe") {
+            options.probe = true;
         } else if (option == "--csv") {
             if (value.empty()) {
                 error = "--csv needs a file name";
@@ -195,6 +267,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             }
             options.csvPath = value;
         }
+    }
+    if (options.json && options.csvPath == "-") {
+        error = "--json and --csv - both write to stdout; give one of them";
+        return false;
     }
     if (options.command == "set" && !options.name && !options.channel && !options.key) {
         error = "nothing to set: give --name, --channel or --key (the group ID cannot be written)";

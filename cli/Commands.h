@@ -13,6 +13,10 @@ int RunSet(const CliContext& context, const CliOptions& options);
 int RunScan(const CliContext& context, const CliOptions& options);
 int RunMonitor(const CliContext& context, const CliOptions& options);
 
+// ports --use: stores PORT (a COM name or a device path, which then gets a
+// COM number in the port map) as the saved port.
+int UsePort(const CliContext& context, const std::string& port);
+
 // The whole command line (without the program name): parse, then run.
 int RunCli(const std::vector<std::string>& args, const CliContext& context);
 

@@ -6,8 +6,13 @@
 // program last used and the user's "Ports" map.
 namespace cli {
 
-// "Settings\Ints" / "m_ActiveComPort", read as "%i" text; 1 when missing or not a number.
-int SavedComPort();
+// "Settings\Ints" / "m_ActiveComPort", read as "%i" text; nothing when
+// missing, 1 when not a number (as the program reads it).
+std::optional<int> SavedComPort();
+
+// Writes the saved port as the program does, and a "Ports" entry
+// "COM<n>" -> devicePath when one is given. False when the store cannot be written.
+bool StoreSavedPort(int comNumber, const std::optional<std::string>& devicePath);
 
 // The "Ports" section, entry "COM<n>" -> device path; nothing for a missing or empty entry.
 PortLookup SavedPortLookup();

@@ -3,9 +3,14 @@
 // Built without Qt there is no settings store to read: COM1 and the built-in port table.
 namespace cli {
 
-int SavedComPort()
+std::optional<int> SavedComPort()
 {
-    return 1;
+    return std::nullopt;
+}
+
+bool StoreSavedPort(int, const std::optional<std::string>&)
+{
+    return false;
 }
 
 PortLookup SavedPortLookup()

@@ -9,11 +9,22 @@
 // The program's settings store, read with the program's own settings code.
 namespace cli {
 
-int SavedComPort()
+std::optional<int> SavedComPort()
 {
-    const QByteArray text = GetProfileString("Settings\\Ints", "m_ActiveComPort").toUtf8();
+    const QString stored = GetProfileString("Settings\\Ints", "m_ActiveComPort");
+    if (stored.isNull())
+        return std::nullopt;
+    const QByteArray text = stored.toUtf8();
     int port = 0;
     return ScanInts(std::string_view(text.constData(), text.size()), ':', &port, 1) == 1 ? port : 1;
+}
+
+bool StoreSavedPort(int comNumber, const std::optional<std::string>& devicePath)
+{
+    if (devicePath
+        && !WriteProfileString("Ports", QStringLiteral("COM%1").arg(comNumber), QString::fromStdString(*devicePath)))
+        return false;
+    return WriteProfileString("Settings\\Ints", "m_ActiveComPort", QString::number(comNumber));
 }
 
 PortLookup SavedPortLookup()

@@ -4,46 +4,65 @@
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "busreport/ScanStats.h"
+#include "cli/ReplacedFile.h"
+#include "cli/SettingsQuery.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <cmath>
+#include <optional>
+#include <sstream>
 
 namespace cli {
 namespace {
 
 using Clock = CBusSession::Clock;
 
-// "\r" and erase to the end of the line: the progress line is rewritten in place.
-constexpr const char* kRewriteLine = "\r\x1b[K";
+// The bus keeps the interval when the queries go out at most this much slower.
+constexpr double kKeptIntervalSlack = 1.25;
 
 void ShowProgress(const CliContext& context, const CliOptions& options, Clock::duration elapsed,
                   const CScanStats& stats)
 {
+    // "\r" and erase to the end of the line, or blanks over the old text
+    // where the terminal wants no escape sequences.
+    const char* rewrite = context.plainTerminal ? "\r" : "\r\x1b[K";
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
-    context.err << kRewriteLine << "Scanning: " << seconds << " s of " << options.seconds << ", "
-                << stats.TotalSamples() << " samples (Ctrl+C stops and reports)" << std::flush;
+    std::ostringstream text;
+    text << "Scanning: " << seconds << " s of " << options.seconds << ", " << stats.TotalSamples()
+         << " samples (Ctrl+C stops and reports)";
+    context.err << rewrite << text.str() << std::flush;
+}
+
+void ClearProgress(const CliContext& context)
+{
+    context.err << (context.plainTerminal ? "\r" + std::string(79, ' ') + "\r" : std::string("\r\x1b[K")) << std::flush;
+}
+
+// The shortest --seconds that sends one query to each of the sixteen channels.
+int SecondsForAll(std::chrono::duration<double> interval)
+{
+    return static_cast<int>(std::ceil(kChannelCount * interval.count()));
 }
 
 } // namespace
 
 int RunScan(const CliContext& context, const CliOptions& options)
 {
-    // The file is opened before the scan, so a minute is not spent for nothing.
-    std::ofstream csv;
-    if (options.csvPath) {
-        csv.open(*options.csvPath, std::ios::trunc);
-        if (!csv) {
-            context.err << "brenvik-cli: cannot write " << *options.csvPath << ": " << std::strerror(errno) << '\n';
-            return ExitUsage;
-        }
-    }
     CBusSession session(context);
     if (const int opened = session.Open(options))
         return opened;
+    // The file's place is tried before the scan, so a minute is not spent for nothing.
+    const bool csvToStdout = options.csvPath == "-";
+    std::optional<CReplacedFile> csvFile;
+    if (options.csvPath && !csvToStdout) {
+        csvFile.emplace(*options.csvPath);
+        if (const std::string failed = csvFile->Prepare(); !failed.empty()) {
+            context.err << "brenvik-cli: cannot write " << *options.csvPath << ": " << failed << '\n';
+            return ExitUsage;
+        }
+    }
 
     CScanStats stats;
-    session.Framer().SetGroupMessageHandler([&stats](std::span<const std::uint8_t> message) {
+    session.SetReplyHandler([&stats](std::span<const std::uint8_t> message) {
         const bus::GroupReply reply = bus::DecodeGroupReply(
             bus::UnpackGroupMessage(message.first<bus::kGroupMessageSize>()));
         if (const auto* level = std::get_if<bus::ChannelLevelReply>(&reply))
@@ -51,17 +70,20 @@ int RunScan(const CliContext& context, const CliOptions& options)
     });
 
     // One query per tick on a fixed schedule, channels 11 to 26 round and
-    // round; the replies are framed while waiting for the next tick.
+    // round; the replies are framed while waiting for the next tick. A bus
+    // slower than the schedule gets fewer queries, not a longer scan.
     const auto interval = std::chrono::milliseconds(options.intervalMs);
-    const int ticks = std::max(1, options.seconds * 1000 / options.intervalMs);
+    const int ticks = std::max(1, static_cast<int>(options.seconds * 1000 / options.intervalMs));
     const auto start = Clock::now();
+    const auto end = start + ticks * interval;
     const auto never = [] { return false; };
     int channel = kFirstChannel;
     int queries = 0;
+    Clock::time_point lastQuery = start;
     long shownSecond = -1;
     for (int tick = 0; tick < ticks && !session.Interrupted(); ++tick) {
         session.PumpUntil(start + tick * interval, never);
-        if (session.PortFailure())
+        if (session.PortFailure() || session.Interrupted() || (tick > 0 && Clock::now() >= end))
             break;
         if (context.progressLine) {
             const long second = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count();
@@ -71,37 +93,68 @@ int RunScan(const CliContext& context, const CliOptions& options)
         }
         if (const bus::LineError failed = session.Send(bus::MakeLevelQuery(channel)))
             break;
+        lastQuery = Clock::now();
         ++queries;
         channel = channel == kLastChannel ? kFirstChannel : channel + 1;
     }
     // The last query gets its tick to be answered, and the reply window
     // beyond it when its reply is still on the way.
-    session.PumpUntil(start + ticks * interval, never);
+    session.PumpUntil(end, never);
     session.PumpUntil(Clock::now() + std::chrono::milliseconds(options.timeoutMs),
                       [&] { return stats.TotalSamples() >= queries; });
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (context.progressLine)
-        context.err << kRewriteLine << std::flush;
+        ClearProgress(context);
 
-    if (session.PortFailure())
-        return session.ReportPortFailure();
-    if (stats.TotalSamples() == 0) {
-        context.err << "brenvik-cli: no level replies from the transceiver on " << session.PortLabel() << '\n';
+    // The pace the bus kept: that of its echoes, else that of the queries.
+    const std::chrono::duration<double> kept = session.Echoes() > 1 ? (session.LastEchoAt() - start) / session.Echoes()
+        : queries > 1 ? (lastQuery - start) / (queries - 1)
+                      : std::chrono::duration<double>(interval);
+    ScanRun run {session.PortName(), session.DevicePath(), std::chrono::duration<double>(Clock::now() - start).count(),
+                 queries, SecondsForAll(std::max<std::chrono::duration<double>>(kept, interval)),
+                 session.Interrupted()};
+    const bool deviceGone = static_cast<bool>(session.PortFailure());
+    if (!deviceGone && !run.interrupted && stats.TotalSamples() == 0) {
+        const Silence silence {session.Echoes() > 0, session.Framer().BadChecksumCount()};
+        const std::string text = SilenceText(silence, "on " + session.PortLabel());
+        context.err << "brenvik-cli: " << text << '\n';
+        if (options.json)
+            WriteErrorJson(context.out, session, SilenceKind(silence), text, silence.badChecksums);
         return ExitNoReply;
     }
-    if (session.Interrupted())
-        context.err << "Scan stopped after " << static_cast<int>(seconds) << " s; the levels so far:\n";
+    if (kept > interval * kKeptIntervalSlack)
+        context.err << "brenvik-cli: warning: the bus cannot keep --interval " << options.intervalMs
+                    << " ms; the queries went out every "
+                    << std::chrono::duration_cast<std::chrono::milliseconds>(kept).count() << " ms\n";
+    if (stats.TotalSamples() > 0)
+        session.WarnOnceIfEchoMissing();
+
     if (options.json)
-        WriteScanJson(context.out, stats, session.PortName(), session.DevicePath(), seconds);
+        WriteScanJson(context.out, stats, run);
+    else if (csvToStdout)
+        WriteScanCsv(context.out, stats);
     else
-        WriteScanTable(context.out, stats);
-    if (csv.is_open()) {
+        WriteScanTable(context.out, stats, run);
+    context.out << std::flush;
+
+    if (csvFile) {
+        // A scan cut short leaves the file as it was; what it measured goes beside it.
+        const bool complete = !deviceGone && !run.interrupted;
+        const std::string target = complete ? csvFile->Path() : csvFile->Path() + ".partial";
+        std::ostringstream csv;
         WriteScanCsv(csv, stats);
-        csv.close();
-        if (!csv) {
-            context.err << "brenvik-cli: cannot write " << *options.csvPath << '\n';
+        if (const std::string failed = csvFile->Commit(csv.str(), target); !failed.empty()) {
+            context.err << "brenvik-cli: cannot write " << target << ": " << failed << '\n';
             return ExitUsage;
         }
+        if (!complete)
+            context.err << "brenvik-cli: " << csvFile->Path() << " left as it was; the levels measured are in "
+                        << target << '\n';
+    }
+    if (deviceGone)
+        return session.ReportPortFailure();
+    if (run.interrupted) {
+        context.err << "brenvik-cli: scan interrupted after " << static_cast<int>(run.seconds) << " s\n";
+        return session.InterruptExit();
     }
     return ExitOk;
 }

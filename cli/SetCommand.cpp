@@ -15,6 +15,31 @@ bus::RadioSettings AsReadBack(const bus::RadioSettings& written)
     return std::get<bus::RadioSettings>(bus::DecodeGroupReply(bus::MakeSettingsReply(written)));
 }
 
+// The four writes in the order they go out.
+constexpr const char* kWriteNames[] = {"name", "channel", "group ID", "key"};
+
+// "name and channel": the writes from `first` up to (not including) `end`.
+std::string WriteList(std::size_t first, std::size_t end)
+{
+    std::string text;
+    for (std::size_t i = first; i < end; ++i)
+        text += std::string(i == first ? "" : i + 1 == end ? " and " : ", ") + kWriteNames[i];
+    return text;
+}
+
+// An interrupt between the writes: which went out and which did not.
+int ReportInterruptedWrites(CBusSession& session, std::size_t written)
+{
+    const std::size_t total = std::size(kWriteNames);
+    session.Err() << "brenvik-cli: interrupted after " << written << " of the " << total << " writes";
+    if (written == 0)
+        session.Err() << "; nothing was written\n";
+    else
+        session.Err() << " (" << WriteList(0, written) << " went out, " << WriteList(written, total)
+                      << " did not): the transceiver may hold a mix of old and new settings\n";
+    return session.InterruptExit();
+}
+
 } // namespace
 
 int RunSet(const CliContext& context, const CliOptions& options)
@@ -39,17 +64,25 @@ int RunSet(const CliContext& context, const CliOptions& options)
     if (options.key)
         wanted.pwKey = *options.key;
 
-    for (const bus::GroupMessageFields& write :
-         bus::MakeSettingsWrites(wanted.name, wanted.rfChannel, wanted.netWorkId, wanted.pwKey)) {
-        if (const bus::LineError failed = session.Send(write))
+    const auto writes = bus::MakeSettingsWrites(wanted.name, wanted.rfChannel, wanted.netWorkId, wanted.pwKey);
+    static_assert(std::tuple_size_v<decltype(writes)> == std::size(kWriteNames));
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        session.AwaitEcho(); // the send's own echo wait, here so an interrupt during it stops this write
+        if (session.Interrupted())
+            return ReportInterruptedWrites(session, i);
+        if (const bus::LineError failed = session.Send(writes[i]))
             return session.ReportPortFailure();
     }
     session.AwaitEcho();
     context.out << "Written to " << session.PortLabel() << ":\n";
-    WriteSettings(context.out, wanted, "  ");
+    WriteSettings(context.out, AsReadBack(wanted), "  "); // the name as get shows it
     if (!options.verify)
         return ExitOk;
 
+    if (session.Interrupted()) {
+        session.Err() << "brenvik-cli: interrupted after all four writes went out, before the read-back\n";
+        return session.InterruptExit();
+    }
     const SettingsAnswers after = QuerySettings(session, options.timeoutMs);
     if (after.replies.empty())
         return ReportNoReply(session, after, options.timeoutMs);

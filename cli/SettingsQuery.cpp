@@ -2,6 +2,7 @@
 
 #include "bus/GroupRequests.h"
 #include "cli/ExitCode.h"
+#include "busreport/Json.h"
 
 #include <algorithm>
 
@@ -13,16 +14,36 @@ constexpr int kQuietByteTimes = 25;
 
 } // namespace
 
+std::string SilenceText(const Silence& silence, const std::string& within)
+{
+    if (silence.badChecksums > 0)
+        return "no good reply " + within + ": " + std::to_string(silence.badChecksums)
+            + (silence.badChecksums == 1 ? " message" : " messages")
+            + " came back with a bad checksum (wrong --baud, or noise on the line)";
+    if (!silence.echoed)
+        return "nothing came back " + within
+            + ", not even the echo of the request (wrong port, wrong --baud, or the bus interface is not "
+              "connected to the bus)";
+    return "no reply from the transceiver " + within
+        + "; the bus echoed the request, so the line works (is the transceiver powered, plugged in and on this "
+          "bus?)";
+}
+
+const char* SilenceKind(const Silence& silence)
+{
+    return silence.badChecksums > 0 ? "bad_checksum" : silence.echoed ? "no_reply" : "no_echo";
+}
+
 SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
 {
     SettingsAnswers answers;
-    session.Framer().SetGroupMessageHandler([&answers](std::span<const std::uint8_t> message) {
+    session.SetReplyHandler([&answers](std::span<const std::uint8_t> message) {
         const bus::GroupReply reply = bus::DecodeGroupReply(
             bus::UnpackGroupMessage(message.first<bus::kGroupMessageSize>()));
         if (const auto* settings = std::get_if<bus::RadioSettings>(&reply))
             answers.replies.push_back(*settings);
     });
-    const int heardBefore = session.GoodMessages();
+    const std::uint64_t badBefore = session.Framer().BadChecksumCount();
     const auto windowEnd = CBusSession::Clock::now() + std::chrono::milliseconds(timeoutMs);
     if (!session.Send(bus::MakeSettingsRequest())) { // it went out
         session.PumpUntil(windowEnd, [&answers] { return !answers.replies.empty(); });
@@ -34,24 +55,39 @@ SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
             session.PumpUntil(settleEnd, [] { return false; });
         }
     }
-    session.Framer().SetGroupMessageHandler({});
-    answers.anythingHeard = session.GoodMessages() > heardBefore;
+    session.SetReplyHandler({});
+    answers.silence = {session.LastEchoSeen(), session.Framer().BadChecksumCount() - badBefore};
+    if (!answers.replies.empty())
+        session.WarnOnceIfEchoMissing();
     return answers;
 }
 
-int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs)
+int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs, bool json)
 {
-    if (session.PortFailure())
+    std::string kind, text;
+    int code = ExitNoReply;
+    if (session.PortFailure()) {
         return session.ReportPortFailure();
-    if (session.Interrupted()) {
-        session.Err() << "brenvik-cli: interrupted before the transceiver answered\n";
-        return ExitNoReply;
+    } else if (session.Interrupted()) {
+        kind = "interrupted";
+        text = "interrupted before the transceiver answered";
+        code = session.InterruptExit();
+    } else {
+        kind = SilenceKind(answers.silence);
+        text = SilenceText(answers.silence, "within " + std::to_string(timeoutMs) + " ms on " + session.PortLabel());
     }
-    session.Err() << "brenvik-cli: no reply from the transceiver within " << timeoutMs << " ms on " << session.PortLabel()
-        << (answers.anythingHeard ? " (the bus echoed the request: is the transceiver powered and connected?)"
-                                  : " (nothing came back, not even the echo: is the bus interface connected?)")
-        << '\n';
-    return ExitNoReply;
+    session.Err() << "brenvik-cli: " << text << '\n';
+    if (json)
+        WriteErrorJson(session.Out(), session, kind, text, answers.silence.badChecksums);
+    return code;
+}
+
+void WriteErrorJson(std::ostream& out, const CBusSession& session, const std::string& kind, const std::string& message,
+                    std::uint64_t badChecksums)
+{
+    out << "{\"port\": " << JsonString(session.PortName()) << ", \"device\": " << JsonString(session.DevicePath())
+        << ", \"error\": " << JsonString(kind) << ", \"message\": " << JsonString(message)
+        << ", \"bad_checksums\": " << badChecksums << "}\n";
 }
 
 bool AllAgree(const std::vector<bus::RadioSettings>& replies)

@@ -3,25 +3,47 @@
 #include "bus/GroupReply.h"
 #include "cli/BusSession.h"
 
+#include <cstdint>
 #include <vector>
 
 // The Get exchange: one request, then every settings reply that comes back.
 namespace cli {
 
+// What came back when no answer did.
+struct Silence {
+    bool echoed = false;            // the bus echoed what was sent
+    std::uint64_t badChecksums = 0; // messages dropped for a bad checksum
+};
+
 struct SettingsAnswers {
     std::vector<bus::RadioSettings> replies; // in order of arrival, one per transceiver
-    bool anythingHeard = false;              // any good message came back (the echo at least)
+    Silence silence;                         // what else came back
 };
 
 // Sends the Get request and waits up to `timeoutMs` for the first reply.
 // Another transceiver may answer right behind it, so after a reply the wait
 // goes on while bytes keep arriving and ends once the line has been quiet
-// for a little longer than one message takes.
+// for a little longer than one message takes. A reply without the echo is
+// taken, with a warning.
 SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs);
 
-// Writes the one error line for a Get that got no reply (or a failed port)
-// and gives the exit code.
-int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs);
+// Why no answer came, as JSON's "error" names it: "no_echo" (nothing came
+// back: wrong port or speed, or no bus), "no_reply" (the bus echoed, the
+// transceiver did not answer), "bad_checksum" (what came back was garbled:
+// wrong speed or noise).
+const char* SilenceKind(const Silence& silence);
+// The same in words; `within` says where ("within 1000 ms on COM3").
+std::string SilenceText(const Silence& silence, const std::string& within);
+
+// Writes the one error line for a Get that got no reply, a failed port or
+// an interrupt, and gives the exit code. With `json`, stdout also gets one
+// JSON object naming the failure.
+int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs, bool json = false);
+
+// For --json: one object naming the failure (port, device, "error",
+// "message", "bad_checksums").
+void WriteErrorJson(std::ostream& out, const CBusSession& session, const std::string& kind, const std::string& message,
+                    std::uint64_t badChecksums);
 
 // True when every reply carries the same settings.
 bool AllAgree(const std::vector<bus::RadioSettings>& replies);

@@ -1,22 +1,25 @@
 // brenvik-cli: the radio group settings and the channel scan from a terminal.
 
 #include "cli/Commands.h"
+#include "cli/CliOptions.h"
 #include "cli/SavedSettings.h"
 
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <iostream>
+#include <string>
 
 namespace {
 
-std::atomic<bool> g_stop {false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+std::atomic<int> g_stop {0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-void RequestStop(int)
+void RequestStop(int signal)
 {
-    g_stop = true;
+    g_stop = signal;
 }
 
 } // namespace
@@ -32,7 +35,12 @@ int main(int argc, char** argv)
     cli::CliContext context(std::cout, std::cerr);
     context.portLookup = cli::SavedPortLookup();
     context.savedComPort = cli::SavedComPort();
+    context.storePort = cli::StoreSavedPort;
+    if (const char* port = std::getenv("BRENVIK_PORT"); port && *port)
+        context.environmentPort = cli::PortArgument(port);
     context.stop = &g_stop;
     context.progressLine = ::isatty(STDERR_FILENO) == 1;
+    const char* term = std::getenv("TERM");
+    context.plainTerminal = std::getenv("NO_COLOR") || (term && std::string(term) == "dumb");
     return cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), context);
 }

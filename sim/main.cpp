@@ -68,7 +68,7 @@ int main(int argc, char** argv)
         return 0;
     case sim::ParseResult::Error:
         std::cerr << "brenvik-sim: " << error << '\n';
-        return 2;
+        return 1;
     case sim::ParseResult::Run:
         break;
     }

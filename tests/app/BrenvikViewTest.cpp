@@ -14,12 +14,10 @@
 #include "app/BrenvikDoc.h"
 #include "app/BrenvikView.h"
 #include "app/MainFrame.h"
-#include "app/PortMapping.h"
 #include "app/PortSelectionDialog.h"
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
 #include "controls/RssiCtrl.h"
-#include "platform/Profile.h"
 #include "platform/WindowStyles.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
@@ -216,16 +214,6 @@ TEST(PortSelectionDialog, AChoiceFromTheListSelectsThatPort)
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(dialog.m_nPort, 5);
-}
-
-TEST(PortMapping, TheCurrentComNumberLeadsToTheDevice)
-{
-    TempSettings settings;
-    EXPECT_EQ(MapCurrentPort("/dev/ttyUSB3"), 1);
-    WriteProfileString("Settings\\Ints", "m_ActiveComPort", "4");
-    EXPECT_EQ(MapCurrentPort("/dev/serial/by-id/usb-x"), 4);
-    EXPECT_EQ(GetProfileString("Ports", "COM1"), "/dev/ttyUSB3");
-    EXPECT_EQ(GetProfileString("Ports", "COM4"), "/dev/serial/by-id/usb-x");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -23,7 +24,9 @@ protected:
         env.insert("BRENVIK_FIRST_PAINT_REPORT", "stay");
         m_program.setProcessEnvironment(env);
         m_program.setProcessChannelMode(QProcess::MergedChannels);
-        m_program.start(QCoreApplication::applicationDirPath() + "/brenvik", {"/tmp/signal-test.hex"});
+        QFile project(Project());
+        ASSERT_TRUE(project.open(QIODevice::WriteOnly));
+        m_program.start(QCoreApplication::applicationDirPath() + "/brenvik", {Project()});
         ASSERT_TRUE(m_program.waitForStarted(20000));
         QByteArray output;
         while (!output.contains("first-paint-ns")) {
@@ -31,6 +34,7 @@ protected:
             output += m_program.readAll();
         }
     }
+    QString Project() const { return m_config.path() + "/signal-test.hex"; }
     QString Saved(const QString& key) const
     {
         return QSettings(m_config.path() + "/Olvarn/Brenvik.conf", QSettings::IniFormat).value(key).toString();
@@ -42,12 +46,12 @@ protected:
 
 TEST_P(ProgramSignalTest, SignalClosesTheWindowAndSaves)
 {
-    Start();
+    ASSERT_NO_FATAL_FAILURE(Start());
     ::kill(static_cast<pid_t>(m_program.processId()), GetParam());
     ASSERT_TRUE(m_program.waitForFinished(20000));
     EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(m_program.exitCode(), 0);
-    EXPECT_EQ(Saved("FilePaths/g_ProjectFilePath"), "/tmp/signal-test.hex");
+    EXPECT_EQ(Saved("FilePaths/g_ProjectFilePath"), Project());
     EXPECT_FALSE(Saved("WindowPos/WindowPos").isEmpty());
     EXPECT_EQ(Saved("Settings/Ints/m_RFChannel"), "11");
     EXPECT_EQ(Saved("Settings/Strings/m_NetName"), "Olv12345");

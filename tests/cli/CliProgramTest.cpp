@@ -13,6 +13,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <regex>
 
 namespace {
@@ -62,6 +64,63 @@ TEST_F(CliProgram, OpensTheSavedPortThroughTheProgramsPortMap)
     EXPECT_NE(run.out.find("{\"port\": \"COM7\", \"device\": \"" + sim.Path() + "\""), std::string::npos) << run.out;
 }
 
+TEST_F(CliProgram, PortsUseMapsADevicePathThatGetThenOpens)
+{
+    if (!BRENVIK_CLI_READS_SETTINGS)
+        GTEST_SKIP() << "built without QtCore: no settings store";
+    SimOnPty sim;
+    WriteSettings("[Ports]\nCOM1=/nonexistent/brenvik-a\nCOM2=/nonexistent/brenvik-b\n");
+    const CliRun use = Run({"ports", "--use", sim.Path()});
+    ASSERT_EQ(use.code, cli::ExitOk) << use.err;
+    std::smatch number;
+    ASSERT_TRUE(std::regex_search(use.out, number, std::regex("Mapped COM(\\d+) to " + sim.Path() + " in the port map"))) << use.out;
+    EXPECT_GE(std::stoi(number[1]), 3);
+    EXPECT_NE(use.out.find("Saved port: COM" + number[1].str() + " (" + sim.Path() + ")"), std::string::npos) << use.out;
+
+    std::ifstream conf(Home() + "/Olvarn/Brenvik.conf");
+    const std::string text(std::istreambuf_iterator<char>(conf), {});
+    EXPECT_NE(text.find("m_ActiveComPort=" + number[1].str()), std::string::npos) << text;
+    EXPECT_NE(text.find("COM" + number[1].str() + "=" + sim.Path()), std::string::npos) << text;
+
+    const CliRun get = Run({"get", "--json"});
+    EXPECT_EQ(get.code, cli::ExitOk) << get.err;
+    EXPECT_NE(get.out.find("\"port\": \"COM" + number[1].str() + "\""), std::string::npos) << get.out;
+}
+
+TEST_F(CliProgram, BrenvikPortOverridesTheSavedPortAndPortOverridesIt)
+{
+    SimOnPty sim;
+    WriteSettings("[Settings]\nInts\\m_ActiveComPort=2\n\n[Ports]\nCOM2=/nonexistent/brenvik-saved\n");
+    auto run = [this](std::vector<std::string> args, const std::string& environment) {
+        ChildProgram program(BRENVIK_CLI_PROGRAM, std::move(args), {{"XDG_CONFIG_HOME", Home()}, {"BRENVIK_PORT", environment}});
+        CliRun result;
+        result.code = program.Finish();
+        result.out = program.RestOfOut();
+        result.err = program.RestOfErr();
+        return result;
+    };
+    const CliRun fromEnvironment = run({"get"}, sim.Path());
+    EXPECT_EQ(fromEnvironment.code, cli::ExitOk) << fromEnvironment.err;
+    const CliRun fromOption = run({"get", "--port", sim.Path()}, "/nonexistent/brenvik-environment");
+    EXPECT_EQ(fromOption.code, cli::ExitOk) << fromOption.err;
+    const CliRun environmentWins = run({"get"}, "/nonexistent/brenvik-environment");
+    EXPECT_EQ(environmentWins.err, "brenvik-cli: /nonexistent/brenvik-environment: cannot open: no such device\n");
+}
+
+TEST_F(CliProgram, AFirstRunWithoutADeviceNamesTheWayOut)
+{
+    if (!BRENVIK_CLI_READS_SETTINGS)
+        GTEST_SKIP() << "built without QtCore: COM1 could not be mapped away from the machine's device";
+    // No saved port, and COM1 mapped to a missing device, as on a machine without one.
+    WriteSettings("[Ports]\nCOM1=/nonexistent/brenvik-first-run\n");
+    const CliRun run = Run({"get"});
+    EXPECT_EQ(run.code, cli::ExitPortError);
+    EXPECT_EQ(CountLines(run.err), 1) << run.err;
+    for (const char* hint : {"no port has been chosen yet", "brenvik-cli ports,", "--port", "brenvik-cli ports --use",
+                             "BRENVIK_PORT"})
+        EXPECT_NE(run.err.find(hint), std::string::npos) << hint << ": " << run.err;
+}
+
 TEST_F(CliProgram, ExitCodesWithOneLineOnStderr)
 {
     sim::SimOptions silent = SimOnPty::Fast();
@@ -85,6 +144,70 @@ TEST_F(CliProgram, ExitCodesWithOneLineOnStderr)
         EXPECT_EQ(run.out, "");
     }
     EXPECT_EQ(Run({"--help"}).code, cli::ExitOk);
+}
+
+TEST_F(CliProgram, AnInterruptedScanReportsWhatItMeasuredAndLeavesTheCsvFileAlone)
+{
+    SimOnPty sim;
+    const std::string csv = Home() + "/scan.csv";
+    for (int signal : {SIGINT, SIGTERM}) {
+        std::ofstream(csv) << "old\n";
+        const bool json = signal == SIGINT;
+        std::vector<std::string> args = {"scan", "--port", sim.Path(), "--interval", "20", "--csv", csv};
+        if (json)
+            args.push_back("--json");
+        ChildProgram scan = Start(args);
+        ASSERT_TRUE(AwaitReceived(sim, sim.Received().size() + 20));
+        EXPECT_EQ(scan.Finish(signal), 128 + signal);
+        const std::string out = scan.RestOfOut();
+        if (json)
+            EXPECT_NE(out.find("\"interrupted\": true"), std::string::npos) << out;
+        else
+            EXPECT_EQ(out.rfind("Interrupted after 0 s: the levels measured until then.\nChannel ", 0), 0u) << out;
+        EXPECT_NE(scan.RestOfErr().find("scan interrupted after"), std::string::npos);
+
+        std::ifstream kept(csv);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "old\n");
+        std::ifstream partial(csv + ".partial");
+        std::string header;
+        std::getline(partial, header);
+        EXPECT_EQ(header.rfind("channel,samples,", 0), 0u);
+    }
+}
+
+TEST_F(CliProgram, ADeviceThatGoesDuringAScanLeavesItsReadings)
+{
+    auto sim = std::make_unique<SimOnPty>();
+    ChildProgram scan = Start({"scan", "--port", sim->Path(), "--interval", "20"});
+    ASSERT_TRUE(AwaitReceived(*sim, 20));
+    sim.reset(); // unplugged
+    EXPECT_EQ(scan.Finish(), cli::ExitPortError);
+    const std::string out = scan.RestOfOut();
+    EXPECT_NE(out.find("     11        2  "), std::string::npos) << out;
+    EXPECT_NE(scan.RestOfErr().find(": the device stopped working (unplugged?)\n"), std::string::npos);
+}
+
+TEST_F(CliProgram, InterruptedGetAndSetExit130AndSetSaysWhatWentOut)
+{
+    sim::SimOptions silent = SimOnPty::Fast();
+    silent.faults.dropReplies = true;
+    SimOnPty quiet(silent);
+    ChildProgram get = Start({"get", "--port", quiet.Path(), "--timeout", "60000"});
+    ASSERT_TRUE(AwaitReceived(quiet, 1));
+    EXPECT_EQ(get.Finish(SIGINT), 130);
+    EXPECT_EQ(get.RestOfErr(), "brenvik-cli: interrupted before the transceiver answered\n");
+
+    // Without echoes each write waits out the echo wait of the one before.
+    sim::SimOptions noEchoes = SimOnPty::Fast();
+    noEchoes.faults.dropEchoes = true;
+    SimOnPty sim(noEchoes);
+    ChildProgram set = Start({"set", "--port", sim.Path(), "--name", "Yard", "--key", "5"});
+    ASSERT_TRUE(AwaitReceived(sim, 3)); // the Get and two writes
+    EXPECT_EQ(set.Finish(SIGINT), 130);
+    EXPECT_NE(set.RestOfErr().find("brenvik-cli: interrupted after 2 of the 4 writes (name and channel went out, "
+                                   "group ID and key did not)"),
+              std::string::npos);
+    EXPECT_EQ(sim.Received().size(), 3u);
 }
 
 TEST_F(CliProgram, MonitorShowsEachGoodMessageUntilInterrupted)

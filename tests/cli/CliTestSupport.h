@@ -7,6 +7,9 @@
 #include "tests/support/SimOnPty.h"
 
 #include <atomic>
+#include <chrono>
+#include <thread>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,17 +25,32 @@ struct CliRun {
 class CliHarness {
 public:
     void Map(int comNumber, std::string path) { m_ports.Map(comNumber, std::move(path)); }
-    void SaveComPort(int comNumber) { m_saved = comNumber; }
+    void SaveComPort(std::optional<int> comNumber) { m_saved = comNumber; }
+    void SetEnvironmentPort(std::string port) { m_environmentPort = std::move(port); }
+    // Where `ports` looks; by default folders that do not exist, never the machine's own.
+    void SetIdentityRoots(port_identity::Roots roots) { m_roots = std::move(roots); }
+    // What ports --use stored: the COM number and a new port map entry.
+    std::vector<std::pair<int, std::optional<std::string>>>& Stored() { return m_stored; }
     void ListDevices(std::vector<std::string> patterns) { m_patterns = std::move(patterns); }
+    // stderr plays a terminal, one that takes escape sequences or not.
+    void ProgressTerminal(bool plain) { m_progress = true, m_plain = plain; }
 
-    CliRun Run(const std::vector<std::string>& args, const std::atomic<bool>* stop = nullptr) const
+    CliRun Run(const std::vector<std::string>& args, const std::atomic<int>* stop = nullptr) const
     {
         std::ostringstream out, err;
         cli::CliContext context(out, err);
         context.portLookup = [this](int number) { return m_ports.PathOf(number); };
         context.savedComPort = m_saved;
+        context.environmentPort = m_environmentPort;
+        context.identityRoots = m_roots;
+        context.storePort = [this](int number, const std::optional<std::string>& path) {
+            m_stored.emplace_back(number, path);
+            return true;
+        };
         context.extraDevicePatterns = m_patterns;
         context.stop = stop;
+        context.progressLine = m_progress;
+        context.plainTerminal = m_plain;
         CliRun run;
         run.code = cli::RunCli(args, context);
         run.out = out.str();
@@ -42,9 +60,27 @@ public:
 
 private:
     TestPortMap m_ports;
-    int m_saved = 1;
+    std::optional<int> m_saved = 1;
+    std::optional<std::string> m_environmentPort;
+    port_identity::Roots m_roots {"/nonexistent/sys", "/nonexistent/by-id", "/nonexistent/proc"};
+    mutable std::vector<std::pair<int, std::optional<std::string>>> m_stored;
     std::vector<std::string> m_patterns;
+    bool m_progress = false;
+    bool m_plain = false;
 };
+
+// Waits until the simulator has read `count` frames from the program (its
+// log is polled); false when that has not happened within ten seconds.
+inline bool AwaitReceived(const SimOnPty& sim, std::size_t count)
+{
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (sim.Received().size() < count) {
+        if (std::chrono::steady_clock::now() > give_up)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
 
 inline int CountLines(const std::string& text)
 {

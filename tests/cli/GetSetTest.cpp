@@ -85,23 +85,31 @@ TEST(CliGet, SaysWhenTwoTransceiversAgree)
     EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "2 transceivers answered, all with the same settings.");
 }
 
-TEST(CliGet, NoReplyIsExitTwoAndTellsWhetherTheBusEchoed)
+TEST(CliGet, NoReplyTellsNothingBackFromNoAnswerFromGarbled)
 {
     struct Case {
         bool dropEchoes;
+        bool corruptEchoes;
+        const char* kind;
         const char* says;
     };
-    for (const Case c : {Case {false, "the bus echoed the request"}, Case {true, "not even the echo"}}) {
+    for (const Case c : {Case {false, false, "no_reply", "no reply from the transceiver within 150 ms on "},
+                         Case {true, false, "no_echo", "nothing came back within 150 ms on "},
+                         Case {false, true, "bad_checksum", "1 message came back with a bad checksum"}}) {
         sim::SimOptions options = SimOnPty::Fast();
         options.faults.dropReplies = true;
         options.faults.dropEchoes = c.dropEchoes;
+        options.faults.corruptEchoes = c.corruptEchoes;
         SimOnPty sim(options);
         const CliRun run = CliHarness().Run({"get", "--port", sim.Path(), "--timeout", "150"});
         EXPECT_EQ(run.code, ExitNoReply);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(CountLines(run.err), 1) << run.err;
-        EXPECT_NE(run.err.find("no reply from the transceiver within 150 ms"), std::string::npos) << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+
+        const CliRun json = CliHarness().Run({"get", "--port", sim.Path(), "--timeout", "150", "--json"});
+        EXPECT_EQ(json.code, ExitNoReply);
+        EXPECT_NE(json.out.find(std::string("\"error\": \"") + c.kind + "\""), std::string::npos) << json.out;
     }
 }
 
@@ -111,7 +119,26 @@ TEST(CliGet, CorruptRepliesCountAsNoReply)
     options.faults.corruptReplies = true;
     options.faults.noiseBytes = 3;
     SimOnPty sim(options);
-    EXPECT_EQ(CliHarness().Run({"get", "--port", sim.Path(), "--timeout", "150"}).code, ExitNoReply);
+    const CliRun run = CliHarness().Run({"get", "--port", sim.Path(), "--timeout", "150"});
+    EXPECT_EQ(run.code, ExitNoReply);
+    EXPECT_NE(run.err.find("bad checksum (wrong --baud, or noise on the line)"), std::string::npos) << run.err;
+}
+
+TEST(CliGet, AReplyWithoutTheEchoIsShownWithOneWarning)
+{
+    sim::SimOptions options = WithSettings({"Yard", 1234, 17, 42});
+    options.faults.dropEchoes = true;
+    SimOnPty sim(options);
+    const CliRun get = CliHarness().Run({"get", "--port", sim.Path()});
+    EXPECT_EQ(get.code, ExitOk) << get.err;
+    EXPECT_EQ(get.out, "Group name: \"Yard\"\nGroup ID:   42\nKey:        1234\nChannel:    17\n");
+    EXPECT_EQ(get.err, "brenvik-cli: warning: the bus did not echo what was sent (an interface that does not echo, "
+                       "or a line fault)\n");
+
+    const CliRun scan = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "0.5", "--interval", "25"});
+    EXPECT_EQ(scan.code, ExitOk) << scan.err;
+    EXPECT_NE(scan.out.find("     11        2  "), std::string::npos) << scan.out;
+    EXPECT_EQ(CountLines(scan.err), 1) << scan.err;
 }
 
 TEST(CliSet, SendsTheFourWritesInOrderThenVerifies)
@@ -141,6 +168,14 @@ TEST(CliSet, PartialSetChangesOnlyWhatWasAsked)
     EXPECT_EQ(sim.Received(), expected); // the set's Get and writes, then the later get
 }
 
+TEST(CliSet, ShowsTheNameAsGetDoes)
+{
+    SimOnPty sim;
+    const CliRun run = CliHarness().Run({"set", "--port", sim.Path(), "--name", "Yd"});
+    ASSERT_EQ(run.code, ExitOk) << run.err;
+    EXPECT_NE(run.out.find("  Group name: \"Yd\"\n"), std::string::npos) << run.out;
+}
+
 TEST(CliSet, KeepsLatin1NamesAndLeadingZeroKeys)
 {
     SimOnPty sim;
@@ -158,7 +193,7 @@ TEST(CliSet, RefusesBadValuesWithOneLineAndSendsNothing)
         {"--name", ""},          {"--name", "NineChars"}, {"--name", "Tab\there"}, {"--name", "Łódź"},
         {"--channel", "10"},     {"--channel", "27"},     {"--channel", "15x"},    {"--key", "10000"},
         {"--key", "-1"},         {"--group-id", "5"},     {},                       {"--name", "Ok", "--key", "1e3"},
-        {"--name", "Ok", "--bogus"},
+        {"--name", "Ok", "--bogus"}, {"--key", "5", "--name", "--json"}, {"--key", "5", "--nme", "X"},
     };
     for (const auto& values : refused) {
         std::vector<std::string> args = {"set", "--port", sim.Path()};
@@ -205,6 +240,10 @@ TEST(CliPortErrors, MissingBusyAndUnmappedPortsAreExitThree)
     const CliRun missing = CliHarness().Run({"set", "--port", "COM3", "--key", "1"});
     EXPECT_EQ(missing.code, ExitPortError);
     EXPECT_EQ(missing.err, "brenvik-cli: COM3 (/nonexistent/brenvik-test-COM3): cannot open: no such device\n");
+
+    const CliRun folder = CliHarness().Run({"get", "--port", ::testing::TempDir()});
+    EXPECT_EQ(folder.code, ExitPortError);
+    EXPECT_NE(folder.err.find(": cannot open: not a serial device\n"), std::string::npos) << folder.err;
 
     const CliRun unmapped = CliHarness().Run({"monitor", "--port", "COM0"});
     EXPECT_EQ(unmapped.code, ExitPortError);

@@ -4,10 +4,12 @@
 #include "serial/SerialLine.h"
 
 #include "CliTestSupport.h"
+#include "tests/support/FakeSystemTree.h"
 
 #include <gtest/gtest.h>
 
 #include <grp.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -25,37 +27,125 @@ std::string LineOf(const std::string& listing, const std::string& start)
     return "(no line for " + start + ")";
 }
 
-TEST(CliPorts, ListsEveryComPortAndOtherDevicesWithTheirState)
+// Whether anything opened the file since the watch began (inotify).
+class OpenWatch {
+public:
+    explicit OpenWatch(const std::string& path) : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        ::inotify_add_watch(m_fd, path.c_str(), IN_OPEN);
+    }
+    ~OpenWatch() { ::close(m_fd); }
+    bool Opened() const
+    {
+        char events[4096];
+        return ::read(m_fd, events, sizeof events) > 0;
+    }
+
+private:
+    int m_fd;
+};
+
+TEST(CliPorts, LooksWithoutOpeningAndNamesTheAdapterItsStableNameAndItsHolder)
 {
-    PseudoTerminal held, free;
+    PseudoTerminal usb, held;
+    FakeSystemTree tree("brenvik-cli-ports");
+    const std::string usbName = std::filesystem::path(usb.SlavePath()).filename().string();
+    tree.AddUsbTty(usbName, "2", {"0403", "6001", "FTDI", "FT232R USB UART", "A10K5XYZ"});
+    tree.AddByIdLink("usb-FTDI_FT232R_USB_UART_A10K5XYZ-if00-port0", usb.SlavePath());
+    tree.AddProcess(4242, "minicom", {held.SlavePath()});
+    const std::filesystem::path folder = tree.Root() / "a-folder";
+    std::filesystem::create_directories(folder);
+
+    CliHarness cli;
+    cli.SetIdentityRoots(tree.Roots());
+    cli.Map(1, held.SlavePath());
+    cli.Map(2, usb.SlavePath());
+    cli.Map(3, folder.string());
+    cli.SaveComPort(2);
+    OpenWatch usbOpens(usb.SlavePath()), heldOpens(held.SlavePath());
+    const CliRun run = cli.Run({"ports"});
+    ASSERT_EQ(run.code, cli::ExitOk) << run.err;
+    EXPECT_FALSE(usbOpens.Opened());
+    EXPECT_FALSE(heldOpens.Opened());
+
+    EXPECT_EQ(LineOf(run.out, "Port"), "Port   Device                       State");
+    EXPECT_NE(LineOf(run.out, "COM1 ").find(" in use by minicom (pid 4242)"), std::string::npos) << run.out;
+    EXPECT_NE(LineOf(run.out, "COM2 ").find(" present  [saved port]"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(LineOf(run.out, "COM2 ") + "\n       USB 0403:6001 FTDI FT232R USB UART, serial A10K5XYZ\n"
+                           "       " + (tree.Root() / "by-id/usb-FTDI_FT232R_USB_UART_A10K5XYZ-if00-port0").string() + "\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(LineOf(run.out, "COM3 ").find(" not a serial device"), std::string::npos) << run.out;
+    EXPECT_NE(LineOf(run.out, "COM4 ").find("/nonexistent/brenvik-test-COM4 absent"), std::string::npos);
+    EXPECT_EQ(CountLines(run.out), 1 + 20 + 2) << run.out;
+
+    const CliRun json = cli.Run({"ports", "--json"});
+    EXPECT_NE(json.out.find("{\"port\": \"COM1\", \"device\": \"" + held.SlavePath() + "\", \"state\": \"in_use\", "
+                            "\"saved\": false, \"held_by\": [{\"program\": \"minicom\", \"pid\": 4242}], \"usb\": null, "
+                            "\"by_id\": []}"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"usb\": {\"vendor_id\": \"0403\", \"product_id\": \"6001\", \"manufacturer\": \"FTDI\", "
+                            "\"product\": \"FT232R USB UART\", \"serial\": \"A10K5XYZ\"}"),
+              std::string::npos)
+        << json.out;
+    EXPECT_FALSE(usbOpens.Opened());
+}
+
+TEST(CliPorts, ProbeOpensEachDeviceForTheExactAnswer)
+{
+    PseudoTerminal held, free, unlisted;
     CSerialLine holder;
     ASSERT_EQ(holder.Open(held.SlavePath().c_str(), 0, 0, true), 0);
-
-    const std::filesystem::path byId = std::filesystem::path(::testing::TempDir()) / "brenvik-cli-by-id";
-    std::filesystem::remove_all(byId);
-    std::filesystem::create_directories(byId);
-    std::filesystem::create_symlink(free.SlavePath(), byId / "usb-Trakbus_Interface-if00");
 
     CliHarness cli;
     cli.Map(1, held.SlavePath());
     cli.Map(2, free.SlavePath());
-    cli.SaveComPort(2);
-    cli.ListDevices({(byId / "*").string(), "/nonexistent/ttyUSB*"});
-    const CliRun run = cli.Run({"ports"});
+    // A second name of COM2's device adds no line; a device of its own does.
+    const std::filesystem::path link = std::filesystem::path(::testing::TempDir()) / "brenvik-cli-probe-link";
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(free.SlavePath(), link);
+    cli.ListDevices({link.string(), unlisted.SlavePath(), "/nonexistent/ttyUSB*"});
+    OpenWatch opens(free.SlavePath());
+    const CliRun run = cli.Run({"ports", "--probe"});
     ASSERT_EQ(run.code, cli::ExitOk) << run.err;
+    EXPECT_TRUE(opens.Opened());
 
     EXPECT_EQ(CountLines(run.out), 1 + 20 + 1) << run.out;
-    EXPECT_EQ(LineOf(run.out, "Port"), "Port   Device                       State");
-    EXPECT_NE(LineOf(run.out, "COM1 ").find(held.SlavePath()), std::string::npos);
     EXPECT_NE(LineOf(run.out, "COM1 ").find("busy (held by another program)"), std::string::npos) << run.out;
-    EXPECT_NE(LineOf(run.out, "COM2 ").find(" free  [saved port]"), std::string::npos) << run.out;
+    EXPECT_NE(LineOf(run.out, "COM2 ").find(" free"), std::string::npos) << run.out;
     EXPECT_NE(LineOf(run.out, "COM3 ").find("/nonexistent/brenvik-test-COM3 absent"), std::string::npos);
-    EXPECT_NE(LineOf(run.out, "COM20 ").find("absent"), std::string::npos);
-    const std::string device = LineOf(run.out, "- ");
-    EXPECT_NE(device.find("usb-Trakbus_Interface-if00 -> " + free.SlavePath()), std::string::npos) << run.out;
-    EXPECT_NE(device.find(" free"), std::string::npos) << device;
+    EXPECT_NE(LineOf(run.out, "- ").find(unlisted.SlavePath() + " "), std::string::npos) << run.out;
+    EXPECT_NE(LineOf(run.out, "- ").find(" free"), std::string::npos) << run.out;
+    std::filesystem::remove(link);
+}
 
-    std::filesystem::remove_all(byId);
+TEST(CliPorts, UseStoresAComNumberOrTheOneAPathIsMappedTo)
+{
+    PseudoTerminal pty;
+    struct Case {
+        std::string port;
+        int stored;
+        std::optional<std::string> mapped;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {"COM3", 3, std::nullopt, "Saved port: COM3 (/nonexistent/brenvik-test-COM3)"},
+        {"7", 7, std::nullopt, "Saved port: COM7 "},
+        {pty.SlavePath(), 5, std::nullopt, "Saved port: COM5 (" + pty.SlavePath() + ")"}, // already mapped
+    };
+    for (const Case& c : cases) {
+        CliHarness cli;
+        cli.Map(5, pty.SlavePath());
+        const CliRun run = cli.Run({"ports", "--use", c.port});
+        EXPECT_EQ(run.code, cli::ExitOk) << run.err;
+        EXPECT_NE(run.out.find(c.says), std::string::npos) << run.out;
+        ASSERT_EQ(cli.Stored().size(), 1u) << c.port;
+        EXPECT_EQ(cli.Stored()[0].first, c.stored);
+        EXPECT_EQ(cli.Stored()[0].second, c.mapped);
+    }
+
+    EXPECT_EQ(CliHarness().Run({"ports", "--use", "COM21"}).code, cli::ExitUsage);
 }
 
 TEST(CliPorts, NamesTheGroupThatGrantsAccess)

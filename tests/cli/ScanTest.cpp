@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -93,25 +94,81 @@ TEST(CliScan, QueriesRoundAndRoundAndReportsEveryChannel)
     for (std::string row; std::getline(csv, row);)
         rows.push_back(row);
     ASSERT_EQ(rows.size(), 17u);
-    EXPECT_EQ(rows[0], "channel,samples,last,peak,average,wifi_overlap,rank");
-    EXPECT_EQ(rows[1], "11,4,90,90,90.0,1,15");
-    EXPECT_EQ(rows[10], "20,3,0,0,0.0,7-10,1");
+    EXPECT_EQ(rows[0], "channel,samples,last,peak,average,wifi_first,wifi_last,rank");
+    EXPECT_EQ(rows[1], "11,4,90,90,90.0,1,1,15");
+    EXPECT_EQ(rows[10], "20,3,0,0,0.0,7,10,1");
     std::filesystem::remove(csvPath);
 }
 
 TEST(CliScan, JsonCarriesChannelsAndRanking)
 {
     SimOnPty sim(FixedLevels());
-    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "50", "--json"});
+    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "0.5", "--interval", "25", "--json"});
     ASSERT_EQ(run.code, cli::ExitOk) << run.err;
     EXPECT_NE(run.out.find("{\"channel\": 11, \"samples\": 2, \"last\": 90, \"peak\": 90, \"average\": 90.0, "
                            "\"wifi\": [1]}"),
               std::string::npos)
         << run.out;
     // 20 queries reach channels 11-26 and 11-14 again; the rest were asked once.
-    EXPECT_NE(run.out.find("\"quietest\": [20, 21, 19, 22, 18, 23, 17, 24, 16, 25, 15, 14, 13, 12, 11, 26]}"),
+    EXPECT_NE(run.out.find("\"interrupted\": false"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"quietest\": [20, 21, 19, 22, 18, 23, 17, 24, 16, 25, 15, 14, 13, 12, 11, 26], "
+                           "\"not_measured\": []}"),
               std::string::npos)
         << run.out;
+}
+
+TEST(CliScan, ChannelsNeverMeasuredShowNoFiguresAndTheLengthThatReachesThem)
+{
+    SimOnPty sim(FixedLevels());
+    // 10 queries: channels 11-20.
+    const std::vector<std::string> args = {"scan", "--port", sim.Path(), "--seconds", "0.5", "--interval", "50"};
+    CliHarness cli;
+    const CliRun text = cli.Run(args);
+    ASSERT_EQ(text.code, cli::ExitOk) << text.err;
+    EXPECT_NE(text.out.find("     21        0     -     -        -  8-11\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("\nNot measured: channels 21, 22, 23, 24, 25, 26 (the scan ended before it reached "
+                            "them; --seconds 1 measures all sixteen)\n"),
+              std::string::npos)
+        << text.out;
+
+    std::vector<std::string> csvArgs = args;
+    csvArgs.insert(csvArgs.end(), {"--csv", "-"});
+    const CliRun csv = cli.Run(csvArgs);
+    EXPECT_EQ(csv.out.rfind("channel,samples,", 0), 0u) << csv.out; // CSV instead of the table
+    EXPECT_NE(csv.out.find("\n26,0,,,,13,13,\n"), std::string::npos) << csv.out;
+
+    std::vector<std::string> jsonArgs = args;
+    jsonArgs.push_back("--json");
+    const CliRun json = cli.Run(jsonArgs);
+    EXPECT_NE(json.out.find("{\"channel\": 26, \"samples\": 0, \"last\": null, \"peak\": null, \"average\": null"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"not_measured\": [21, 22, 23, 24, 25, 26]}"), std::string::npos) << json.out;
+}
+
+TEST(CliScan, AnIntervalTheBusCannotKeepIsSaidOnce)
+{
+    SimOnPty sim(sim::SimOptions {}); // at bus speed: a query takes its echo and reply, some 24 ms
+    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "0.3", "--interval", "10"});
+    ASSERT_EQ(run.code, cli::ExitOk) << run.err;
+    EXPECT_EQ(CountLines(run.err), 1) << run.err;
+    EXPECT_EQ(run.err.rfind("brenvik-cli: warning: the bus cannot keep --interval 10 ms; the queries went out every ", 0),
+              0u)
+        << run.err;
+}
+
+TEST(CliScan, TheProgressLineUsesNoEscapeSequencesOnAPlainTerminal)
+{
+    SimOnPty sim;
+    for (bool plain : {false, true}) {
+        CliHarness cli;
+        cli.ProgressTerminal(plain);
+        const CliRun run = cli.Run({"scan", "--port", sim.Path(), "--seconds", "0.2", "--interval", "50"});
+        ASSERT_EQ(run.code, cli::ExitOk) << run.err;
+        EXPECT_NE(run.err.find("Scanning: 0 s of 0.2, "), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find('\x1b') == std::string::npos, plain) << run.err;
+        EXPECT_EQ(run.out.find("Scanning"), std::string::npos);
+    }
 }
 
 TEST(CliScan, AFileThatCannotBeWrittenIsRefusedBeforeAnythingIsSent)
@@ -123,15 +180,37 @@ TEST(CliScan, AFileThatCannotBeWrittenIsRefusedBeforeAnythingIsSent)
     EXPECT_TRUE(sim.Received().empty());
 }
 
+TEST(CliScan, AScanThatFailsLeavesAnExistingCsvFileAsItWas)
+{
+    sim::SimOptions silent = SimOnPty::Fast();
+    silent.faults.dropReplies = true;
+    SimOnPty sim(silent);
+    const std::string csvPath = ::testing::TempDir() + "brenvik-cli-kept.csv";
+    for (const std::string& port : {std::string("/nonexistent/brenvik-scan-port"), sim.Path()}) {
+        std::ofstream(csvPath) << "old\n";
+        const CliRun run = CliHarness().Run(
+            {"scan", "--port", port, "--seconds", "0.2", "--interval", "100", "--timeout", "50", "--csv", csvPath});
+        EXPECT_NE(run.code, cli::ExitOk) << port;
+        std::ifstream csv(csvPath);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(csv), {}), "old\n") << port;
+    }
+    std::filesystem::remove(csvPath);
+    // No temporary file is left beside it.
+    for (const auto& entry : std::filesystem::directory_iterator(::testing::TempDir()))
+        EXPECT_EQ(entry.path().filename().string().rfind("brenvik-cli-kept.csv.", 0), std::string::npos) << entry.path();
+}
+
 TEST(CliScan, NoLevelRepliesIsExitTwo)
 {
     sim::SimOptions options = SimOnPty::Fast();
     options.faults.dropReplies = true;
     SimOnPty sim(options);
     const CliRun run = CliHarness().Run(
-        {"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "250", "--timeout", "50"});
+        {"scan", "--port", sim.Path(), "--seconds", "0.4", "--interval", "100", "--timeout", "50"});
     EXPECT_EQ(run.code, cli::ExitNoReply);
-    EXPECT_EQ(run.err, "brenvik-cli: no level replies from the transceiver on " + sim.Path() + "\n");
+    EXPECT_EQ(run.err, "brenvik-cli: no reply from the transceiver on " + sim.Path()
+                           + "; the bus echoed the request, so the line works (is the transceiver powered, plugged in and "
+                             "on this bus?)\n");
     EXPECT_EQ(sim.Received().size(), 4u);
 }
 

@@ -44,7 +44,7 @@ TEST(SimProgram, HelpAndBadOptions)
     EXPECT_EQ(version.Finish(), 0);
     ChildProgram bad(BRENVIK_SIM_PROGRAM, {"--channel", "99"});
     EXPECT_EQ(bad.OutLine(), "");
-    EXPECT_EQ(bad.Finish(), 2);
+    EXPECT_EQ(bad.Finish(), 1);
 }
 
 }  // namespace

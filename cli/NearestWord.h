@@ -1,0 +1,14 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// The word of `candidates` a mistyped `word` most likely meant: the one
+// fewest single-character edits away, if that is at most two and less than
+// half the word; nothing when none is that close.
+std::optional<std::string> NearestWord(const std::string& word, const std::vector<std::string>& candidates);
+
+} // namespace cli

@@ -1,0 +1,76 @@
+#include "bus/BusLimits.h"
+#include "cli/Commands.h"
+#include "cli/ExitCode.h"
+
+#include <sys/stat.h>
+
+namespace cli {
+namespace {
+
+bool Exists(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+struct ComChoice {
+    int number = 0;
+    bool mapNew = false; // the number still has to be mapped to the path
+};
+
+// The COM number a device path goes by: the user's own mapping of it, the
+// built-in table's number for it, or the first number the user has not
+// mapped whose built-in device is not there (so no present device loses
+// its number). Nothing when every number is taken.
+std::optional<ComChoice> ComNumberFor(const std::string& path, const PortLookup& userMap)
+{
+    const auto mapped = [&userMap](int n) -> std::optional<std::string> { return userMap ? userMap(n) : std::nullopt; };
+    const auto first = [](auto fits) -> std::optional<int> {
+        for (int n = bus::kFirstComPort; n <= bus::kLastComPort; ++n) {
+            if (fits(n))
+                return n;
+        }
+        return std::nullopt;
+    };
+    if (const auto n = first([&](int n) { return mapped(n) == path; }))
+        return ComChoice {*n, false};
+    if (const auto n = first([&](int n) { return !mapped(n) && BuiltInPortPath(n) == path; }))
+        return ComChoice {*n, false};
+    if (const auto n = first([&](int n) { return !mapped(n) && !Exists(*BuiltInPortPath(n)); }))
+        return ComChoice {*n, true};
+    return std::nullopt;
+}
+
+} // namespace
+
+int UsePort(const CliContext& context, const std::string& port)
+{
+    std::optional<ComChoice> choice;
+    if (const std::optional<int> number = ComNumberOf(port)) {
+        if (*number < bus::kFirstComPort || *number > bus::kLastComPort) {
+            context.err << "brenvik-cli: --use takes COM1 to COM20 or a device path, not " << port << '\n';
+            return ExitUsage;
+        }
+        choice = ComChoice {*number, false};
+    } else if (!(choice = ComNumberFor(port, context.portLookup))) {
+        context.err << "brenvik-cli: no COM number is free for " << port
+                    << ": each of COM1 to COM20 is mapped or has its own device\n";
+        return ExitUsage;
+    }
+    const bool mapNew = choice->mapNew;
+    const std::string name = "COM" + std::to_string(choice->number);
+    const std::string path = mapNew ? port : ResolvePortName(name, context.portLookup).value_or("");
+    if (!context.storePort || !context.storePort(choice->number, mapNew ? std::optional<std::string>(port) : std::nullopt)) {
+        context.err << "brenvik-cli: cannot store the saved port in the program's settings\n";
+        return ExitUsage;
+    }
+    if (mapNew)
+        context.out << "Mapped " << name << " to " << port << " in the port map.\n";
+    context.out << "Saved port: " << name << " (" << path
+                << "); the Brenvik window and brenvik-cli use it from now on.\n";
+    if (!Exists(path))
+        context.err << "brenvik-cli: warning: " << path << " is not there now\n";
+    return ExitOk;
+}
+
+} // namespace cli
