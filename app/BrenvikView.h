@@ -70,7 +70,7 @@ public:
     // nothing is sent until the user presses Set.
     void UseChannel(int channel);
     // The figures of the running or last scan.
-    const cli::CScanStats& ScanResults() const { return m_scanResults; }
+    const busreport::CScanStats& ScanResults() const { return m_scanResults; }
     CBusMonitorWindow* BusMonitorWindow() const { return m_pBusMonitor; }
     CScanResultsWindow* ScanResultsWindow() const { return m_pScanResults; }
 
@@ -165,7 +165,7 @@ private:
     // flag is also set by level replies, which say nothing about a Get.
     bool m_bSettingsReplySeen = false;
     int m_nScanTicks = 0;
-    cli::CScanStats m_scanResults;
+    busreport::CScanStats m_scanResults;
     QPointer<CBusMonitorWindow> m_pBusMonitor;
     QPointer<CScanResultsWindow> m_pScanResults;
     bool m_bAnchorsAdded = false;

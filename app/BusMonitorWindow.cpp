@@ -118,7 +118,7 @@ CBusMonitorWindow::~CBusMonitorWindow() = default;
 
 void CBusMonitorWindow::Add(TrafficKind kind, const std::string& text)
 {
-    m_log.Add(kind, cli::WallClockStamp() + "  " + text);
+    m_log.Add(kind, busreport::WallClockStamp() + "  " + text);
 }
 
 // While paused nothing is recorded, nor put into words.

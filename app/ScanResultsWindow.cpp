@@ -22,9 +22,9 @@ const QStringList kColumns = {QStringLiteral("Channel"), QStringLiteral("Last"),
                               QStringLiteral("Average"), QStringLiteral("Readings"), QStringLiteral("Wi-Fi overlap")};
 
 // One row's cells; a channel without readings has no figures to show.
-QStringList RowText(int channel, const cli::ChannelStats& stats)
+QStringList RowText(int channel, const busreport::ChannelStats& stats)
 {
-    const QString wifi = QString::fromStdString(cli::ChannelRange(cli::OverlappingWifiChannels(channel)));
+    const QString wifi = QString::fromStdString(busreport::ChannelRange(busreport::OverlappingWifiChannels(channel)));
     if (stats.samples == 0)
         return {QString::number(channel), "-", "-", "-", "-", wifi};
     return {QString::number(channel),
@@ -37,7 +37,7 @@ QStringList RowText(int channel, const cli::ChannelStats& stats)
 
 } // namespace
 
-CScanResultsWindow::CScanResultsWindow(const cli::CScanStats& stats, UseChannel useChannel, ChartPicture chart,
+CScanResultsWindow::CScanResultsWindow(const busreport::CScanStats& stats, UseChannel useChannel, ChartPicture chart,
                                        QWidget* parent)
     : QDialog(parent),
       m_stats(stats),
@@ -157,7 +157,7 @@ bool CScanResultsWindow::SaveBytes(const QString& path, const QByteArray& bytes,
 bool CScanResultsWindow::SaveCsv(const QString& path)
 {
     std::ostringstream csv;
-    cli::WriteScanCsv(csv, m_stats);
+    busreport::WriteScanCsv(csv, m_stats);
     return SaveBytes(path, QByteArray::fromStdString(csv.str()), QStringLiteral("scan results"));
 }
 

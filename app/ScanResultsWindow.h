@@ -26,7 +26,7 @@ public:
     using ChartPicture = std::function<QImage()>;
 
     // `stats` must outlive the window; Refresh shows what it holds now.
-    CScanResultsWindow(const cli::CScanStats& stats, UseChannel useChannel, ChartPicture chart,
+    CScanResultsWindow(const busreport::CScanStats& stats, UseChannel useChannel, ChartPicture chart,
                        QWidget* parent = nullptr);
 
     void Refresh();
@@ -49,7 +49,7 @@ private:
     void OnSaveChart();
     bool SaveBytes(const QString& path, const QByteArray& bytes, const QString& what);
 
-    const cli::CScanStats& m_stats;
+    const busreport::CScanStats& m_stats;
     UseChannel m_useChannel;
     ChartPicture m_chart;
     QTableWidget* m_table;

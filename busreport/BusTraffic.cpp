@@ -51,17 +51,17 @@ TrafficKind KindOfMessage(std::span<const std::uint8_t> message, bool echo)
 
 std::string DescribeTraffic(std::span<const std::uint8_t> message, bool echo)
 {
-    std::string words = Printable(cli::DescribeMessage(message));
+    std::string words = Printable(DescribeMessage(message));
     if (const std::optional<bus::GroupMessageFields> fields = GroupFields(message); fields && IsLevelForNoChannel(*fields))
         words += " (no radio channel 11-26)";
     if (echo)
         words = words.empty() ? "echo" : "echo of " + words;
-    return cli::HexBytes(message) + (words.empty() ? "" : "  " + words);
+    return HexBytes(message) + (words.empty() ? "" : "  " + words);
 }
 
 std::string DescribeBadMessage(std::span<const std::uint8_t> message)
 {
-    return cli::HexBytes(message) + "  bad checksum, dropped";
+    return HexBytes(message) + "  bad checksum, dropped";
 }
 
 std::string Printable(std::string_view utf8)

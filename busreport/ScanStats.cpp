@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace cli {
+namespace busreport {
 namespace {
 
 int RadioCentreMhz(int channel) { return 2405 + 5 * (channel - kFirstChannel); }
@@ -177,4 +177,4 @@ void WriteScanJson(std::ostream& out, const CScanStats& stats, const ScanRun& ru
     out << "}\n";
 }
 
-} // namespace cli
+} // namespace busreport

@@ -5,6 +5,10 @@
 
 namespace cli {
 
+using busreport::HexBytes;
+using busreport::DescribeMessage;
+using busreport::WallClockStamp;
+
 int RunMonitor(const CliContext& context, const CliOptions& options)
 {
     CBusSession session(context);

@@ -16,6 +16,9 @@
 #include <cstring>
 
 namespace cli {
+
+using busreport::JsonString;
+
 namespace {
 
 struct Candidate {

@@ -12,6 +12,16 @@
 #include <sstream>
 
 namespace cli {
+
+using busreport::CScanStats;
+using busreport::ScanRun;
+using busreport::WriteScanTable;
+using busreport::WriteScanCsv;
+using busreport::WriteScanJson;
+using bus::kFirstChannel;
+using bus::kLastChannel;
+using bus::kChannelCount;
+
 namespace {
 
 using Clock = CBusSession::Clock;

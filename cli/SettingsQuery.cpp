@@ -7,6 +7,9 @@
 #include <algorithm>
 
 namespace cli {
+
+using busreport::JsonString;
+
 namespace {
 
 // A little over one 20-byte message of silence: nothing more is on its way.

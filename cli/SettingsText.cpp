@@ -5,6 +5,8 @@
 
 namespace cli {
 
+using busreport::JsonString;
+
 void WriteSettings(std::ostream& out, const bus::RadioSettings& settings, const std::string& indent)
 {
     out << indent << "Group name: \"" << settings.name << "\"\n"

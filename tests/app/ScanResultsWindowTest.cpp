@@ -38,7 +38,7 @@ protected:
         return cells;
     }
 
-    cli::CScanStats stats;
+    busreport::CScanStats stats;
     std::vector<int> used;
     QImage chart {QSize(170, 93), QImage::Format_RGB32};
     CScanResultsWindow window {stats, [this](int channel) { used.push_back(channel); }, [this] { return chart; }};
@@ -97,7 +97,7 @@ TEST_F(ScanResultsTest, CopyGivesTheTableTabSeparatedAndCsvIsTheCommandLines)
     QFile file(dir.filePath("scan.csv"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     std::ostringstream expected;
-    cli::WriteScanCsv(expected, stats);
+    busreport::WriteScanCsv(expected, stats);
     EXPECT_EQ(file.readAll().toStdString(), expected.str());
 }
 

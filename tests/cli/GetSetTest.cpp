@@ -18,7 +18,7 @@ using cli::ExitUsage;
 
 std::string Hex(const bus::GroupMessageFields& fields)
 {
-    return cli::HexBytes(bus::PackGroupMessage(fields));
+    return busreport::HexBytes(bus::PackGroupMessage(fields));
 }
 
 sim::SimOptions WithSettings(bus::RadioSettings settings)
