@@ -166,7 +166,7 @@ void CBusMonitorWindow::ShowCounts()
 void CBusMonitorWindow::TogglePause()
 {
     m_bPaused = !m_bPaused;
-    m_pause->setText(m_bPaused ? QStringLiteral("&Run") : QStringLiteral("&Pause"));
+    m_pause->setText(m_bPaused ? QStringLiteral("R&un") : QStringLiteral("&Pause"));
     ShowCounts();
 }
 

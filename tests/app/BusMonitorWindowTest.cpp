@@ -124,7 +124,7 @@ TEST_F(MonitorTest, PauseRecordsNothingAndClearEmptiesTheList)
     window.OnLineError(win32::CE_BREAK);
     EXPECT_EQ(Shown().size(), 1);
     ASSERT_NE(pause, nullptr);
-    EXPECT_EQ(pause->text(), "&Run");
+    EXPECT_EQ(pause->text(), "R&un"); // Alt+R is Errors
     window.TogglePause();
     EXPECT_EQ(pause->text(), "&Pause");
     Feed(bus::MakeSettingsRequest());
