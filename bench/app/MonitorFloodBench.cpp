@@ -1,8 +1,10 @@
 // The program under a flood of bus traffic, headless, with the Trakbus
 // Monitor open and, for comparison, closed: 1000 messages a second for 10 s
-// from a transceiver that also answers the program at once.
+// (and 20 s, to see memory once the monitor holds its 10 000 lines) from a
+// transceiver that also answers the program at once.
 // - cpu_pct_of_core: the program's CPU (the flooding thread left out);
-// - rss_mb_at_2s / rss_mb_at_10s: resident memory after 2 s and at the end;
+// - rss_mb_at_2s / _half / _end: resident memory after 2 s, halfway and at
+//   the end (runs share the process, so a later run starts where the last ended);
 // - get_ms: a Get clicked at 5 s, from the click to the transceiver's name
 //   in the form (-1: the Get failed);
 // - worst_tick_late_ms: how late a 50 ms timer of the window came at worst
@@ -41,8 +43,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kRate = 1000;                 // messages a second
-constexpr auto kFlood = std::chrono::seconds(10);
+constexpr int kRate = 1000; // messages a second
 
 // The n-th message of the flood: traffic of other throttles (level queries
 // and replies, channel writes, short messages) and now and then a message
@@ -65,7 +66,7 @@ std::vector<std::uint8_t> FloodMessage(int n)
 // floods the bus besides, on a thread of its own.
 class FloodingTransceiver {
 public:
-    FloodingTransceiver() : m_model({"Flood", 1234, 15, 7})
+    explicit FloodingTransceiver(std::chrono::seconds flood) : m_model({"Flood", 1234, 15, 7}), m_flood(flood)
     {
         if (::pipe2(m_stop, O_CLOEXEC) != 0)
             throw std::runtime_error("pipe failed");
@@ -110,7 +111,7 @@ private:
                 start = Clock::now();
                 started = true;
             }
-            const auto elapsed = std::min<Clock::duration>(Clock::now() - start, kFlood);
+            const auto elapsed = std::min<Clock::duration>(Clock::now() - start, m_flood);
             const int due = int(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() * kRate / 1000);
             std::vector<std::uint8_t> burst;
             for (; m_sent < due; ++m_sent) {
@@ -131,6 +132,7 @@ private:
 
     PseudoTerminal m_pty;
     CTransceiverModel m_model;
+    std::chrono::seconds m_flood;
     int m_stop[2] = {-1, -1};
     std::atomic<bool> m_flooding = false;
     std::atomic<int> m_sent = 0;
@@ -151,8 +153,9 @@ double ResidentMb()
 
 void RunFlood(benchmark::State& state, bool withMonitor)
 {
+    const std::chrono::seconds flood(state.range(0));
     for (auto _ : state) {
-        FloodingTransceiver transceiver;
+        FloodingTransceiver transceiver(flood);
         for (int n = 1; n <= 20; ++n)
             WriteProfileString("Ports", QStringLiteral("COM%1").arg(n),
                                n == 1 ? QString::fromStdString(transceiver.Path()) : QStringLiteral("/nonexistent"));
@@ -175,6 +178,7 @@ void RunFlood(benchmark::State& state, bool withMonitor)
         });
 
         double rssAt2s = 0;
+        double rssAtHalf = 0;
         double getMs = -1;
         transceiver.StartFlood();
         const double cpuBefore = ProcessCpuSeconds();
@@ -183,6 +187,7 @@ void RunFlood(benchmark::State& state, bool withMonitor)
         sinceTick.start();
         tick.start(50);
         QTimer::singleShot(2000, [&] { rssAt2s = ResidentMb(); });
+        QTimer::singleShot(int(flood.count()) * 500, [&] { rssAtHalf = ResidentMb(); });
         QTimer::singleShot(5000, [&] {
             inGet = true;
             QElapsedTimer get;
@@ -195,16 +200,17 @@ void RunFlood(benchmark::State& state, bool withMonitor)
             sinceTick.restart();
             inGet = false;
         });
-        WaitUntil([&] { return wall.elapsed() >= 10'000; }, std::chrono::seconds(30));
+        WaitUntil([&] { return wall.elapsed() >= flood.count() * 1000; }, flood + std::chrono::seconds(20));
         const double seconds = double(wall.elapsed()) / 1000.0;
-        const double rssAt10s = ResidentMb();
+        const double rssAtEnd = ResidentMb();
         transceiver.Stop();
         const double programCpu = ProcessCpuSeconds() - cpuBefore - transceiver.CpuSeconds();
 
         state.counters["messages_sent"] = transceiver.Sent();
         state.counters["cpu_pct_of_core"] = 100.0 * programCpu / seconds;
         state.counters["rss_mb_at_2s"] = rssAt2s;
-        state.counters["rss_mb_at_10s"] = rssAt10s;
+        state.counters["rss_mb_at_half"] = rssAtHalf;
+        state.counters["rss_mb_at_end"] = rssAtEnd;
         state.counters["get_ms"] = getMs;
         state.counters["worst_tick_late_ms"] = worstLateMs;
         if (CBusMonitorWindow* monitor = view.BusMonitorWindow()) {
@@ -218,7 +224,8 @@ void RunFlood(benchmark::State& state, bool withMonitor)
 
 void BM_FloodWithMonitor(benchmark::State& state) { RunFlood(state, true); }
 void BM_FloodWithoutMonitor(benchmark::State& state) { RunFlood(state, false); }
-BENCHMARK(BM_FloodWithMonitor)->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(BM_FloodWithoutMonitor)->Iterations(1)->Unit(benchmark::kSecond);
+// The argument: seconds of flood.
+BENCHMARK(BM_FloodWithMonitor)->Arg(10)->Arg(20)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_FloodWithoutMonitor)->Arg(10)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
