@@ -178,12 +178,4 @@ TEST_F(MonitorTest, SavesTheShownLinesOrSaysWhyNotAndWritesNothing)
     EXPECT_FALSE(QFile::exists(nowhere));
 }
 
-TEST_F(MonitorTest, EscapeClosesIt)
-{
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::keyClick(&window.List(), Qt::Key_Escape);
-    EXPECT_FALSE(window.isVisible());
-}
-
 } // namespace

@@ -42,13 +42,4 @@ TEST(TrafficLog, ALogWithoutRoomKeepsNothing)
     EXPECT_TRUE(log.Lines().empty());
 }
 
-TEST(TrafficLog, TheDefaultHoldsTenThousand)
-{
-    CTrafficLog log;
-    for (int i = 0; i < 10'250; ++i)
-        log.Add(TrafficKind::Levels, "l");
-    EXPECT_EQ(log.Lines().size(), 10'000u);
-    EXPECT_EQ(log.Dropped(), 250u);
-}
-
 } // namespace
