@@ -55,6 +55,8 @@ fuzz:
 	@mkdir -p build-fuzz/corpus && cp -n fuzz/corpus/* build-fuzz/corpus/ 2>/dev/null || true
 	@scripts/golden-captures --fuzz-seeds build-fuzz/corpus
 	@build-fuzz/bus_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus
+	@mkdir -p build-fuzz/telnet-corpus && cp -n fuzz/telnet-corpus/* build-fuzz/telnet-corpus/ 2>/dev/null || true
+	@build-fuzz/telnet_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/telnet-corpus
 
 asan:
 	@scripts/install-deps test

@@ -24,6 +24,7 @@
 #include "app/SingleLineValidator.h"
 #include "bus/BusLimits.h"
 #include "bus/GroupReply.h"
+#include "busport/LineErrorText.h"
 #include "bus/GroupRequests.h"
 #include "bus/SerialEvent.h"
 #include "controls/ClockCtrl.h"
@@ -231,9 +232,13 @@ void CBrenvikView::OpenBusPort()
         return m_Serial.Open(device, this, 0, kNotifyLParam, busport::CBusPort::kQueueSize,
                              busport::CBusPort::kQueueSize);
     };
-    // Any step that fails leaves the port closed, which the status line shows.
-    if (m_BusPort.Open(m_strScratch.toStdString(), busport::LineSettings{}, openListening))
+    // Any step that fails leaves the port closed, which the status line
+    // shows; its tooltip says why.
+    if (const bus::LineError error = m_BusPort.Open(m_strScratch.toStdString(), busport::LineSettings{}, openListening)) {
+        m_ctlPortStatus->setToolTip(QString::fromStdString(busport::OpenErrorText(m_strScratch.toStdString(), error)));
         return;
+    }
+    m_ctlPortStatus->setToolTip(QString());
     m_nReplyCountdown = 0;
     m_bSettingsReplySeen = false;
 }

@@ -2,6 +2,8 @@
 
 #include "cli/ExitCode.h"
 #include "cli/PortCheck.h"
+#include "busport/LineErrorText.h"
+#include "serial/NetworkAddress.h"
 
 #include <algorithm>
 
@@ -14,23 +16,6 @@ constexpr std::chrono::milliseconds kWaitSlice {50};
 constexpr std::size_t kEchoesAwaited = 256;
 
 } // namespace
-
-std::string LineErrorText(const bus::LineError& error)
-{
-    switch (error.fault) {
-    case bus::LineFault::None: return "no error";
-    case bus::LineFault::NoDevice: return "no such device";
-    case bus::LineFault::PermissionDenied: return "permission denied";
-    case bus::LineFault::Busy: return "busy: another program holds the port";
-    case bus::LineFault::NotSerial: return "not a serial device";
-    case bus::LineFault::SettingsRefused: return "the device refused the line settings";
-    case bus::LineFault::DeviceGone: return "the device stopped working (unplugged?)";
-    case bus::LineFault::TimedOut: return "timed out";
-    case bus::LineFault::NotOpen: return "the port is closed";
-    case bus::LineFault::Other: break;
-    }
-    return error.system ? error.system.message() : "failed";
-}
 
 int CBusSession::Fail(const std::string& what)
 {
@@ -52,8 +37,14 @@ int CBusSession::Open(const CliOptions& options)
                         : m_path;
     if (m_path.empty())
         return Fail("no device is mapped to this port (see brenvik-cli ports)");
+    const bool network = LooksLikeUrl(m_path);
+    if (network && options.timeoutGiven)
+        m_line.SetConnectTimeout(static_cast<win32::DWORD>(options.timeoutMs));
 
-    switch (const bus::LineError error = m_port.Open(m_path, options.line); error.fault) {
+    const bus::LineError error = m_port.Open(m_path, options.line);
+    if (error && network && error.fault != bus::LineFault::SettingsRefused)
+        return Fail(busport::OpenErrorText(m_path, error));
+    switch (error.fault) {
     case bus::LineFault::None: break;
     case bus::LineFault::PermissionDenied: return Fail("permission denied; to fix: " + PermissionFix(m_path));
     case bus::LineFault::Busy: return Fail(LineErrorText(error));

@@ -4,6 +4,7 @@
 #include "bus/GroupMessage.h"
 #include "bus/LineError.h"
 #include "busport/BusPort.h"
+#include "busport/LineErrorText.h"
 #include "cli/CliContext.h"
 #include "cli/CliOptions.h"
 #include "serial/SerialLine.h"
@@ -108,8 +109,7 @@ private:
     int m_goodMessages = 0;
 };
 
-// A line failure in words ("no such device", "timed out", ...); the
-// system's own text where this layer has no words of its own.
-std::string LineErrorText(const bus::LineError& error);
+// A line failure in words (busport/LineErrorText.h).
+using busport::LineErrorText;
 
 } // namespace cli

@@ -4,8 +4,11 @@ namespace cli {
 namespace {
 
 constexpr const char* kBusOptions = R"(  --port PORT      COM number (COM5 or 5, through the same port map as the
-                   program) or a device path (/dev/ttyUSB0); default:
-                   $BRENVIK_PORT, else the port the program last used
+                   program), a device path (/dev/ttyUSB0) or a bus interface
+                   on the network: rfc2217://HOST:PORT or tcp://HOST:PORT
+                   (IPv6 as [::1]:PORT); default: $BRENVIK_PORT, else the
+                   port the program last used. --timeout also bounds
+                   connecting (2000 without it)
   --baud N         line speed (16457)
   --flow MODE      flow control: none or rtscts (none)
 )";

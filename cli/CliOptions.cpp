@@ -232,6 +232,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
         } else if (option == "--timeout") {
             if (!number(1, 600000, options.timeoutMs))
                 return false;
+            options.timeoutGiven = true;
         } else if (option == "--json") {
             options.json = true;
         } else if (option == "--name") {

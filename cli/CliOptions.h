@@ -19,6 +19,7 @@ struct CliOptions {
     std::optional<std::string> port; // "COM5" or a device path; the saved port when absent
     busport::LineSettings line; // --baud and --flow
     int timeoutMs = 1000;
+    bool timeoutGiven = false; // --timeout also bounds connecting to a network interface
     bool json = false;
 
     // set

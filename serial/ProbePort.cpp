@@ -1,12 +1,20 @@
 #include "serial/ProbePort.h"
 
 #include "serial/ErrnoMap.h"
+#include "serial/NetworkPort.h"
 #include "serial/PortDevice.h"
 
 using namespace win32;
 
+namespace {
+constexpr DWORD kNetworkProbeTimeoutMs = 500;
+}
+
 int ProbePort(const char* portName)
 {
+    // A network interface is free when it accepts a connection soon.
+    if (const std::optional<std::string> url = NetworkUrlOf(portName))
+        return ProbeNetworkPort(*url, kNetworkProbeTimeoutMs);
     int fd = -1;
     switch (Win32FromErrno(serial_device::OpenExclusive(portName, false, fd))) {
     case ERROR_SUCCESS:

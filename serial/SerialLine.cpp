@@ -2,6 +2,7 @@
 
 #include "serial/ErrnoMap.h"
 #include "serial/LineControl.h"
+#include "serial/NetworkPort.h"
 #include "serial/PortDevice.h"
 
 #include <poll.h>
@@ -80,14 +81,12 @@ LONG CSerialLine::Open(const char* device, DWORD /*inQueue*/, DWORD /*outQueue*/
         return Fail(ERROR_ALREADY_INITIALIZED);
 
     int fd = -1;
-    if (int err = serial_device::OpenExclusive(device, true, fd))
-        return FailErrno(err);
-    if (int err = serial_line::MakeRaw(fd)) {
-        serial_device::Release(fd, true);
-        return FailErrno(err);
+    if (const std::optional<std::string> url = NetworkUrlOf(device)) {
+        if (LONG result = ConnectNetwork(*url, fd))
+            return result;
+    } else if (LONG result = OpenDevice(device, fd)) {
+        return result;
     }
-    // A reopened device may still hold bytes from before; they belong to no one.
-    serial_line::FlushInput(fd);
 
     m_overlapped = overlapped;
     m_readMode = ReadModeImmediate;
@@ -105,11 +104,27 @@ LONG CSerialLine::Open(const char* device, DWORD /*inQueue*/, DWORD /*outQueue*/
     return m_lastError;
 }
 
+LONG CSerialLine::OpenDevice(const char* device, int& fd)
+{
+    if (int err = serial_device::OpenExclusive(device, true, fd))
+        return FailErrno(err);
+    if (int err = serial_line::MakeRaw(fd)) {
+        serial_device::Release(fd, true);
+        fd = -1;
+        return FailErrno(err);
+    }
+    // A reopened device may still hold bytes from before; they belong to no one.
+    serial_line::FlushInput(fd);
+    return 0;
+}
+
 LONG CSerialLine::Close()
 {
     ClearLastError();
     const int fd = m_port.exchange(-1);
-    if (fd >= 0)
+    if (m_network)
+        m_network.reset();  // closes its socket, fd
+    else if (fd >= 0)
         serial_device::Release(fd, true);
     return 0;
 }
@@ -128,6 +143,8 @@ LONG CSerialLine::Setup(DWORD baudRate, int byteSize, int parity, int stopBits)
     params.byteSize = byteSize;
     params.parity = parity;
     params.twoStopBits = stopBits == TWOSTOPBITS;
+    if (m_network)
+        return SetNetworkLine(params);
     if (int err = serial_line::WriteLineParams(PortFd(), params))
         return FailErrno(err);
     // Some drivers (pseudo-terminals among them) silently keep 8 data bits
@@ -175,7 +192,8 @@ LONG CSerialLine::StartTransfer(DWORD& count, const OVERLAPPED* overlapped, DWOR
 LONG CSerialLine::WaitReady(Direction direction, int timeoutMs, int& systemError)
 {
     systemError = 0;
-    pollfd entry {PortFd(), static_cast<short>(direction == Direction::In ? POLLIN : POLLOUT), 0};
+    // A connection whose server ended it reports POLLRDHUP: gone, like a hung-up device.
+    pollfd entry {PortFd(), static_cast<short>(direction == Direction::In ? POLLIN | POLLRDHUP : POLLOUT), 0};
     int ready;
     do {
         ready = ::poll(&entry, 1, timeoutMs);
@@ -188,6 +206,10 @@ LONG CSerialLine::WaitReady(Direction direction, int timeoutMs, int& systemError
         return ERROR_TIMEOUT;
     if (entry.revents & POLLNVAL)
         return ERROR_INVALID_HANDLE;
+    if (entry.revents & POLLRDHUP) {
+        systemError = ECONNRESET;  // only a network interface's server ends a stream
+        return ERROR_GEN_FAILURE;
+    }
     if (entry.revents & (POLLHUP | POLLERR))
         return ERROR_GEN_FAILURE;
     return 0;
@@ -239,6 +261,8 @@ LONG CSerialLine::SetHandshake(int mode)
     params.rtsCtsFlow = mode == HandshakeRtsDtr;
     params.xonXoffOut = mode == HandshakeXonXoff;
     params.xonXoffIn = mode == HandshakeXonXoff;
+    if (m_network)
+        return SetNetworkLine(params);
     if (int err = serial_line::WriteLineParams(PortFd(), params))
         return FailErrno(err);
     // No handshake raises RTS and lowers DTR; hardware handshake starts with
@@ -267,6 +291,10 @@ bool CSerialLine::FetchLineParams(serial_line::LineParams& params)
     if (!IsOpen()) {
         Fail(ERROR_INVALID_HANDLE);
         return false;
+    }
+    if (m_network) {
+        params = m_network->Line();
+        return true;
     }
     if (int err = serial_line::ReadLineParams(PortFd(), params)) {
         FailErrno(err);
@@ -341,6 +369,8 @@ LONG CSerialLine::Write(const void* data, DWORD count, DWORD* written, OVERLAPPE
     DWORD& done = written ? *written : scratch;
     if (LONG refused = StartTransfer(done, overlapped, timeoutMs))
         return refused;
+    if (m_network)
+        return WriteNetwork(data, count, done, timeoutMs);
 
     // What the driver has taken is counted even when the time-out ends the
     // write: it cannot be called back, and the caller should know.
@@ -367,6 +397,8 @@ LONG CSerialLine::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overl
     DWORD& done = read ? *read : scratch;
     if (LONG refused = StartTransfer(done, overlapped, timeoutMs))
         return refused;
+    if (m_network)
+        return ReadNetwork(buffer, count, done, timeoutMs);
 
     // Immediate mode takes what is buffered and returns; wait-all mode waits
     // for the full count within the time-out. Bytes taken before a time-out
@@ -401,6 +433,8 @@ void CSerialLine::SetLineCounterReader(LineCounterReader reader)
 
 int CSerialLine::ReadCounters(LineCounters& counters)
 {
+    if (m_network)
+        return m_network->ReadLineCounters(counters);
     const int err = m_counterReader ? m_counterReader(PortFd(), counters) : ENOTTY;
     if (Unsupported(err)) {
         counters = {};
@@ -412,7 +446,7 @@ int CSerialLine::ReadCounters(LineCounters& counters)
 bool CSerialLine::HasLineCounters()
 {
     LineCounters counters;
-    return m_counterReader && m_counterReader(PortFd(), counters) == 0;
+    return m_network || (m_counterReader && m_counterReader(PortFd(), counters) == 0);
 }
 
 DWORD CSerialLine::TakeLineEvents(bool inputWaiting)

@@ -5,7 +5,11 @@
 #include "serial/SerialTypes.h"
 
 #include <atomic>
+#include <memory>
+#include <string>
 #include <system_error>
+
+class CNetworkPort;
 
 // Return codes and error handling
 // ---------------------------------
@@ -49,6 +53,11 @@
 //   SetEvtChar still stores the character and the mask bit.
 // - A device that vanished (USB unplug, pseudo-terminal peer closed) makes
 //   reads, writes and waits fail with ERROR_GEN_FAILURE.
+// - A name that resolves to "rfc2217://HOST:PORT" or "tcp://HOST:PORT" opens
+//   a bus interface on the network instead (NetworkPort.h): the same calls
+//   and codes, the socket in place of the device, a lost connection as a
+//   vanished device. Open connects within the connect time-out; over RFC 2217
+//   Setup and SetHandshake wait for the server to confirm the line.
 //
 // One owning thread runs the operations; CSerialListener adds one thread that
 // only waits for events. Fields both may touch are atomics.
@@ -57,7 +66,7 @@ public:
     enum : int { HandshakeNone = 0, HandshakeRtsDtr = 1, HandshakeXonXoff = 2 };
     enum : int { ReadModeImmediate = 0, ReadModeWaitAll = 1 };
 
-    CSerialLine() = default;
+    CSerialLine();  // out of line: the network member's type is only declared here
     CSerialLine(const CSerialLine&) = delete;
     CSerialLine& operator=(const CSerialLine&) = delete;
     virtual ~CSerialLine();
@@ -93,6 +102,10 @@ public:
         const int systemError = m_lastErrno.load();
         return systemError ? std::error_code(systemError, std::generic_category()) : std::error_code();
     }
+    // How long Open may take to connect to a network interface, and Setup
+    // and SetHandshake to have the server's answers (2 s unless set).
+    void SetConnectTimeout(win32::DWORD timeoutMs) { m_connectTimeoutMs = timeoutMs; }
+
     // The events the last wait reported (EV_ bits), for the code that handles them.
     win32::DWORD GetPendingEvents() const { return m_pendingEvents.load(); }
 
@@ -133,6 +146,13 @@ protected:
 
 private:
     enum class Direction { In, Out };
+    // Opens a device for Open: exclusive, raw, input discarded. 0 or the failure (kept).
+    win32::LONG OpenDevice(const char* device, int& fd);
+    // The network side of Open, Setup/SetHandshake, Read and Write (SerialLineNetwork.cpp).
+    win32::LONG ConnectNetwork(const std::string& url, int& fd);
+    win32::LONG SetNetworkLine(const serial_line::LineParams& params);
+    win32::LONG ReadNetwork(void* buffer, win32::DWORD count, win32::DWORD& done, win32::DWORD timeoutMs);
+    win32::LONG WriteNetwork(const void* data, win32::DWORD count, win32::DWORD& done, win32::DWORD timeoutMs);
     // Waits up to timeoutMs (INFINITE = no limit) for the port to become
     // readable or writable. Returns 0, ERROR_TIMEOUT or a failure code.
     // A failed poll gives its errno in `systemError`.
@@ -155,4 +175,8 @@ private:
     // the listener thread touches them while it runs.
     LineCounters m_countersSeen;
     LineCounters m_countersCleared;
+    // The network interface while one is open (its socket is m_port); set
+    // before and reset after any listener runs.
+    std::unique_ptr<CNetworkPort> m_network;
+    win32::DWORD m_connectTimeoutMs = 2000;
 };

@@ -135,7 +135,8 @@ LONG CSerialListener::ListenerLoop()
         const bool watchInput = !m_inputParked;
         pollfd waits[2] = {
             {m_listenerEvent, POLLIN, 0},
-            {port, static_cast<short>(watchInput ? POLLIN : 0), 0},
+            // POLLRDHUP: a network interface's server ended the connection.
+            {port, static_cast<short>((watchInput ? POLLIN : 0) | POLLRDHUP), 0},
         };
         const int timeout = (watchInput && !recheckCounters) ? -1 : kRecheckMs;
         if (::poll(waits, 2, timeout) < 0) {
@@ -152,7 +153,7 @@ LONG CSerialListener::ListenerLoop()
         // A vanished device reports hang-up or error on every poll: the end.
         if (waits[1].revents & POLLNVAL)
             return EndListening(ERROR_INVALID_HANDLE);
-        if (waits[1].revents & (POLLHUP | POLLERR))
+        if (waits[1].revents & (POLLHUP | POLLERR | POLLRDHUP))
             return EndListening(ERROR_GEN_FAILURE);
 
         bool arrived = false;

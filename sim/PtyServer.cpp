@@ -1,5 +1,7 @@
 #include "sim/PtyServer.h"
 
+#include "serial/LineControl.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -29,6 +31,7 @@ PtyServer::PtyServer(const SimOptions& options, FrameCallback onFrame)
     : m_model(options.settings, options.seed),
       m_pacer(options.fast ? std::chrono::nanoseconds(0) : BytePacer::kBusByteTime),
       m_floodBytes(options.floodBytes),
+      m_requiredBaud(options.requiredBaud),
       m_onFrame(std::move(onFrame))
 {
     m_model.Faults() = options.faults;
@@ -67,6 +70,10 @@ void PtyServer::Answer(std::span<const std::uint8_t> received)
 {
     if (m_onFrame)
         ReportFrames(LineFrame::Way::FromProgram, received, m_onFrame);
+    // Bytes at the wrong speed would be garbage on a real line: no answer.
+    serial_line::LineParams line;
+    if (m_requiredBaud != 0 && (serial_line::ReadLineParams(m_master, line) != 0 || line.baudRate != m_requiredBaud))
+        return;
     std::vector<std::uint8_t> answer = m_model.Feed(received);
     if (!answer.empty()) {
         for (std::size_t i = 0; i < m_floodBytes; ++i)

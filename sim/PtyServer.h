@@ -38,6 +38,7 @@ private:
     CTransceiverModel m_model;
     BytePacer m_pacer;
     std::size_t m_floodBytes;
+    std::uint32_t m_requiredBaud;
     FrameCallback m_onFrame;
     int m_master = -1;
     int m_slave = -1;

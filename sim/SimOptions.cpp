@@ -96,6 +96,9 @@ Faults:
                        level query, after the first
   --flood N            N data bytes (0x00-0x7F counting) after the answers to
                        each message
+  --baud N             answer only while the line is set to N baud (the
+                       speed the program, or a server in front, set on the
+                       pseudo-terminal); at another speed nothing is answered
   --help               show this text
   --version            show the version
 )";
@@ -195,6 +198,10 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
                 return ParseResult::Error;
             }
             options.faults.secondTransceiver = second;
+        } else if (option == "--baud") {
+            if (!number(50, 4000000, n))
+                return ParseResult::Error;
+            options.requiredBaud = static_cast<std::uint32_t>(n);
         } else if (option == "--flood") {
             if (!number(0, 1ll << 30, n))
                 return ParseResult::Error;

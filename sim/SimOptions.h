@@ -22,6 +22,7 @@ struct SimOptions {
     std::optional<CTransceiverModel::LevelTable> levels;  // fixed levels of channels 11-26, no jitter
     TransceiverFaults faults;
     std::size_t floodBytes = 0;  // data bytes sent after the answers to each message
+    std::uint32_t requiredBaud = 0;  // answer only while the line is at this speed (0: any)
 };
 
 enum class ParseResult { Run, Help, Version, Error };

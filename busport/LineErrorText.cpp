@@ -1,0 +1,41 @@
+#include "busport/LineErrorText.h"
+
+#include "serial/NetworkAddress.h"
+#include "serial/PortNames.h"
+
+namespace busport {
+
+std::string LineErrorText(const bus::LineError& error)
+{
+    switch (error.fault) {
+    case bus::LineFault::None: return "no error";
+    case bus::LineFault::NoDevice: return "no such device";
+    case bus::LineFault::PermissionDenied: return "permission denied";
+    case bus::LineFault::Busy: return "busy: another program holds the port";
+    case bus::LineFault::NotSerial: return "not a serial device";
+    case bus::LineFault::SettingsRefused: return "the device refused the line settings";
+    case bus::LineFault::DeviceGone:
+        return error.system == std::errc::connection_reset ? "the connection to the server was lost"
+                                                           : "the device stopped working (unplugged?)";
+    case bus::LineFault::TimedOut: return "timed out";
+    case bus::LineFault::NotOpen: return "the port is closed";
+    case bus::LineFault::Other: break;
+    }
+    return error.system ? error.system.message() : "failed";
+}
+
+std::string OpenErrorText(const std::string& portName, const bus::LineError& error)
+{
+    const auto network = ParseNetworkAddress(ResolvePortName(portName).value_or(""));
+    if (network) {
+        if (const auto* wrong = std::get_if<NetworkAddressError>(&*network))
+            return "not a network interface: " + wrong->reason;
+        if (error.fault == bus::LineFault::NoDevice) // the system says why, or the name did not resolve
+            return "cannot connect: " + (error.system ? error.system.message() : "host not found");
+        if (error.fault == bus::LineFault::Busy)
+            return "busy: the server turned the connection away (another client has the port?)";
+    }
+    return "cannot open: " + LineErrorText(error);
+}
+
+} // namespace busport

@@ -1,0 +1,460 @@
+#include "serial/NetworkPort.h"
+
+#include "serial/ErrnoMap.h"
+#include "serial/PollRetry.h"
+#include "serial/PortNames.h"
+#include "serial/ProbePort.h"
+
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <thread>
+
+using namespace win32;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The end of a wait; no value = no limit.
+std::optional<Clock::time_point> EndAfter(DWORD timeoutMs)
+{
+    if (timeoutMs == INFINITE)
+        return std::nullopt;
+    return Clock::now() + std::chrono::milliseconds(timeoutMs);
+}
+
+// Milliseconds until `end` for poll: -1 = no limit, 0 once it has passed.
+int MsUntil(const std::optional<Clock::time_point>& end)
+{
+    if (!end)
+        return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*end - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
+}
+
+// Waits for `events` on the socket. 0 when ready (the peer's end of the
+// stream makes it readable: the receive then tells), ERROR_TIMEOUT, or a
+// broken connection as ERROR_GEN_FAILURE.
+LONG AwaitSocket(int fd, short events, int timeoutMs, int& systemError)
+{
+    pollfd entry {fd, events, 0};
+    const int ready = PollRetrying(&entry, 1, timeoutMs);
+    if (ready < 0) {
+        systemError = errno;
+        return Win32FromErrno(systemError);
+    }
+    if (ready == 0) {
+        systemError = ETIMEDOUT;
+        return ERROR_TIMEOUT;
+    }
+    if (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+        systemError = ECONNRESET;
+        return ERROR_GEN_FAILURE;
+    }
+    return 0;
+}
+
+LONG ConnectionLost(int& systemError)
+{
+    systemError = ECONNRESET;
+    return ERROR_GEN_FAILURE;
+}
+
+// A failed send or receive: a lost connection, or what the errno says.
+LONG TransferFailure(int error, int& systemError)
+{
+    if (error == ECONNRESET || error == EPIPE || error == ENOTCONN || error == ETIMEDOUT)
+        return ConnectionLost(systemError);
+    systemError = error;
+    return Win32FromErrno(error);
+}
+
+// Name resolution on a thread of its own, so that a name server that does
+// not answer cannot hold the caller past its time-out: the caller stops
+// waiting, and the thread ends on its own later.
+struct Resolution {
+    std::mutex lock;
+    std::condition_variable done;
+    bool finished = false;
+    int status = EAI_AGAIN;
+    addrinfo* list = nullptr;
+
+    ~Resolution()
+    {
+        if (list)
+            ::freeaddrinfo(list);
+    }
+};
+
+std::shared_ptr<Resolution> Resolve(const NetworkAddress& address, const std::optional<Clock::time_point>& end)
+{
+    auto resolution = std::make_shared<Resolution>();
+    std::thread([resolution, host = address.host, port = std::to_string(address.port)] {
+        addrinfo hints {};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* list = nullptr;
+        const int status = ::getaddrinfo(host.c_str(), port.c_str(), &hints, &list);
+        std::lock_guard guard(resolution->lock);
+        resolution->status = status;
+        resolution->list = list;
+        resolution->finished = true;
+        resolution->done.notify_all();
+    }).detach();
+    std::unique_lock guard(resolution->lock);
+    if (end)
+        resolution->done.wait_until(guard, *end, [&] { return resolution->finished; });
+    else
+        resolution->done.wait(guard, [&] { return resolution->finished; });
+    return resolution->finished ? resolution : nullptr;
+}
+
+// One connection attempt to one address within the deadline: the socket or -1.
+int ConnectTo(const addrinfo& candidate, const std::optional<Clock::time_point>& end, int& systemError)
+{
+    const int fd = ::socket(candidate.ai_family, candidate.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                            candidate.ai_protocol);
+    if (fd < 0) {
+        systemError = errno;
+        return -1;
+    }
+    if (::connect(fd, candidate.ai_addr, candidate.ai_addrlen) != 0) {
+        if (errno != EINPROGRESS) {
+            systemError = errno;
+            ::close(fd);
+            return -1;
+        }
+        pollfd entry {fd, POLLOUT, 0};
+        const int ready = PollRetrying(&entry, 1, MsUntil(end));
+        int error = ready == 0 ? ETIMEDOUT : ready < 0 ? errno : 0;
+        socklen_t length = sizeof error;
+        if (ready > 0)
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+        if (error != 0) {
+            systemError = error;
+            ::close(fd);
+            return -1;
+        }
+    }
+    // Bus messages are small and each one waits for its echo: no batching.
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    return fd;
+}
+
+// A connection that ends while it is being set up: the server turned the
+// client away, as it does while another client has the port.
+LONG TurnedAway(LONG result, int& systemError)
+{
+    if (result != ERROR_GEN_FAILURE)
+        return result;
+    systemError = EBUSY;
+    return ERROR_ACCESS_DENIED;
+}
+
+// How long a server that turned the client away is tried again, and the
+// pause between tries.
+constexpr std::chrono::milliseconds kTurnedAwayRetry {500};
+constexpr int kTurnedAwayPauseMs = 20;
+
+std::uint32_t RfcParity(int parity)
+{
+    return static_cast<std::uint32_t>(parity) + 1;  // NOPARITY .. SPACEPARITY -> 1 .. 5
+}
+
+std::uint32_t RfcControl(const serial_line::LineParams& params)
+{
+    if (params.rtsCtsFlow)
+        return 3;
+    return params.xonXoffOut || params.xonXoffIn ? 2 : 1;
+}
+
+}  // namespace
+
+LONG CNetworkPort::Connect(const std::string& url, DWORD timeoutMs, std::unique_ptr<CNetworkPort>& port,
+                           int& systemError)
+{
+    systemError = 0;
+    port.reset();
+    const auto parsed = ParseNetworkAddress(url);
+    if (!parsed || !std::holds_alternative<NetworkAddress>(*parsed)) {
+        systemError = EINVAL;
+        return ERROR_PATH_NOT_FOUND;
+    }
+    const NetworkAddress& address = std::get<NetworkAddress>(*parsed);
+    const auto end = EndAfter(timeoutMs);
+
+    const std::shared_ptr<Resolution> resolution = Resolve(address, end);
+    if (!resolution) {
+        systemError = ETIMEDOUT;
+        return ERROR_TIMEOUT;
+    }
+    if (resolution->status != 0) {
+        if (resolution->status == EAI_SYSTEM)
+            systemError = errno;
+        return resolution->status == EAI_MEMORY ? ERROR_NOT_ENOUGH_MEMORY : ERROR_FILE_NOT_FOUND;
+    }
+    // A server still releasing the device of the previous connection (the
+    // program's own, a moment ago) turns new ones away for a short while.
+    const auto retryEnd = std::min(end.value_or(Clock::time_point::max()), Clock::now() + kTurnedAwayRetry);
+    for (;;) {
+        int fd = -1;
+        int lastError = ECONNREFUSED;
+        for (const addrinfo* candidate = resolution->list; candidate && fd < 0; candidate = candidate->ai_next) {
+            fd = ConnectTo(*candidate, end, lastError);
+            if (fd < 0 && lastError == ETIMEDOUT)
+                break;
+        }
+        if (fd < 0) {
+            systemError = lastError;
+            return lastError == ETIMEDOUT ? ERROR_TIMEOUT : ERROR_FILE_NOT_FOUND;
+        }
+        port.reset(new CNetworkPort(fd, address.protocol, timeoutMs, end));
+        const LONG result = port->Greet(systemError);
+        if (result == 0)
+            return 0;
+        port.reset();
+        if (result != ERROR_ACCESS_DENIED || Clock::now() >= retryEnd)
+            return result;
+        ::poll(nullptr, 0, kTurnedAwayPauseMs);
+    }
+}
+
+CNetworkPort::CNetworkPort(int fd, NetworkAddress::Protocol protocol, DWORD timeoutMs,
+                           std::optional<Clock::time_point> openEnd)
+    : m_fd(fd), m_timeoutMs(timeoutMs), m_openEnd(openEnd)
+{
+    if (protocol == NetworkAddress::Protocol::Rfc2217)
+        m_codec = std::make_unique<CTelnetCodec>();
+}
+
+CNetworkPort::~CNetworkPort()
+{
+    ::close(m_fd);
+}
+
+LONG CNetworkPort::SendAll(std::span<const std::uint8_t> bytes, std::size_t& sent, int timeoutMs, int& systemError)
+{
+    sent = 0;
+    const auto end = timeoutMs < 0 ? std::nullopt : std::optional(Clock::now() + std::chrono::milliseconds(timeoutMs));
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (LONG result = AwaitSocket(m_fd, POLLOUT, MsUntil(end), systemError))
+                return result;
+        } else if (n < 0 && errno != EINTR) {
+            return TransferFailure(errno, systemError);
+        }
+    }
+    return 0;
+}
+
+LONG CNetworkPort::Greet(int& systemError)
+{
+    if (!SpeaksTelnet())
+        return 0;
+    // The offers, and a query of the speed: a server that keeps the client
+    // answers it; one that turns it away closes instead.
+    std::vector<std::uint8_t> out = m_codec->Greeting();
+    const std::vector<std::uint8_t> query = CTelnetCodec::ComPortRequest(CTelnetCodec::kSetBaudRate, 0);
+    out.insert(out.end(), query.begin(), query.end());
+    std::size_t sent = 0;
+    if (LONG result = SendAll(out, sent, MsUntil(m_openEnd), systemError))
+        return TurnedAway(result, systemError);
+    return AwaitAnswers([this] { return m_codec->Answer(CTelnetCodec::kSetBaudRate).has_value(); }, m_openEnd,
+                        systemError);
+}
+
+LONG CNetworkPort::AwaitAnswers(const std::function<bool()>& answered,
+                                const std::optional<std::chrono::steady_clock::time_point>& end, int& systemError)
+{
+    std::uint8_t dropped[512];
+    while (!answered()) {
+        std::size_t got = 0;
+        bool more = false;
+        if (LONG result = ReceiveOnce(dropped, sizeof dropped, got, more, systemError))
+            return TurnedAway(result, systemError);
+        if (more)
+            continue;
+        if (LONG result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError)) {
+            if (result == ERROR_TIMEOUT && m_codec->ComPortRefused()) {
+                systemError = 0;
+                return ERROR_NOT_SUPPORTED;
+            }
+            return TurnedAway(result, systemError);
+        }
+    }
+    return 0;
+}
+
+LONG CNetworkPort::SendAnswers(int& systemError)
+{
+    if (!SpeaksTelnet())
+        return 0;
+    const std::vector<std::uint8_t> answers = m_codec->TakeAnswers();
+    std::size_t sent = 0;
+    return answers.empty() ? 0 : SendAll(answers, sent, static_cast<int>(m_timeoutMs), systemError);
+}
+
+LONG CNetworkPort::ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t& got, bool& more, int& systemError)
+{
+    got = 0;
+    more = false;
+    ssize_t n;
+    do {
+        n = ::recv(m_fd, data, room, 0);
+    } while (n < 0 && errno == EINTR);
+    if (n == 0)
+        return ConnectionLost(systemError);
+    if (n < 0)
+        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : TransferFailure(errno, systemError);
+    more = true;
+    // The server's small answers each wait for our acknowledgement when it
+    // batches its writes; a delayed one would cost up to 40 ms a round.
+    const int on = 1;
+    ::setsockopt(m_fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+    if (!SpeaksTelnet()) {
+        got = static_cast<std::size_t>(n);
+        return 0;
+    }
+    // Telnet never makes data longer, so it decodes in place.
+    got = m_codec->Decode(std::span(data, static_cast<std::size_t>(n)), data);
+    {
+        const CTelnetCodec::LineErrorCounts& errors = m_codec->LineErrors();
+        std::lock_guard guard(m_countersLock);
+        m_counters = {errors.framing, errors.parity, errors.overrun, errors.breaks};
+    }
+    return SendAnswers(systemError);
+}
+
+LONG CNetworkPort::Read(std::uint8_t* buffer, DWORD count, DWORD& done, bool waitAll, DWORD timeoutMs,
+                        int& systemError)
+{
+    systemError = 0;
+    const auto end = EndAfter(timeoutMs);
+    while (done < count) {
+        std::size_t got = 0;
+        bool more = false;
+        if (LONG result = ReceiveOnce(buffer + done, count - done, got, more, systemError))
+            return result;
+        done += static_cast<DWORD>(got);
+        if (more && (got == 0 || waitAll))
+            continue;  // only Telnet so far, or more to wait for
+        if (!waitAll)
+            break;
+        if (LONG result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError))
+            return result;
+    }
+    return 0;
+}
+
+LONG CNetworkPort::Write(const std::uint8_t* data, DWORD count, DWORD& done, DWORD timeoutMs, int& systemError)
+{
+    systemError = 0;
+    const std::span<const std::uint8_t> bytes(data, count);
+    std::vector<std::uint8_t> encoded;
+    if (SpeaksTelnet())
+        CTelnetCodec::EncodeData(bytes, encoded);
+    const std::span<const std::uint8_t> wire = SpeaksTelnet() ? std::span<const std::uint8_t>(encoded) : bytes;
+    std::size_t sent = 0;
+    const LONG result = SendAll(wire, sent, timeoutMs == INFINITE ? -1 : static_cast<int>(timeoutMs), systemError);
+    done = static_cast<DWORD>(SpeaksTelnet() ? CTelnetCodec::DataBytesIn(bytes, sent) : sent);
+    return result;
+}
+
+LONG CNetworkPort::SetLine(const serial_line::LineParams& params, int& systemError)
+{
+    systemError = 0;
+    if (!SpeaksTelnet()) {
+        m_line = params;
+        return 0;
+    }
+    using Command = CTelnetCodec::ComPortCommand;
+    struct Request {
+        Command command;
+        std::uint32_t value;
+        std::uint32_t confirmed;
+    };
+    const serial_line::LineParams was = m_confirmed.value_or(serial_line::LineParams {});
+    const Request all[] = {
+        {CTelnetCodec::kSetBaudRate, params.baudRate, was.baudRate},
+        {CTelnetCodec::kSetDataSize, std::uint32_t(params.byteSize), std::uint32_t(was.byteSize)},
+        {CTelnetCodec::kSetParity, RfcParity(params.parity), RfcParity(was.parity)},
+        {CTelnetCodec::kSetStopSize, params.twoStopBits ? 2u : 1u, was.twoStopBits ? 2u : 1u},
+        {CTelnetCodec::kSetControl, RfcControl(params), RfcControl(was)},
+    };
+    std::vector<Request> asked;
+    std::vector<std::uint8_t> out;
+    for (const Request& request : all) {
+        if (m_confirmed && request.value == request.confirmed)
+            continue;
+        m_codec->Forget(request.command);
+        const std::vector<std::uint8_t> bytes = CTelnetCodec::ComPortRequest(request.command, request.value);
+        out.insert(out.end(), bytes.begin(), bytes.end());
+        asked.push_back(request);
+    }
+    if (!m_confirmed) {
+        // Line errors are what the program counts; modem lines it does not watch.
+        for (const auto& [command, mask] : {std::pair(CTelnetCodec::kSetLineStateMask, 0x1Eu),
+                                            std::pair(CTelnetCodec::kSetModemStateMask, 0u)}) {
+            const std::vector<std::uint8_t> bytes = CTelnetCodec::ComPortRequest(command, mask);
+            out.insert(out.end(), bytes.begin(), bytes.end());
+        }
+    }
+    std::size_t sent = 0;
+    if (LONG result = SendAll(out, sent, static_cast<int>(m_timeoutMs), systemError))
+        return TurnedAway(result, systemError);
+
+    const auto end = m_confirmed ? EndAfter(m_timeoutMs) : m_openEnd;
+    const auto answered = [&] {
+        return std::all_of(asked.begin(), asked.end(), [&](const Request& r) { return m_codec->Answer(r.command); });
+    };
+    if (LONG result = AwaitAnswers(answered, end, systemError))
+        return result;
+    for (const Request& request : asked) {
+        if (*m_codec->Answer(request.command) != request.value)
+            return ERROR_INVALID_PARAMETER;
+    }
+    m_line = params;
+    m_confirmed = params;
+    return 0;
+}
+
+int CNetworkPort::ReadLineCounters(LineCounters& counters) const
+{
+    std::lock_guard guard(m_countersLock);
+    counters = m_counters;
+    return 0;
+}
+
+std::optional<std::string> NetworkUrlOf(const char* portName)
+{
+    std::optional<std::string> resolved = ResolvePortName(portName ? portName : "");
+    if (!resolved || !LooksLikeUrl(*resolved))
+        return std::nullopt;
+    return resolved;
+}
+
+int ProbeNetworkPort(const std::string& url, DWORD timeoutMs)
+{
+    std::unique_ptr<CNetworkPort> port;
+    int systemError = 0;
+    switch (CNetworkPort::Connect(url, timeoutMs, port, systemError)) {
+    case ERROR_SUCCESS: return PortFree;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return PortAbsent;
+    case ERROR_ACCESS_DENIED: return PortBusy;
+    default: return PortUnknown;
+    }
+}

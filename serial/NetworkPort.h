@@ -1,0 +1,120 @@
+#pragma once
+
+#include "serial/LineControl.h"
+#include "serial/LineCounters.h"
+#include "serial/NetworkAddress.h"
+#include "serial/SerialTypes.h"
+#include "serial/TelnetCodec.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A bus interface on the network, the serial line's second back-end: a TCP
+// connection to a serial-to-network server, either a plain byte stream or
+// Telnet with the COM port option, through which the line is set.
+//
+// Results follow the serial layer's contract (SerialLine.h): a Win32 code,
+// 0 for success, with the system's reason (an errno value, 0 for none) in
+// `systemError`. What the codes mean here:
+// - ERROR_FILE_NOT_FOUND: nothing answers at the address: the connection was
+//   refused or the host is unreachable (errno says which), or the host name
+//   does not resolve (no errno).
+// - ERROR_PATH_NOT_FOUND with EINVAL: the text is no usable address.
+// - ERROR_TIMEOUT with ETIMEDOUT: no connection, or no answer to the line
+//   settings, within the time-out.
+// - ERROR_ACCESS_DENIED with EBUSY: the server closed the connection before
+//   the line was set, as a server does when another client has the port
+//   (Connect tries again for half a second first: a server may still be
+//   releasing the device of the connection before).
+// - ERROR_INVALID_PARAMETER: the server set another value than the one asked
+//   for; ERROR_NOT_SUPPORTED: it refused the COM port option.
+// - ERROR_GEN_FAILURE with ECONNRESET: the connection was lost.
+//
+// The descriptor is a non-blocking socket. The owning thread reads, writes
+// and sets the line; another thread may wait on the descriptor and read the
+// line-error counts.
+// The URL a port name stands for (after the user's "Ports" map), when it
+// names a network interface rather than a device.
+std::optional<std::string> NetworkUrlOf(const char* portName);
+
+// Whether a connection to the URL succeeds within `timeoutMs` (then closed
+// at once): the probe's PortFree, PortAbsent (nothing answers there),
+// PortBusy (the server turned the probe away) or PortUnknown.
+int ProbeNetworkPort(const std::string& url, win32::DWORD timeoutMs);
+
+class CNetworkPort {
+public:
+    // How long a connection and each answer of the server may take, unless
+    // the line's owner says otherwise.
+    static constexpr win32::DWORD kDefaultTimeoutMs = 2000;
+
+    // Connects to a URL ("rfc2217://HOST:PORT", "tcp://HOST:PORT"); the
+    // name resolution and the connection together take at most `timeoutMs`.
+    // Over RFC 2217 the connection is up once the server has answered.
+    static win32::LONG Connect(const std::string& url, win32::DWORD timeoutMs, std::unique_ptr<CNetworkPort>& port,
+                               int& systemError);
+    ~CNetworkPort();
+    CNetworkPort(const CNetworkPort&) = delete;
+    CNetworkPort& operator=(const CNetworkPort&) = delete;
+
+    int Fd() const { return m_fd; }
+
+    // Sets the line: over RFC 2217 each value that differs from what the
+    // server last confirmed is sent, and the server's answers must all come
+    // within the time-out and match (the first time, within what is left of
+    // the connection's time-out: an open never takes longer than that); bytes that arrive meanwhile belong to
+    // the old settings and are dropped. Over a plain stream the settings are
+    // only kept (the server's side sets the line).
+    win32::LONG SetLine(const serial_line::LineParams& params, int& systemError);
+    // The line as last set.
+    const serial_line::LineParams& Line() const { return m_line; }
+
+    // Reads line data into `buffer`. With waitAll false it takes what has
+    // arrived and returns at once; with waitAll true it waits for `count`
+    // bytes within `timeoutMs` (win32::INFINITE: no limit). `done` counts the
+    // bytes read, also when the call fails.
+    win32::LONG Read(std::uint8_t* buffer, win32::DWORD count, win32::DWORD& done, bool waitAll,
+                     win32::DWORD timeoutMs, int& systemError);
+    // Writes line data within `timeoutMs`; `done` counts the bytes the
+    // connection took whole.
+    win32::LONG Write(const std::uint8_t* data, win32::DWORD count, win32::DWORD& done, win32::DWORD timeoutMs,
+                      int& systemError);
+
+    // The line errors the server reported, as the driver's counters would
+    // count them. Any thread.
+    int ReadLineCounters(LineCounters& counters) const;
+
+private:
+    CNetworkPort(int fd, NetworkAddress::Protocol protocol, win32::DWORD timeoutMs,
+                 std::optional<std::chrono::steady_clock::time_point> openEnd);
+
+    bool SpeaksTelnet() const { return m_codec != nullptr; }
+    // Sends all of `bytes` before the deadline (nothing = no limit).
+    win32::LONG SendAll(std::span<const std::uint8_t> bytes, std::size_t& sent, int timeoutMs, int& systemError);
+    // One non-blocking receive, decoded into `data` (`got` data bytes);
+    // `more` is false when nothing was waiting.
+    win32::LONG ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t& got, bool& more, int& systemError);
+    // Over RFC 2217: offers the options and waits, within the connection's
+    // time-out, until the server answers a query of the speed.
+    win32::LONG Greet(int& systemError);
+    // Reads and decodes (dropping data) until `answered` holds or `end`.
+    win32::LONG AwaitAnswers(const std::function<bool()>& answered,
+                             const std::optional<std::chrono::steady_clock::time_point>& end, int& systemError);
+    // Sends the codec's negotiation answers, if any.
+    win32::LONG SendAnswers(int& systemError);
+
+    int m_fd = -1;
+    win32::DWORD m_timeoutMs;
+    std::optional<std::chrono::steady_clock::time_point> m_openEnd;  // the connection's deadline
+    std::unique_ptr<CTelnetCodec> m_codec;  // RFC 2217 only
+    serial_line::LineParams m_line;
+    std::optional<serial_line::LineParams> m_confirmed;  // what the server last confirmed
+    mutable std::mutex m_countersLock;
+    LineCounters m_counters;
+};

@@ -1,0 +1,135 @@
+// get, set and scan through a real ser2net on the loopback, in front of the
+// simulator, over RFC 2217 and over raw TCP; and the network's faults.
+
+#include "cli/ExitCode.h"
+#include "serial/SerialLine.h"
+
+#include "CliTestSupport.h"
+#include "tests/support/ScriptedServer.h"
+#include "tests/support/Ser2Net.h"
+#include "tests/support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+using cli::ExitNoReply;
+using cli::ExitOk;
+using cli::ExitPortError;
+
+// The simulator answers only at the bus speed, and ser2net's RFC 2217 side
+// starts the device at 9600 baud: only the client's negotiation makes the
+// line work there.
+sim::SimOptions AtBusSpeedOnly()
+{
+    sim::SimOptions options = SimOnPty::Fast();
+    options.settings = {"Depot", 4321, 19, 5};
+    options.requiredBaud = 16457;
+    return options;
+}
+
+class CliNetworkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!Ser2Net::Installed())
+            GTEST_SKIP() << "ser2net is not installed (scripts/install-deps test)";
+        m_sim = std::make_unique<SimOnPty>(AtBusSpeedOnly());
+        m_server = std::make_unique<Ser2Net>(m_sim->Path());
+    }
+
+    // get, set and a short scan over one of the server's accepters.
+    void GetSetAndScan(const std::string& url)
+    {
+        const CliRun get = CliHarness().Run({"get", "--port", url});
+        EXPECT_EQ(get.code, ExitOk) << get.err;
+        EXPECT_EQ(get.out, "Group name: \"Depot\"\nGroup ID:   5\nKey:        4321\nChannel:    19\n");
+
+        const CliRun set = CliHarness().Run({"set", "--port", url, "--name", "Yard 2", "--channel", "23", "--key", "77"});
+        EXPECT_EQ(set.code, ExitOk) << set.err;
+        EXPECT_NE(set.out.find("Verified"), std::string::npos) << set.out;
+        const auto written = m_sim->Written();
+        EXPECT_GE(written.size(), 6u);  // Get, the four writes, Get
+
+        const CliRun scan = CliHarness().Run({"scan", "--port", url, "--seconds", "1", "--interval", "50"});
+        EXPECT_EQ(scan.code, ExitOk) << scan.err;
+        EXPECT_NE(scan.out.find("     26  "), std::string::npos) << scan.out;
+    }
+
+    std::unique_ptr<SimOnPty> m_sim;
+    std::unique_ptr<Ser2Net> m_server;
+};
+
+TEST_F(CliNetworkTest, GetSetAndScanOverRfc2217)
+{
+    GetSetAndScan(m_server->Rfc2217Url());
+}
+
+TEST_F(CliNetworkTest, GetSetAndScanOverRawTcp)
+{
+    GetSetAndScan(m_server->TcpUrl());
+}
+
+TEST_F(CliNetworkTest, TheNegotiatedSpeedIsWhatTheTransceiverHears)
+{
+    // Asked for 9600 baud, the server sets it, and the transceiver hears nothing it understands.
+    const CliRun run = CliHarness().Run({"get", "--port", m_server->Rfc2217Url(), "--baud", "9600", "--timeout", "200"});
+    EXPECT_EQ(run.code, ExitNoReply) << run.err;
+}
+
+TEST_F(CliNetworkTest, TheServerStoppingMidSessionEndsWithOnePortErrorLine)
+{
+    CliRun run;
+    std::thread scan([&] {
+        run = CliHarness().Run({"scan", "--port", m_server->Rfc2217Url(), "--seconds", "30", "--interval", "20"});
+    });
+    EXPECT_TRUE(Eventually([&] { return !m_sim->Written().empty(); }));
+    m_server->Stop();
+    scan.join();
+    EXPECT_EQ(run.code, ExitPortError);
+    EXPECT_EQ(CountLines(run.err), 1) << run.err;
+    EXPECT_NE(run.err.find("the connection to the server was lost"), std::string::npos) << run.err;
+}
+
+TEST_F(CliNetworkTest, ASecondClientIsTurnedAwayAsBusy)
+{
+    CSerialLine first;
+    ASSERT_EQ(first.Open(m_server->Rfc2217Url().c_str(), 512, 512, true), 0);
+    ASSERT_EQ(first.Setup(16457, 8, win32::NOPARITY, win32::ONESTOPBIT), 0);
+    const CliRun run = CliHarness().Run({"get", "--port", m_server->Rfc2217Url()});
+    EXPECT_EQ(run.code, ExitPortError);
+    EXPECT_NE(run.err.find("busy"), std::string::npos) << run.err;
+}
+
+TEST(CliNetwork, BadNamesAndDeadEndsGiveOneClearLine)
+{
+    ScriptedServer silent({}, false);
+    ScriptedServer refusesBaud([](int client) {
+        std::size_t answered = 0;
+        ScriptedServer::ReadUntilClosed(client, [&](const ScriptedServer::Bytes& sent) {
+            const auto requests = ScriptedServer::ComPortRequests(sent);
+            for (; answered < requests.size(); ++answered) {
+                const auto& r = requests[answered];
+                ScriptedServer::Send(client, ScriptedServer::Answer(r.command, r.command == 1 ? ScriptedServer::Bytes {0, 0, 0x25, 0x80} : r.value));
+            }
+        });
+    });
+    const std::pair<std::string, std::string> cases[] = {
+        {"rfc2217://127.0.0.1", "no port: write HOST:PORT"},
+        {"tcp://127.0.0.1:99999", "not a number from 1 to 65535"},
+        {"ssh://127.0.0.1:22", "unknown scheme \"ssh\""},
+        {"rfc2217://host.invalid:2217", "cannot connect: host not found"},
+        {silent.Url("rfc2217"), "cannot open: timed out"},
+        {refusesBaud.Url("rfc2217"), "cannot set 16457 baud 8N1: the device refused the line settings"},
+    };
+    for (const auto& [url, words] : cases) {
+        const CliRun run = CliHarness().Run({"get", "--port", url, "--timeout", "300"});
+        EXPECT_EQ(run.code, ExitPortError) << url;
+        EXPECT_EQ(CountLines(run.err), 1) << run.err;
+        EXPECT_NE(run.err.find(words), std::string::npos) << run.err;
+    }
+}
+
+}  // namespace

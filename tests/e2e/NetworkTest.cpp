@@ -1,0 +1,119 @@
+// The window's Get through a real ser2net on the loopback, and what the
+// status line shows when the network interface fails.
+
+#include "tests/e2e/FormFixture.h"
+
+#include <QComboBox>
+#include <QTimer>
+
+#include "app/PortSelectionDialog.h"
+#include "platform/WindowStyles.h"
+#include "tests/support/ScriptedServer.h"
+#include "tests/support/Ser2Net.h"
+#include "tests/support/SimOnPty.h"
+
+namespace {
+
+class FormNetworkTest : public FormTest {
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        if (!Ser2Net::Installed())
+            GTEST_SKIP() << "ser2net is not installed (scripts/install-deps test)";
+        sim::SimOptions options = SimOnPty::Fast();
+        options.settings = {"Loft", 808, 24, 9};
+        options.requiredBaud = 16457;  // only the window's negotiation brings the line there
+        m_sim = std::make_unique<SimOnPty>(options);
+        m_server = std::make_unique<Ser2Net>(m_sim->Path());
+    }
+    void TearDown() override
+    {
+        FormTest::TearDown();
+        m_server.reset();
+        m_sim.reset();
+    }
+
+    // Opens COM1 mapped to the URL and gets the settings through it.
+    void OpenAndGet(const std::string& url)
+    {
+        MapPort(1, url);
+        Start();
+        Clock().Tick();
+        EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open");
+        EXPECT_EQ(Get([&] { return Text(IDC_GROUP_NAME) == "Loft"; }), QStringList {"Got Settings Ok"});
+        EXPECT_EQ(Settings(), (QStringList {"Loft", "9", "24", "808"}));
+    }
+
+    std::unique_ptr<SimOnPty> m_sim;
+    std::unique_ptr<Ser2Net> m_server;
+};
+
+TEST_F(FormNetworkTest, GetOverRfc2217ThenTheServerStops)
+{
+    OpenAndGet(m_server->Rfc2217Url());
+    m_server->Stop();
+    EXPECT_TRUE(WaitUntil([&] {
+        Clock().Tick();
+        return Text(IDC_PORT_STATUS) == "COM Port Closed";
+    }));
+}
+
+TEST_F(FormNetworkTest, GetOverRawTcp)
+{
+    OpenAndGet(m_server->TcpUrl());
+    EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), "");
+}
+
+TEST_F(FormNetworkTest, PortSelectionListsAnInterfaceThatAcceptsWithItsUrlAsTooltip)
+{
+    std::string refused;
+    {
+        ScriptedServer gone({}, true);
+        refused = gone.Url("tcp");
+    }
+    MapPort(1, m_server->Rfc2217Url());
+    MapPort(4, refused);
+    Start();
+    QStringList items, tips;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CPortSelectionDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        QComboBox& combo = *dialog->m_portCombo;
+        for (int i = 0; i < combo.count(); ++i) {
+            items << combo.itemText(i);
+            tips << combo.itemData(i, Qt::ToolTipRole).toString();
+        }
+        QTest::mouseClick(GetDlgItem(*dialog, IDOK), Qt::LeftButton);
+    });
+    m_app->MainFrame()->OnCommand(ID_PORT_SETUP);
+    EXPECT_EQ(items, QStringList {"COM1"});
+    EXPECT_EQ(tips, QStringList {QString::fromStdString(m_server->Rfc2217Url())});
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open") << Ctrl(IDC_PORT_STATUS).toolTip().toStdString();
+}
+
+TEST_F(FormNetworkTest, AnInterfaceThatCannotBeReachedShowsTheClosedPort)
+{
+    std::string refused;
+    {
+        ScriptedServer gone({}, true);
+        refused = gone.Url("rfc2217");
+    }
+    const std::pair<std::string, QString> cases[] = {
+        {refused, "cannot connect: Connection refused"},
+        {"rfc2217://127.0.0.1", "not a network interface: no port: write HOST:PORT"},
+        {"rfc2217://host.invalid:1", "cannot connect: host not found"},
+    };
+    for (const auto& [url, reason] : cases) {
+        SCOPED_TRACE(url);
+        MapPort(1, url);
+        Start();
+        Clock().Tick();
+        EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
+        EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), reason);
+        Exit();
+    }
+}
+
+}  // namespace
