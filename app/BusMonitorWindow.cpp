@@ -1,20 +1,18 @@
 #include "app/BusMonitorWindow.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/FileSaving.h"
 #include "app/TrafficListModel.h"
 #include "busreport/MessageText.h"
-#include "platform/MessageBox.h"
 #include "serial/SerialTypes.h"
 
 using busreport::TrafficKind;
@@ -180,24 +178,14 @@ void CBusMonitorWindow::Clear()
 bool CBusMonitorWindow::SaveAs(const QString& path)
 {
     Refresh();
-    // Written beside the target and renamed over it: a failure leaves
-    // whatever was there before.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        for (const QString& line : m_model->ShownText())
-            file.write((line + QLatin1Char('\n')).toUtf8());
-        if (file.commit())
-            return true;
-    }
-    ShowMessageBox(this, QStringLiteral("The monitor could not be saved to %1:\n%2").arg(path, file.errorString()));
-    return false;
+    QByteArray text;
+    for (const QString& line : m_model->ShownText())
+        text += (line + QLatin1Char('\n')).toUtf8();
+    return SaveWholeFile(this, path, text, QStringLiteral("monitor"));
 }
 
 void CBusMonitorWindow::OnSaveAs()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save Monitor As"),
-                                                      QStringLiteral("trakbus-monitor.txt"),
-                                                      QStringLiteral("Text files (*.txt);;All files (*)"));
-    if (!path.isEmpty())
-        SaveAs(path);
+    AskAndSave(this, QStringLiteral("Save Monitor As"), QStringLiteral("trakbus-monitor.txt"),
+               QStringLiteral("Text files (*.txt);;All files (*)"), [this](const QString& path) { return SaveAs(path); });
 }

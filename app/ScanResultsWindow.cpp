@@ -3,18 +3,16 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <sstream>
 
+#include "app/FileSaving.h"
 #include "bus/BusLimits.h"
-#include "platform/MessageBox.h"
 
 namespace {
 
@@ -143,22 +141,11 @@ QString CScanResultsWindow::TabSeparated() const
     return text;
 }
 
-bool CScanResultsWindow::SaveBytes(const QString& path, const QByteArray& bytes, const QString& what)
-{
-    // Written beside the target and renamed over it: a failure leaves
-    // whatever was there before.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    ShowMessageBox(this, QStringLiteral("The %1 could not be saved to %2:\n%3").arg(what, path, file.errorString()));
-    return false;
-}
-
 bool CScanResultsWindow::SaveCsv(const QString& path)
 {
     std::ostringstream csv;
     busreport::WriteScanCsv(csv, m_stats);
-    return SaveBytes(path, QByteArray::fromStdString(csv.str()), QStringLiteral("scan results"));
+    return SaveWholeFile(this, path, QByteArray::fromStdString(csv.str()), QStringLiteral("scan results"));
 }
 
 bool CScanResultsWindow::SaveChart(const QString& path)
@@ -167,7 +154,7 @@ bool CScanResultsWindow::SaveChart(const QString& path)
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     m_chart().save(&buffer, "PNG");
-    return SaveBytes(path, png, QStringLiteral("chart"));
+    return SaveWholeFile(this, path, png, QStringLiteral("chart"));
 }
 
 void CScanResultsWindow::OnCopy()
@@ -177,18 +164,12 @@ void CScanResultsWindow::OnCopy()
 
 void CScanResultsWindow::OnSaveCsv()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save Scan Results"),
-                                                      QStringLiteral("channel-scan.csv"),
-                                                      QStringLiteral("CSV files (*.csv);;All files (*)"));
-    if (!path.isEmpty())
-        SaveCsv(path);
+    AskAndSave(this, QStringLiteral("Save Scan Results"), QStringLiteral("channel-scan.csv"),
+               QStringLiteral("CSV files (*.csv);;All files (*)"), [this](const QString& path) { return SaveCsv(path); });
 }
 
 void CScanResultsWindow::OnSaveChart()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save Chart"),
-                                                      QStringLiteral("channel-scan.png"),
-                                                      QStringLiteral("PNG pictures (*.png);;All files (*)"));
-    if (!path.isEmpty())
-        SaveChart(path);
+    AskAndSave(this, QStringLiteral("Save Chart"), QStringLiteral("channel-scan.png"),
+               QStringLiteral("PNG pictures (*.png);;All files (*)"), [this](const QString& path) { return SaveChart(path); });
 }

@@ -47,7 +47,6 @@ private:
     void OnCopy();
     void OnSaveCsv();
     void OnSaveChart();
-    bool SaveBytes(const QString& path, const QByteArray& bytes, const QString& what);
 
     const busreport::CScanStats& m_stats;
     UseChannel m_useChannel;
