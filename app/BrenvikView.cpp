@@ -18,6 +18,7 @@
 
 #include "app/BrenvikDoc.h"
 #include "app/DdxControl.h"
+#include "app/FormAccessibility.h"
 #include "app/MainFrame.h"
 #include "app/PortSelectionDialog.h"
 #include "app/PortWatch.h"
@@ -26,6 +27,7 @@
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
 #include "busport/LineErrorText.h"
+#include "bus/SerialEvent.h"
 #include "controls/ClockCtrl.h"
 #include "controls/ColorButton.h"
 #include "controls/ControlClasses.h"
@@ -94,6 +96,7 @@ CBrenvikView::CBrenvikView(CMainFrame& frame, CBrenvikDoc& document, std::unique
     MakeRoomForText(*form, IDC_SCAN_NOTE, kScanNote);
     SetForm(form, form->size());
     m_Framer.SetGroupMessageHandler([this](std::span<const std::uint8_t> message) { DecodeGroupMessage(message); });
+    WatchTraffic();
     ConnectControls();
 }
 
@@ -131,6 +134,7 @@ void CBrenvikView::ConnectControls()
             edit->installEventFilter(this);
     }
     connect(qApp, &QApplication::focusChanged, this, &CBrenvikView::OnFocusChanged);
+    MakeFormAccessible(form);
 }
 
 void CBrenvikView::DoDataExchange(CDataExchange* pDX)
@@ -362,6 +366,8 @@ void CBrenvikView::customEvent(QEvent* event)
 
 void CBrenvikView::OnSerialEvent(std::uint32_t wParam, std::intptr_t)
 {
+    if ((wParam & 0xFFFF) == bus::kEventLineError && m_pBusMonitor)
+        m_pBusMonitor->OnLineError(wParam >> 16);
     m_BusPort.OnSerialEvent(wParam);
 }
 
@@ -455,8 +461,11 @@ void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
                        UpdateData(false);
                    },
                    [this](bus::ChannelLevelReply reply) {
-                       if (m_nScanTicks != 0)
-                           m_ctlRssi->SetLevel(reply.channel, reply.level);
+                       if (m_nScanTicks == 0)
+                           return;
+                       m_ctlRssi->SetLevel(reply.channel, reply.level);
+                       m_scanResults.Add(reply.channel, reply.level);
+                       emit ScanResultsChanged();
                    },
                },
                bus::DecodeGroupReply(m_RxMsg));

@@ -6,8 +6,10 @@
 #include <memory>
 #include <span>
 
+#include "app/BusMonitorWindow.h"
 #include "app/FormClock.h"
 #include "app/FrameView.h"
+#include "app/ScanResultsWindow.h"
 #include "app/SerialCWnd.h"
 #include "bus/BusFramer.h"
 #include "bus/BusLimits.h"
@@ -31,7 +33,9 @@ class QPushButton;
 // The group setup form (template 101): the four settings with Get and Set,
 // the outcome of a Get, the port's status line, the channel scan with its
 // signal bars, and the clock. It owns the serial port and the bus state.
-// The bus monitor's controls exist but stay hidden and empty.
+// The bus monitor's controls exist but stay hidden and empty; the window
+// "Trakbus Monitor" shows the traffic instead, and "Scan Results" the scan's
+// figures, both beside the form.
 //
 // Get, Set and the level query block the user-interface thread for their
 // pauses (echo waits, 100 ms after a Get, the outcome texts), as the bus
@@ -61,6 +65,17 @@ public:
     void OnInitialUpdate() override;
     // "&PortSetup": closes the port, lets the user choose one, reopens.
     void OnPortSetup() override;
+    // Open the window, or raise it when it is open already.
+    void OnBusMonitor() override;
+    void OnScanResults() override;
+
+    // Puts a channel into the RF Channel field as if typed there and left;
+    // nothing is sent until the user presses Set.
+    void UseChannel(int channel);
+    // The figures of the running or last scan.
+    const busreport::CScanStats& ScanResults() const { return m_scanResults; }
+    CBusMonitorWindow* BusMonitorWindow() const { return m_pBusMonitor; }
+    CScanResultsWindow* ScanResultsWindow() const { return m_pScanResults; }
 
     // Exchanges the members with the controls; towards the members the rules
     // are checked and false tells that one failed (its message was shown).
@@ -98,6 +113,10 @@ public:
     // True while the form waits for its port's device to appear.
     bool IsWatchingForPort() const { return m_portWatch != nullptr; }
 
+signals:
+    // A scan started (the figures start again) or counted a level reply.
+    void ScanResultsChanged();
+
 protected:
     void DoDataExchange(CDataExchange* pDX);
     void customEvent(QEvent* event) override;
@@ -120,6 +139,7 @@ private:
     void WatchForPort();
     // Says in the status line's tooltip what the port is, or why it is closed.
     void ShowPortNote(const bus::LineError& error);
+    void WatchTraffic();
 
     CMainFrame& m_frame;
     CBrenvikDoc& m_document;
@@ -167,6 +187,9 @@ private:
     // flag is also set by level replies, which say nothing about a Get.
     bool m_bSettingsReplySeen = false;
     int m_nScanTicks = 0;
+    busreport::CScanStats m_scanResults;
+    QPointer<CBusMonitorWindow> m_pBusMonitor;
+    QPointer<CScanResultsWindow> m_pScanResults;
     bool m_bAnchorsAdded = false;
     // True while an exchange checks the rules: the message box of a failed
     // rule, and the focus it then gives back to the failing edit, are not the

@@ -15,6 +15,8 @@ void CBrenvikView::ToggleChannelScan()
         m_nScanTicks = kScanTicks;
         m_bMonitorPaused = false;
         m_ctlRssi->ResetStats();
+        m_scanResults = {};
+        emit ScanResultsChanged();
         m_btnScan->SetColors(GetSysColor(COLOR_BTNTEXT), QColor(255, 0, 0));
         m_btnScan->setText(QStringLiteral("60 Stop Scan"));
         m_strScanNote = QLatin1String(kScanNote);

@@ -127,6 +127,14 @@ bool CMainFrame::OnCommand(int command)
     case ID_PORT_SETUP:
         OnPortSetup();
         return true;
+    case ID_VIEW_BUS_MONITOR:
+        if (m_pView)
+            m_pView->OnBusMonitor();
+        return true;
+    case ID_VIEW_SCAN_RESULTS:
+        if (m_pView)
+            m_pView->OnScanResults();
+        return true;
     case ID_APP_EXIT:
         close();
         return true;

@@ -14,6 +14,11 @@ void CBusFramer::SetMessageObserver(MessageHandler observer)
     m_MessageObserver = std::move(observer);
 }
 
+void CBusFramer::SetBadMessageObserver(MessageHandler observer)
+{
+    m_BadMessageObserver = std::move(observer);
+}
+
 void CBusFramer::ProcessRxByte(std::uint8_t b)
 {
     // A message longer than the buffer: the byte arriving at the bound is
@@ -69,15 +74,18 @@ void CBusFramer::CompleteMessage()
     // A finished message, good or bad, leaves the whole buffer to the next one.
     m_nRxState = WaitOpcode;
     m_nRxIndex = 0;
+    const std::span<const std::uint8_t> message(m_RxBuf.data(), static_cast<std::size_t>(length));
     if (m_nRxXor != 0xFF) { // the checksum makes the XOR of a good message 0xFF
         ++m_nBadChecksums; // dropped; an awaited echo stays awaited
+        if (m_BadMessageObserver)
+            m_BadMessageObserver(message);
         return;
     }
-    const std::span<const std::uint8_t> message(m_RxBuf.data(), static_cast<std::size_t>(length));
     const bool isGroupMessage = !m_bAwaitingEcho && m_RxBuf[0] == bus::kGroupOpcode
                                 && m_RxBuf[1] == bus::kGroupLength;
     const bool isReply = isGroupMessage && m_RxBuf[3] == bus::DirReply;
     // Flags first, so a handler that sends again finds them as the send left them.
+    m_bLastWasEcho = m_bAwaitingEcho;
     m_bAwaitingEcho = false;
     if (isGroupMessage)
         m_bReplySeen = true;

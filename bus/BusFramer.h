@@ -23,6 +23,8 @@ public:
     void SetGroupMessageHandler(MessageHandler handler);
     // Sees every good message of any opcode, echoes included (a bus monitor).
     void SetMessageObserver(MessageHandler observer);
+    // Sees every message dropped for a bad checksum, as it was received.
+    void SetBadMessageObserver(MessageHandler observer);
 
     void ProcessRxByte(std::uint8_t b);
     void ProcessRxBytes(std::span<const std::uint8_t> bytes);
@@ -44,6 +46,9 @@ public:
     bool AwaitingEcho() const { return m_bAwaitingEcho; }
     // Whether a good group message not taken as an echo arrived.
     bool ReplySeen() const { return m_bReplySeen; }
+    // Whether the last good message was taken as the echo of a send (so an
+    // observer can tell echoes from what the bus sent on its own).
+    bool LastWasEcho() const { return m_bLastWasEcho; }
 
     RxState State() const { return m_nRxState; }
     std::int32_t RxIndex() const { return m_nRxIndex; }
@@ -55,6 +60,7 @@ private:
 
     bool m_bAwaitingEcho = false; // set by a successful send, cleared by the next good message
     bool m_bReplySeen = false;    // set by a good group message not taken as an echo
+    bool m_bLastWasEcho = false;
 
     std::array<std::uint8_t, kMaxMessageLength> m_RxBuf{};
     std::int32_t m_nRxIndex = 0;
@@ -64,4 +70,5 @@ private:
     std::uint64_t m_nBadChecksums = 0;
     MessageHandler m_GroupMessageHandler;
     MessageHandler m_MessageObserver;
+    MessageHandler m_BadMessageObserver;
 };

@@ -1,9 +1,13 @@
 #include "cli/BusSession.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
-#include "cli/MessageText.h"
+#include "busreport/MessageText.h"
 
 namespace cli {
+
+using busreport::HexBytes;
+using busreport::DescribeMessage;
+using busreport::WallClockStamp;
 
 int RunMonitor(const CliContext& context, const CliOptions& options)
 {

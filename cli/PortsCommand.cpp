@@ -1,7 +1,7 @@
 #include "bus/BusLimits.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
-#include "cli/Json.h"
+#include "busreport/Json.h"
 #include "cli/PortCheck.h"
 #include "serial/PortIdentity.h"
 
@@ -16,6 +16,9 @@
 #include <cstring>
 
 namespace cli {
+
+using busreport::JsonString;
+
 namespace {
 
 struct Candidate {

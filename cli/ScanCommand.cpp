@@ -3,8 +3,8 @@
 #include "cli/BusSession.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
+#include "busreport/ScanStats.h"
 #include "cli/ReplacedFile.h"
-#include "cli/ScanStats.h"
 #include "cli/SettingsQuery.h"
 
 #include <cmath>
@@ -12,6 +12,16 @@
 #include <sstream>
 
 namespace cli {
+
+using busreport::CScanStats;
+using busreport::ScanRun;
+using busreport::WriteScanTable;
+using busreport::WriteScanCsv;
+using busreport::WriteScanJson;
+using bus::kFirstChannel;
+using bus::kLastChannel;
+using bus::kChannelCount;
+
 namespace {
 
 using Clock = CBusSession::Clock;

@@ -2,11 +2,14 @@
 
 #include "bus/GroupRequests.h"
 #include "cli/ExitCode.h"
-#include "cli/Json.h"
+#include "busreport/Json.h"
 
 #include <algorithm>
 
 namespace cli {
+
+using busreport::JsonString;
+
 namespace {
 
 // A little over one 20-byte message of silence: nothing more is on its way.

@@ -1,9 +1,11 @@
 #include "cli/SettingsText.h"
 
-#include "cli/Json.h"
+#include "busreport/Json.h"
 #include "cli/SettingsQuery.h"
 
 namespace cli {
+
+using busreport::JsonString;
 
 void WriteSettings(std::ostream& out, const bus::RadioSettings& settings, const std::string& indent)
 {

@@ -38,6 +38,7 @@ CClockCtrl::CClockCtrl(QWidget* parent)
     , m_timeSource([] { return QDateTime::currentDateTime(); })
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleName(QStringLiteral("Clock"));
     m_timer->setInterval(kTimerPeriodMs);
     connect(m_timer, &QTimer::timeout, this, &CClockCtrl::OnTimer);
     m_timer->start();

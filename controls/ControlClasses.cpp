@@ -1,12 +1,14 @@
 #include "controls/ControlClasses.h"
 
 #include "controls/ClockCtrl.h"
+#include "controls/ControlAccessibility.h"
 #include "controls/ColorButton.h"
 #include "controls/RssiCtrl.h"
 #include "platform/ControlClassRegistry.h"
 
 void RegisterControlClasses()
 {
+    InstallControlAccessibility();
     CControlClassRegistry::Register("MFCClockCtrl", [](const DialogItemTemplate&, QWidget* parent) {
         return new CClockCtrl(parent);
     });

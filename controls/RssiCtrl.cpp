@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QPolygon>
+#include <QStringList>
 
 using namespace rssi_geometry;
 
@@ -19,6 +20,8 @@ CRssiCtrl::CRssiCtrl(QWidget* parent)
     m_penThreshold.setDashPattern({3, 3});
     // The paint covers every pixel itself: nothing is erased before it.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleName(QStringLiteral("Signal levels"));
+    setAccessibleDescription(Description());
 }
 
 void CRssiCtrl::SetLevel(int nChannel, int nLevel)
@@ -51,6 +54,23 @@ void CRssiCtrl::ClearLevels()
 void CRssiCtrl::Redraw()
 {
     update();
+    // The same picture in words, for a screen reader.
+    setAccessibleDescription(Description());
+}
+
+QString CRssiCtrl::Description() const
+{
+    QStringList channels;
+    for (std::size_t i = 0; i < m_nSamples.size(); ++i) {
+        if (m_nSamples[i] == 0)
+            continue;
+        channels << QStringLiteral("channel %1: last %2, peak %3, average %4")
+                        .arg(bus::kFirstChannel + int(i))
+                        .arg(m_nLevel[i])
+                        .arg(m_nPeak[i])
+                        .arg(double(m_nSum[i]) / m_nSamples[i], 0, 'f', 1);
+    }
+    return channels.isEmpty() ? QStringLiteral("No channel measured") : channels.join(QStringLiteral("; "));
 }
 
 void CRssiCtrl::Render(QImage& image) const

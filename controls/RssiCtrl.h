@@ -34,6 +34,9 @@ public:
     void ClearLevels();
     // Repaints without erasing first.
     void Redraw();
+    // Each measured channel's last level, peak and average in words (its
+    // accessible description).
+    QString Description() const;
 
     const ChannelValues& Samples() const { return m_nSamples; }
     const ChannelValues& Levels() const { return m_nLevel; }

@@ -10,6 +10,12 @@ constexpr MenuItemResource kFileItems[] = {
     {"E&xit", ID_APP_EXIT},
 };
 
+// Windows beside the form.
+constexpr MenuItemResource kViewItems[] = {
+    {"Trakbus &Monitor", ID_VIEW_BUS_MONITOR},
+    {"Scan &Results", ID_VIEW_SCAN_RESULTS},
+};
+
 constexpr MenuItemResource kHelpItems[] = {
     {"&Help Topics", ID_HELP_FINDER},
     {"&About Brenvik...", ID_APP_ABOUT},
@@ -17,6 +23,7 @@ constexpr MenuItemResource kHelpItems[] = {
 
 constexpr MenuBarResource kMenuBar[] = {
     {"&File", 0, kFileItems},
+    {"&View", 0, kViewItems},
     {"&PortSetup", ID_PORT_SETUP, {}},
     {"&Help", 0, kHelpItems},
 };
@@ -36,6 +43,8 @@ constexpr AcceleratorResource kAccelerators[] = {
     {"F6", ID_NEXT_PANE},
     {"Shift+F6", ID_PREV_PANE},
     {"F1", ID_HELP},
+    {"Ctrl+M", ID_VIEW_BUS_MONITOR},
+    {"Ctrl+R", ID_VIEW_SCAN_RESULTS},
 };
 
 } // namespace

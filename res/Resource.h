@@ -17,6 +17,8 @@ constexpr int IDS_VERSION = 61204;        // "Version 1.03"
 // Commands of our own.
 constexpr int ID_STAY_ON_TOP = 32771;
 constexpr int ID_PORT_SETUP = 32773;
+constexpr int ID_VIEW_BUS_MONITOR = 32774;
+constexpr int ID_VIEW_SCAN_RESULTS = 32775;
 
 // Standard commands.
 constexpr int ID_FILE_NEW = 57600;

@@ -9,9 +9,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,10 +16,10 @@
 #include <numeric>
 
 #include "app/BrenvikApp.h"
+#include "bench/app/ProcessCpu.h"
 #include "app/BrenvikView.h"
 #include "app/MainFrame.h"
 #include "controls/RssiCtrl.h"
-#include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
@@ -56,13 +53,6 @@ public:
     CBrenvikApp app {&CBrenvikView::Create};
 };
 
-double CpuSeconds()
-{
-    rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 void BM_GetClickToSettingsOk(benchmark::State& state)
 {
@@ -115,7 +105,7 @@ void BM_FullScan(benchmark::State& state)
 {
     for (auto _ : state) {
         auto program = std::make_unique<Program>();
-        const double cpuBefore = CpuSeconds();
+        const double cpuBefore = ProcessCpuSeconds();
         QElapsedTimer wall;
         wall.start();
         program->Click(IDC_SCAN_BUTTON);
@@ -126,7 +116,7 @@ void BM_FullScan(benchmark::State& state)
         settle.start();
         WaitUntil([&] { return settle.elapsed() > 300; });
         program->sim.Stop();
-        const double programCpu = CpuSeconds() - cpuBefore - program->sim.CpuSeconds();
+        const double programCpu = ProcessCpuSeconds() - cpuBefore - program->sim.CpuSeconds();
 
         const auto& rssi = static_cast<CRssiCtrl&>(program->Ctrl(IDC_RSSI));
         const auto samples = rssi.Samples();
@@ -142,18 +132,3 @@ void BM_FullScan(benchmark::State& state)
 BENCHMARK(BM_FullScan)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    SetMessageBoxHook([](QWidget*, const QString&, MessageIcon) {});
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -18,9 +18,13 @@ public:
         m_frame.ApplyStayOnTop();
     }
     void OnPortSetup() override { ++portSetups; }
+    void OnBusMonitor() override { ++busMonitors; }
+    void OnScanResults() override { ++scanResults; }
 
     int initialUpdates = 0;
     int portSetups = 0;
+    int busMonitors = 0;
+    int scanResults = 0;
 
     static IFrameView* Create(CMainFrame& frame, CBrenvikDoc&) { return new FakeView(frame); }
 

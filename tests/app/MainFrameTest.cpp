@@ -69,8 +69,11 @@ TEST_F(MainFrameTest, TitleMenusAndCommandNumbers)
         }
         commands << numbers;
     }
-    EXPECT_EQ(bar, QStringList({"&File", "&PortSetup", "&Help"}));
-    EXPECT_EQ(commands, (QList<QList<int>>{{32771, 0, 57665}, {32773}, {57667, 57664}}));
+    EXPECT_EQ(bar, QStringList({"&File", "&View", "&PortSetup", "&Help"}));
+    EXPECT_EQ(commands, (QList<QList<int>>{{32771, 0, 57665}, {ID_VIEW_BUS_MONITOR, ID_VIEW_SCAN_RESULTS}, {32773},
+                                           {57667, 57664}}));
+    EXPECT_EQ(frame->CommandAction(ID_VIEW_BUS_MONITOR)->text(), "Trakbus &Monitor");
+    EXPECT_EQ(frame->CommandAction(ID_VIEW_SCAN_RESULTS)->text(), "Scan &Results");
     EXPECT_EQ(frame->CommandAction(32771)->text(), "Stay On Top");
     EXPECT_EQ(frame->CommandAction(57665)->text(), "E&xit");
     EXPECT_EQ(frame->CommandAction(57667)->text(), "&Help Topics");
@@ -84,12 +87,23 @@ TEST_F(MainFrameTest, StandardAccelerators)
         {"Ctrl+N", 57600}, {"Ctrl+O", 57601}, {"Ctrl+S", 57603}, {"Ctrl+Z", 57643}, {"Alt+Backspace", 57643},
         {"Ctrl+X", 57635}, {"Shift+Del", 57635}, {"Ctrl+C", 57634}, {"Ctrl+Ins", 57634}, {"Ctrl+V", 57637},
         {"Shift+Ins", 57637}, {"F6", 57680}, {"Shift+F6", 57681}, {"F1", 57670},
+        {"Ctrl+M", ID_VIEW_BUS_MONITOR}, {"Ctrl+R", ID_VIEW_SCAN_RESULTS},
     };
     for (const auto& [key, command] : keys) {
         QAction* action = frame->CommandAction(command);
         ASSERT_NE(action, nullptr) << key;
         EXPECT_TRUE(action->shortcuts().contains(QKeySequence(key))) << key;
     }
+}
+
+TEST_F(MainFrameTest, ViewCommandsGoToTheView)
+{
+    Start();
+    frame->CommandAction(ID_VIEW_BUS_MONITOR)->trigger();
+    frame->CommandAction(ID_VIEW_SCAN_RESULTS)->trigger();
+    frame->CommandAction(ID_VIEW_SCAN_RESULTS)->trigger();
+    EXPECT_EQ(ViewOf(*frame).busMonitors, 1);
+    EXPECT_EQ(ViewOf(*frame).scanResults, 2);
 }
 
 TEST_F(MainFrameTest, SaveNeverTouchesTheRecordedFile)

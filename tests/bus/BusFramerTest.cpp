@@ -176,6 +176,19 @@ TEST(FramerChecksum, BadChecksumDropsTheMessageAndKeepsTheEchoAwaited)
     EXPECT_EQ(r.framer.State(), CBusFramer::WaitOpcode);
 }
 
+TEST(FramerChecksum, TheBadMessageObserverSeesTheDroppedBytesAndNothingElse)
+{
+    RecordingFramer r;
+    std::vector<Bytes> bad;
+    r.framer.SetBadMessageObserver([&](std::span<const std::uint8_t> m) { bad.emplace_back(m.begin(), m.end()); });
+    Bytes corrupt = kSettingsReply;
+    corrupt[6] ^= 0x01;
+    r.Feed(Concat({corrupt, {0x81, 0x7E}, WithChecksum({0xA0, 1}) /* ends early: no checksum yet */}));
+    ASSERT_EQ(bad.size(), 1u);
+    EXPECT_EQ(bad[0], corrupt);
+    EXPECT_EQ(r.observed.size(), 1u);
+}
+
 TEST(FramerChecksum, AnyFlippedBodyBitIsCaught)
 {
     for (std::size_t pos = 1; pos < kSettingsReply.size(); ++pos) {
@@ -214,6 +227,18 @@ TEST(FramerEcho, GroupMessageTakenAsEchoIsNotDecodedThenTheNextOneIs)
     r.Feed(kSettingsReply);
     EXPECT_EQ(r.groupMessages.size(), 1u);
     EXPECT_TRUE(r.framer.ReplySeen());
+}
+
+TEST(FramerEcho, ObserverCanTellTheEchoFromWhatFollows)
+{
+    RecordingFramer r;
+    std::vector<bool> echoes;
+    r.framer.SetMessageObserver([&](std::span<const std::uint8_t>) { echoes.push_back(r.framer.LastWasEcho()); });
+    r.framer.ExpectEcho();
+    Bytes corrupt = kEcho;
+    corrupt.back() ^= 0x01;
+    r.Feed(Concat({corrupt, kEcho, kSettingsReply, {0x81, 0x7E}}));
+    EXPECT_EQ(echoes, (std::vector<bool>{true, false, false}));
 }
 
 TEST(FramerEcho, MessageOfAnyOpcodeCountsAsTheEcho)

@@ -2,7 +2,7 @@
 
 #include "bus/GroupRequests.h"
 #include "cli/ExitCode.h"
-#include "cli/MessageText.h"
+#include "busreport/MessageText.h"
 #include "serial/SerialLine.h"
 
 #include "CliTestSupport.h"
@@ -18,7 +18,7 @@ using cli::ExitUsage;
 
 std::string Hex(const bus::GroupMessageFields& fields)
 {
-    return cli::HexBytes(bus::PackGroupMessage(fields));
+    return busreport::HexBytes(bus::PackGroupMessage(fields));
 }
 
 sim::SimOptions WithSettings(bus::RadioSettings settings)

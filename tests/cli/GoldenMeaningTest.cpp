@@ -1,6 +1,6 @@
 // The monitor's words for the messages of the golden captures: every listed
 // message reads as it did when the captures were made.
-#include "cli/MessageText.h"
+#include "busreport/MessageText.h"
 #include "tests/bus/GoldenCaptures.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +15,8 @@ TEST(GoldenMeaning, EveryListedMessageReadsAsListed)
     for (const golden::Capture& capture : captures) {
         for (const golden::Message& message : capture.messages) {
             SCOPED_TRACE(capture.name + ": " + message.hex);
-            EXPECT_EQ(cli::HexBytes(message.bytes), message.hex);
-            EXPECT_EQ(cli::DescribeMessage(message.bytes), message.meaning);
+            EXPECT_EQ(busreport::HexBytes(message.bytes), message.hex);
+            EXPECT_EQ(busreport::DescribeMessage(message.bytes), message.meaning);
             described += message.meaning.empty() ? 0 : 1;
         }
     }

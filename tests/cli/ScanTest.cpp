@@ -1,7 +1,7 @@
 // The channel scan: statistics, ranking, Wi-Fi overlap, and the command against the simulator.
 
 #include "cli/ExitCode.h"
-#include "cli/ScanStats.h"
+#include "busreport/ScanStats.h"
 
 #include "CliTestSupport.h"
 
@@ -16,27 +16,27 @@ namespace {
 
 TEST(ScanStats, WifiChannelNOverlapsRadioChannelsNPlus10ToNPlus13)
 {
-    for (int radio = cli::kFirstChannel; radio <= cli::kLastChannel; ++radio) {
+    for (int radio = bus::kFirstChannel; radio <= bus::kLastChannel; ++radio) {
         std::vector<int> expected;
         for (int wifi = 1; wifi <= 13; ++wifi) {
             if (radio >= wifi + 10 && radio <= wifi + 13)
                 expected.push_back(wifi);
         }
-        EXPECT_EQ(cli::OverlappingWifiChannels(radio), expected) << radio;
+        EXPECT_EQ(busreport::OverlappingWifiChannels(radio), expected) << radio;
     }
-    EXPECT_EQ(cli::ChannelRange(cli::OverlappingWifiChannels(11)), "1");
-    EXPECT_EQ(cli::ChannelRange(cli::OverlappingWifiChannels(18)), "5-8");
-    EXPECT_EQ(cli::ChannelRange({}), "-");
+    EXPECT_EQ(busreport::ChannelRange(busreport::OverlappingWifiChannels(11)), "1");
+    EXPECT_EQ(busreport::ChannelRange(busreport::OverlappingWifiChannels(18)), "5-8");
+    EXPECT_EQ(busreport::ChannelRange({}), "-");
 }
 
 TEST(ScanStats, KeepsLastPeakAndAverageAndIgnoresOtherChannels)
 {
-    cli::CScanStats stats;
+    busreport::CScanStats stats;
     for (int level : {10, 40, 25})
         stats.Add(15, level);
     stats.Add(10, 99);
     stats.Add(27, 99);
-    const cli::ChannelStats& s = stats.Of(15);
+    const busreport::ChannelStats& s = stats.Of(15);
     EXPECT_EQ(s.samples, 3);
     EXPECT_EQ(s.last, 25);
     EXPECT_EQ(s.peak, 40);
@@ -46,7 +46,7 @@ TEST(ScanStats, KeepsLastPeakAndAverageAndIgnoresOtherChannels)
 
 TEST(ScanStats, RanksByAverageThenPeakThenChannel)
 {
-    cli::CScanStats stats;
+    busreport::CScanStats stats;
     stats.Add(20, 30);                 // average 30
     stats.Add(12, 1), stats.Add(12, 2); // average 1.5, peak 2
     stats.Add(14, 1), stats.Add(14, 1), stats.Add(14, 2), stats.Add(14, 2); // 1.5, peak 2

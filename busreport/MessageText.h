@@ -5,7 +5,7 @@
 #include <string>
 
 // How the monitor shows a bus message.
-namespace cli {
+namespace busreport {
 
 // "E5 14 03 08 ..." (upper-case hex, one blank between bytes).
 std::string HexBytes(std::span<const std::uint8_t> bytes);
@@ -17,4 +17,4 @@ std::string DescribeMessage(std::span<const std::uint8_t> message);
 // The local wall-clock time with milliseconds, "14:03:27.512".
 std::string WallClockStamp();
 
-} // namespace cli
+} // namespace busreport

@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
-namespace cli {
+namespace busreport {
 
 // UTF-8 text as a JSON string literal, quotes included.
 std::string JsonString(std::string_view text);
 
-} // namespace cli
+} // namespace busreport

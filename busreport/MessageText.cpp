@@ -1,4 +1,4 @@
-#include "cli/MessageText.h"
+#include "busreport/MessageText.h"
 
 #include "bus/GroupMessage.h"
 #include "bus/GroupReply.h"
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
-namespace cli {
+namespace busreport {
 namespace {
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
@@ -90,4 +90,4 @@ std::string WallClockStamp()
     return text;
 }
 
-} // namespace cli
+} // namespace busreport

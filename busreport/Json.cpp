@@ -1,8 +1,8 @@
-#include "cli/Json.h"
+#include "busreport/Json.h"
 
 #include <cstdio>
 
-namespace cli {
+namespace busreport {
 
 std::string JsonString(std::string_view text)
 {
@@ -26,4 +26,4 @@ std::string JsonString(std::string_view text)
     return json + "\"";
 }
 
-} // namespace cli
+} // namespace busreport

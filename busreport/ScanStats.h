@@ -10,7 +10,7 @@
 
 // The levels a channel scan collected, per radio channel 11-26, and how they
 // are reported: a table, CSV or JSON, the quietest channels first.
-namespace cli {
+namespace busreport {
 
 using bus::kFirstChannel;
 using bus::kLastChannel;
@@ -67,4 +67,4 @@ void WriteScanTable(std::ostream& out, const CScanStats& stats, const ScanRun& r
 void WriteScanCsv(std::ostream& out, const CScanStats& stats);
 void WriteScanJson(std::ostream& out, const CScanStats& stats, const ScanRun& run);
 
-} // namespace cli
+} // namespace busreport

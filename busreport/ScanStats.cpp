@@ -1,12 +1,12 @@
-#include "cli/ScanStats.h"
+#include "busreport/ScanStats.h"
 
-#include "cli/Json.h"
+#include "busreport/Json.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
-namespace cli {
+namespace busreport {
 namespace {
 
 int RadioCentreMhz(int channel) { return 2405 + 5 * (channel - kFirstChannel); }
@@ -177,4 +177,4 @@ void WriteScanJson(std::ostream& out, const CScanStats& stats, const ScanRun& ru
     out << "}\n";
 }
 
-} // namespace cli
+} // namespace busreport

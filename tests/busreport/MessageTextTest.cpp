@@ -2,7 +2,7 @@
 
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
-#include "cli/MessageText.h"
+#include "busreport/MessageText.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +12,14 @@ namespace {
 
 std::string Described(const bus::GroupMessageFields& fields)
 {
-    return cli::DescribeMessage(bus::PackGroupMessage(fields));
+    return busreport::DescribeMessage(bus::PackGroupMessage(fields));
 }
 
 TEST(MessageText, HexIsUpperCaseWithBlanks)
 {
     const std::uint8_t bytes[] = {0x81, 0x7E, 0x0A};
-    EXPECT_EQ(cli::HexBytes(bytes), "81 7E 0A");
-    EXPECT_EQ(cli::HexBytes({}), "");
+    EXPECT_EQ(busreport::HexBytes(bytes), "81 7E 0A");
+    EXPECT_EQ(busreport::HexBytes({}), "");
 }
 
 TEST(MessageText, DescribesEveryMessageTheProgramSendsOrGets)
@@ -39,7 +39,7 @@ TEST(MessageText, DescribesEveryMessageTheProgramSendsOrGets)
 TEST(MessageText, OtherMessagesAreNotDescribed)
 {
     const std::uint8_t shortMessage[] = {0x81, 0x7E};
-    EXPECT_EQ(cli::DescribeMessage(shortMessage), "");
+    EXPECT_EQ(busreport::DescribeMessage(shortMessage), "");
     bus::GroupMessageFields unknown;
     unknown.command = 9;
     unknown.direction = bus::DirReply;
@@ -48,7 +48,7 @@ TEST(MessageText, OtherMessagesAreNotDescribed)
 
 TEST(MessageText, StampIsLocalTimeWithMilliseconds)
 {
-    EXPECT_TRUE(std::regex_match(cli::WallClockStamp(), std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d)")));
+    EXPECT_TRUE(std::regex_match(busreport::WallClockStamp(), std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d)")));
 }
 
 } // namespace
