@@ -104,6 +104,7 @@ public:
     void DecodeGroupMessage(std::span<const std::uint8_t> message);
 
     CSerialCWnd& SerialPort() { return m_Serial; }
+    busport::CBusPort& BusPort() { return m_BusPort; }
     const CBusFramer& Framer() const { return m_Framer; }
     int ScanTicks() const { return m_nScanTicks; }
     int ReplyCountdown() const { return m_nReplyCountdown; }

@@ -136,7 +136,7 @@ bus::LineError CBusPort::Send(const bus::GroupMessageFields& fields, const bus::
 {
     const bus::BusWriter write = [this](std::span<const std::uint8_t> data, std::uint32_t& written) {
         DWORD count = 0;
-        const LONG result = m_line.Write(data.data(), DWORD(data.size()), &count, nullptr, bus::kWriteBusTimeoutMs);
+        const LONG result = m_line.Write(data.data(), DWORD(data.size()), &count, nullptr, DWORD(m_writeTimeout.count()));
         written = count;
         return Record(result);
     };

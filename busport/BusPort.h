@@ -51,6 +51,9 @@ public:
     bus::LineError WaitForEvent(std::chrono::milliseconds timeout);
     // The transmit procedure through this line; `pause` is the echo wait's.
     bus::LineError Send(const bus::GroupMessageFields& fields, const bus::BusPause& pause);
+    // How long a send waits for the line to take its bytes (an interface
+    // that holds them back with RTS/CTS); tests shorten it.
+    void SetWriteTimeout(std::chrono::milliseconds timeout) { m_writeTimeout = timeout; }
 
     // The first read, write or wait that failed since the open; success
     // while the line works.
@@ -68,6 +71,7 @@ private:
     CBusFramer& m_framer;
     bus::LineError m_failure;
     std::uint64_t m_bytesReceived = 0;
+    std::chrono::milliseconds m_writeTimeout {bus::kWriteBusTimeoutMs};
 };
 
 // A result of the serial layer in the bus layer's words, with its errno.

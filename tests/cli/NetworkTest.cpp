@@ -53,7 +53,7 @@ protected:
         const auto written = m_sim->Written();
         EXPECT_GE(written.size(), 6u);  // Get, the four writes, Get
 
-        const CliRun scan = CliHarness().Run({"scan", "--port", url, "--seconds", "1", "--interval", "50"});
+        const CliRun scan = CliHarness().Run({"scan", "--port", url, "--seconds", "0.5", "--interval", "25"});
         EXPECT_EQ(scan.code, ExitOk) << scan.err;
         EXPECT_NE(scan.out.find("     26  "), std::string::npos) << scan.out;
     }

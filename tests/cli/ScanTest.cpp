@@ -121,7 +121,7 @@ TEST(CliScan, ChannelsNeverMeasuredShowNoFiguresAndTheLengthThatReachesThem)
 {
     SimOnPty sim(FixedLevels());
     // 10 queries: channels 11-20.
-    const std::vector<std::string> args = {"scan", "--port", sim.Path(), "--seconds", "0.5", "--interval", "50"};
+    const std::vector<std::string> args = {"scan", "--port", sim.Path(), "--seconds", "0.2", "--interval", "20"};
     CliHarness cli;
     const CliRun text = cli.Run(args);
     ASSERT_EQ(text.code, cli::ExitOk) << text.err;

@@ -152,7 +152,7 @@ TEST_F(FormTest, AWriteHeldBackPastItsTimeOutSaysTheInterfaceIsNotReady)
             }
         }
     } while (::poll(&room, 1, 200) > 0);
-    Start();
+    Start().BusPort().SetWriteTimeout(std::chrono::milliseconds(100));
     Clock().Tick();
     EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open");
     EXPECT_EQ(Get(), QStringList {"Communications Failed"});
