@@ -10,24 +10,24 @@
 namespace cli {
 namespace {
 
-struct OptionSpec {
+struct KnownOption {
     const char* name;
     bool takesValue;
 };
 
 // Every option of every command.
-constexpr OptionSpec kOptions[] = {
+constexpr KnownOption kOptions[] = {
     {"--port", true},     {"--baud", true},      {"--flow", true},      {"--timeout", true}, {"--json", false},
     {"--name", true},     {"--channel", true},   {"--key", true},       {"--verify", false}, {"--no-verify", false},
     {"--seconds", true},  {"--interval", true},  {"--csv", true},       {"--probe", false},  {"--use", true},
     {"--group-id", true}, {"--wait", false},
 };
 
-const OptionSpec* FindOption(const std::string& name)
+const KnownOption* FindOption(const std::string& name)
 {
-    for (const OptionSpec& spec : kOptions) {
-        if (name == spec.name)
-            return &spec;
+    for (const KnownOption& known : kOptions) {
+        if (name == known.name)
+            return &known;
     }
     return nullptr;
 }
@@ -64,8 +64,8 @@ std::string UnknownOption(const std::string& option, const std::string& command)
 {
     std::vector<std::string> candidates = OptionsOf(command);
     if (command.empty()) {
-        for (const OptionSpec& spec : kOptions)
-            candidates.emplace_back(spec.name);
+        for (const KnownOption& known : kOptions)
+            candidates.emplace_back(known.name);
     }
     candidates.insert(candidates.end(), {"--help", "--version"});
     std::string text = "unknown option " + option;
@@ -168,8 +168,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             value = word.substr(equals + 1);
             word.resize(equals);
         }
-        const OptionSpec* spec = FindOption(word);
-        if (!spec) { // refused once the command is known, so the refusal can name the one meant
+        const KnownOption* known = FindOption(word);
+        if (!known) { // refused once the command is known, so the refusal can name the one meant
             if (!options.command.empty()) {
                 error = UnknownOption(word, options.command);
                 return false;
@@ -177,7 +177,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             given.emplace_back(word, value);
             continue;
         }
-        if (spec->takesValue && !inlineValue) {
+        if (known->takesValue && !inlineValue) {
             if (i + 1 >= args.size()) {
                 error = word + " needs a value";
                 return false;
@@ -188,7 +188,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
                 return false;
             }
             value = args[++i];
-        } else if (!spec->takesValue && inlineValue) {
+        } else if (!known->takesValue && inlineValue) {
             error = word + " takes no value";
             return false;
         }
