@@ -1,9 +1,11 @@
 #include "bus/BusLimits.h"
+#include "busport/LineSettingsText.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "busreport/Json.h"
 #include "cli/PortCheck.h"
 #include "serial/PortIdentity.h"
+#include "serial/PortNames.h"
 
 #include <fcntl.h>
 #include <glob.h>
@@ -35,6 +37,7 @@ struct PortReport {
     std::vector<port_identity::Holder> holders;
     std::optional<port_identity::UsbIdentity> usb;
     std::vector<std::string> byId;
+    std::optional<busport::StoredLine> line; // a COM number's stored line; none for a device found by pattern
     bool saved = false;
 };
 
@@ -147,6 +150,10 @@ void WriteTable(std::ostream& out, const std::vector<PortReport>& reports)
         }
         for (const std::string& name : report.byId)
             out << "       " << name << '\n';
+        // The bus's own line goes without saying; another one, or a value that was ignored, is shown.
+        if (report.line && (report.line->settings != busport::LineSettings {} || !report.line->warning.empty()))
+            out << "       line: " << busport::LineSettingsText(report.line->settings)
+                << (report.line->warning.empty() ? "" : " (" + report.line->warning + ")") << '\n';
     }
 }
 
@@ -175,7 +182,13 @@ void WriteJson(std::ostream& out, const std::vector<PortReport>& reports)
         out << ", \"by_id\": [";
         for (std::size_t b = 0; b < r.byId.size(); ++b)
             out << (b ? ", " : "") << JsonString(r.byId[b]);
-        out << "]}";
+        out << "], \"line\": ";
+        if (r.line)
+            out << "{\"baud\": " << r.line->settings.baud << ", \"flow\": "
+                << (r.line->settings.flow == busport::Flow::RtsCts ? "\"rtscts\"" : "\"none\"") << '}';
+        else
+            out << "null";
+        out << '}';
     }
     out << "]}\n";
 }
@@ -193,6 +206,8 @@ int RunPorts(const CliContext& context, const CliOptions& options)
         Look(report, context);
         if (options.probe && report.state != "absent" && report.state != "not_serial")
             Probe(report);
+        if (const std::optional<int> number = ComNumberOf(candidate.name); number && context.lineLookup)
+            report.line = context.lineLookup(*number);
         report.saved = !candidate.name.empty() && context.savedComPort
             && candidate.name == "COM" + std::to_string(*context.savedComPort);
         reports.push_back(std::move(report));

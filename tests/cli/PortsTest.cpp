@@ -62,6 +62,8 @@ TEST(CliPorts, LooksWithoutOpeningAndNamesTheAdapterItsStableNameAndItsHolder)
     cli.Map(2, usb.SlavePath());
     cli.Map(3, folder.string());
     cli.SaveComPort(2);
+    cli.StoreLine(2, "57600 rtscts");
+    cli.StoreLine(3, "0");
     OpenWatch usbOpens(usb.SlavePath()), heldOpens(held.SlavePath());
     const CliRun run = cli.Run({"ports"});
     ASSERT_EQ(run.code, cli::ExitOk) << run.err;
@@ -72,21 +74,29 @@ TEST(CliPorts, LooksWithoutOpeningAndNamesTheAdapterItsStableNameAndItsHolder)
     EXPECT_NE(LineOf(run.out, "COM1 ").find(" in use by minicom (pid 4242)"), std::string::npos) << run.out;
     EXPECT_NE(LineOf(run.out, "COM2 ").find(" present  [saved port]"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find(LineOf(run.out, "COM2 ") + "\n       USB 0403:6001 FTDI FT232R USB UART, serial A10K5XYZ\n"
-                           "       " + (tree.Root() / "by-id/usb-FTDI_FT232R_USB_UART_A10K5XYZ-if00-port0").string() + "\n"),
+                           "       " + (tree.Root() / "by-id/usb-FTDI_FT232R_USB_UART_A10K5XYZ-if00-port0").string() + "\n"
+                           "       line: 57600 baud, RTS/CTS\n"),
               std::string::npos)
         << run.out;
     EXPECT_NE(LineOf(run.out, "COM3 ").find(" not a serial device"), std::string::npos) << run.out;
+    // A stored value that was ignored shows the line used instead, and why.
+    EXPECT_NE(run.out.find(LineOf(run.out, "COM3 ") + "\n       line: 16457 baud (Lines/COM3 = \"0\" is ignored: "),
+              std::string::npos)
+        << run.out;
     EXPECT_NE(LineOf(run.out, "COM4 ").find("/nonexistent/brenvik-test-COM4 absent"), std::string::npos);
-    EXPECT_EQ(CountLines(run.out), 1 + 20 + 2) << run.out;
+    EXPECT_EQ(CountLines(run.out), 1 + 20 + 2 + 2) << run.out;
 
     const CliRun json = cli.Run({"ports", "--json"});
     EXPECT_NE(json.out.find("{\"port\": \"COM1\", \"device\": \"" + held.SlavePath() + "\", \"state\": \"in_use\", "
                             "\"saved\": false, \"held_by\": [{\"program\": \"minicom\", \"pid\": 4242}], \"usb\": null, "
-                            "\"by_id\": []}"),
+                            "\"by_id\": [], \"line\": {\"baud\": 16457, \"flow\": \"none\"}}"),
               std::string::npos)
         << json.out;
     EXPECT_NE(json.out.find("\"usb\": {\"vendor_id\": \"0403\", \"product_id\": \"6001\", \"manufacturer\": \"FTDI\", "
                             "\"product\": \"FT232R USB UART\", \"serial\": \"A10K5XYZ\"}"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("-port0\"], \"line\": {\"baud\": 57600, \"flow\": \"rtscts\"}}"),
               std::string::npos)
         << json.out;
     EXPECT_FALSE(usbOpens.Opened());
