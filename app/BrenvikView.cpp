@@ -104,6 +104,9 @@ CBrenvikView::~CBrenvikView()
 {
     // The port posts to this object: stop it while the object is whole.
     m_Serial.Close();
+    // Children closing after this (the View windows) move the focus; the
+    // form is no longer whole to hear of it.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
 }
 
 IFrameView* CBrenvikView::Create(CMainFrame& frame, CBrenvikDoc& document)
