@@ -64,12 +64,18 @@ asan:
 	@cmake --build --preset asan -j $(JOBS)
 	@cd build-asan && $(CTEST_ENV) ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 
+# ThreadSanitizer runs a signal's handler late, at the program's next call it
+# intercepts; a SIGINT that reaches brenvik-cli while it waits for a device to
+# appear was seen to be lost that way (about 1 run in 40), so that one test of
+# an interrupt is left to the ordinary build.
+TSAN_SKIP := CliProgram.MonitorInterruptedWhileWaitingEndsQuietly
+
 tsan:
 	@scripts/install-deps test
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS)
 	@cd build-tsan && $(CTEST_ENV) TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" \
-	  setarch -R ctest --output-on-failure -j $(JOBS)
+	  setarch -R ctest --output-on-failure -j $(JOBS) -E '$(TSAN_SKIP)'
 
 # The Debian package, build/brenvik_<version>_<arch>.deb, from its own user
 # build (build-package/); package-check also runs the distribution's checks on it.
