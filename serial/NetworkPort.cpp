@@ -282,8 +282,9 @@ LONG CNetworkPort::AwaitAnswers(const std::function<bool()>& answered,
     std::uint8_t dropped[512];
     while (!answered()) {
         std::size_t got = 0;
+        std::size_t received = 0;  // dropped: data that comes while the line is set goes nowhere
         bool more = false;
-        if (LONG result = ReceiveOnce(dropped, sizeof dropped, got, more, systemError))
+        if (LONG result = ReceiveOnce(dropped, sizeof dropped, got, more, received, systemError))
             return TurnedAway(result, systemError);
         if (more)
             continue;
@@ -307,7 +308,8 @@ LONG CNetworkPort::SendAnswers(int& systemError)
     return answers.empty() ? 0 : SendAll(answers, sent, static_cast<int>(m_timeoutMs), systemError);
 }
 
-LONG CNetworkPort::ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t& got, bool& more, int& systemError)
+LONG CNetworkPort::ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t& got, bool& more, std::size_t& received,
+                               int& systemError)
 {
     got = 0;
     more = false;
@@ -319,6 +321,7 @@ LONG CNetworkPort::ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t
         return ConnectionLost(systemError);
     if (n < 0)
         return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : TransferFailure(errno, systemError);
+    received += static_cast<std::size_t>(n);
     more = true;
     // The server's small answers each wait for our acknowledgement when it
     // batches its writes; a delayed one would cost up to 40 ms a round.
@@ -339,14 +342,15 @@ LONG CNetworkPort::ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t
 }
 
 LONG CNetworkPort::Read(std::uint8_t* buffer, DWORD count, DWORD& done, bool waitAll, DWORD timeoutMs,
-                        int& systemError)
+                        std::size_t& received, int& systemError)
 {
     systemError = 0;
+    received = 0;
     const auto end = EndAfter(timeoutMs);
     while (done < count) {
         std::size_t got = 0;
         bool more = false;
-        if (LONG result = ReceiveOnce(buffer + done, count - done, got, more, systemError))
+        if (LONG result = ReceiveOnce(buffer + done, count - done, got, more, received, systemError))
             return result;
         done += static_cast<DWORD>(got);
         if (more && (got == 0 || waitAll))

@@ -80,9 +80,10 @@ public:
     // Reads line data into `buffer`. With waitAll false it takes what has
     // arrived and returns at once; with waitAll true it waits for `count`
     // bytes within `timeoutMs` (win32::INFINITE: no limit). `done` counts the
-    // bytes read, also when the call fails.
+    // bytes read, also when the call fails; `received` the bytes taken from
+    // the connection for them, Telnet's included.
     win32::LONG Read(std::uint8_t* buffer, win32::DWORD count, win32::DWORD& done, bool waitAll,
-                     win32::DWORD timeoutMs, int& systemError);
+                     win32::DWORD timeoutMs, std::size_t& received, int& systemError);
     // Writes line data within `timeoutMs`; `done` counts the bytes the
     // connection took whole.
     win32::LONG Write(const std::uint8_t* data, win32::DWORD count, win32::DWORD& done, win32::DWORD timeoutMs,
@@ -100,8 +101,10 @@ private:
     // Sends all of `bytes` before the deadline (nothing = no limit).
     win32::LONG SendAll(std::span<const std::uint8_t> bytes, std::size_t& sent, int timeoutMs, int& systemError);
     // One non-blocking receive, decoded into `data` (`got` data bytes);
-    // `more` is false when nothing was waiting.
-    win32::LONG ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t& got, bool& more, int& systemError);
+    // `more` is false when nothing was waiting; `received` grows by the bytes
+    // taken from the connection.
+    win32::LONG ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t& got, bool& more, std::size_t& received,
+                            int& systemError);
     // Over RFC 2217: offers the options and waits, within the connection's
     // time-out, until the server answers a query of the speed.
     win32::LONG Greet(int& systemError);

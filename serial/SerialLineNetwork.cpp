@@ -28,10 +28,13 @@ LONG CSerialLine::SetNetworkLine(const serial_line::LineParams& params)
 LONG CSerialLine::ReadNetwork(void* buffer, DWORD count, DWORD& done, DWORD timeoutMs)
 {
     int systemError = 0;
+    std::size_t received = 0;
     const bool waitAll = m_readMode == ReadModeWaitAll;
-    if (LONG result = m_network->Read(static_cast<std::uint8_t*>(buffer), count, done, waitAll, timeoutMs, systemError))
-        return Fail(result, systemError);
-    return 0;
+    const LONG result =
+        m_network->Read(static_cast<std::uint8_t*>(buffer), count, done, waitAll, timeoutMs, received, systemError);
+    // What the connection gave up was reported by a wait, or is news to the next.
+    ForgetReadInput(static_cast<int>(received));
+    return result ? Fail(result, systemError) : 0;
 }
 
 LONG CSerialLine::WriteNetwork(const void* data, DWORD count, DWORD& done, DWORD timeoutMs)

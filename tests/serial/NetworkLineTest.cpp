@@ -235,6 +235,32 @@ TEST_F(NetworkLineTest, ARawStreamCarriesTheBytesAsTheyAreAndKeepsTheSettings)
     EXPECT_EQ(sentBytes.get(), (Bytes {0xFF, 0x00}));
 }
 
+TEST_F(NetworkLineTest, AWaitAfterAReadReportsBytesThatCameMeanwhile)
+{
+    std::promise<void> go, moreSent;
+    std::future<void> goSeen = go.get_future(), moreOnTheWay = moreSent.get_future();
+    ScriptedServer server([&](int client) {
+        ScriptedServer::Send(client, {1, 2, 3});
+        goSeen.wait();
+        ScriptedServer::Send(client, {4, 5});
+        moreSent.set_value();
+        ScriptedServer::ReadUntilClosed(client);
+    });
+    CSerialLine line;
+    ASSERT_EQ(OpenAndSetUp(line, server.Url("tcp")), 0);
+    ASSERT_EQ(line.WaitForPortEvent(nullptr, 2000), 0);
+    std::uint8_t data[3] = {};
+    DWORD got = 0;
+    ASSERT_EQ(line.Read(data, 3, &got, nullptr, 2000), 0);
+    ASSERT_EQ(got, 3u);
+    go.set_value();
+    moreOnTheWay.wait();
+    // Fewer bytes than the wait before reported, all of them new.
+    EXPECT_EQ(line.WaitForPortEvent(nullptr, 2000), 0);
+    EXPECT_EQ(line.GetPendingEvents() & EV_RXCHAR, DWORD(EV_RXCHAR));
+    line.Close();
+}
+
 class NetworkListenerTest : public NetworkLineTest {
 protected:
     LONG OpenListening(const std::string& url)
