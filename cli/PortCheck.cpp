@@ -1,6 +1,6 @@
 #include "cli/PortCheck.h"
 
-#include "serial/ProbePort.h"
+#include "busport/BusPort.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -55,14 +55,13 @@ std::string PermissionFix(const std::string& path)
 
 PortCondition InspectPort(const std::string& path)
 {
-    // ProbePort cannot tell a held port from a forbidden one; the access
-    // check can, and a forbidden one needs a different remedy.
-    if (::faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) != 0 && errno == EACCES)
-        return {PortState::PermissionDenied, PermissionFix(path)};
-    switch (ProbePort(path.c_str())) {
-    case PortFree: return {PortState::Free, {}};
-    case PortBusy: return {PortState::Busy, {}};
-    case PortAbsent: return {PortState::Absent, {}};
+    // The probe keeps the system's reason, so a forbidden port (which needs
+    // another remedy) is told from a held one.
+    switch (busport::ProbeLine(path).fault) {
+    case bus::LineFault::None: return {PortState::Free, {}};
+    case bus::LineFault::Busy: return {PortState::Busy, {}};
+    case bus::LineFault::NoDevice: return {PortState::Absent, {}};
+    case bus::LineFault::PermissionDenied: return {PortState::PermissionDenied, PermissionFix(path)};
     default: return {PortState::Unknown, {}};
     }
 }
