@@ -66,6 +66,7 @@ bus::LineError CBusPort::Open(const std::string& device, const LineSettings& set
     m_framer.Reset();
     m_failure = {};
     m_bytesReceived = 0;
+    m_bytesSent = 0;
     const LONG opened = open ? open(device.c_str()) : m_line.Open(device.c_str(), kQueueSize, kQueueSize, true);
     if (opened != 0)
         return LineErrorOf(opened, m_line.GetLastSystemError());
@@ -138,6 +139,7 @@ bus::LineError CBusPort::Send(const bus::GroupMessageFields& fields, const bus::
         DWORD count = 0;
         const LONG result = m_line.Write(data.data(), DWORD(data.size()), &count, nullptr, DWORD(m_writeTimeout.count()));
         written = count;
+        m_bytesSent += count;
         return Record(result);
     };
     const bus::LineError sent = bus::SendGroupMessage(m_framer, fields, write, pause);

@@ -58,8 +58,9 @@ public:
     // The first read, write or wait that failed since the open; success
     // while the line works.
     const bus::LineError& Failure() const { return m_failure; }
-    // How many bytes were read since the open.
+    // How many bytes were read, and written, since the open.
     std::uint64_t BytesReceived() const { return m_bytesReceived; }
+    std::uint64_t BytesSent() const { return m_bytesSent; }
 
 private:
     // Keeps the first failure since the open; gives the code as a LineError.
@@ -71,6 +72,7 @@ private:
     CBusFramer& m_framer;
     bus::LineError m_failure;
     std::uint64_t m_bytesReceived = 0;
+    std::uint64_t m_bytesSent = 0;
     std::chrono::milliseconds m_writeTimeout {bus::kWriteBusTimeoutMs};
 };
 

@@ -102,7 +102,7 @@ int CBusSession::Open(const CliOptions& options)
 
     m_byteTime = std::chrono::duration_cast<std::chrono::microseconds>(bus::ByteTime(line.baud));
     m_framer.SetMessageObserver([this](std::span<const std::uint8_t> message) { OnGoodMessage(message); });
-    m_lastReceived = Clock::now();
+    m_lastReceived = Now();
     return ExitOk;
 }
 
@@ -116,7 +116,7 @@ void CBusSession::OnGoodMessage(std::span<const std::uint8_t> message)
         m_lastEchoSeen = m_lastEchoSeen || echoed + 1 == m_unechoed.end();
         m_unechoed.erase(echoed);
         ++m_echoes;
-        m_lastEchoAt = Clock::now();
+        m_lastEchoAt = Now();
     }
     if (m_observer)
         m_observer(message);
@@ -139,7 +139,7 @@ void CBusSession::WarnOnceIfEchoMissing()
 
 void CBusSession::PumpForEcho(std::chrono::milliseconds length)
 {
-    PumpUntil(Clock::now() + length, [this] { return !m_framer.AwaitingEcho(); });
+    PumpUntil(Now() + length, [this] { return !m_framer.AwaitingEcho(); });
 }
 
 bus::LineError CBusSession::Send(const bus::GroupMessageFields& fields)
@@ -166,14 +166,15 @@ bool CBusSession::PumpUntil(Clock::time_point deadline, const std::function<bool
     for (;;) {
         if (done())
             return true;
-        const auto now = Clock::now();
+        const auto now = Now();
         if (now >= deadline || m_port.Failure() || m_context.Stopped())
             return false;
         const auto slice = std::min(std::chrono::ceil<std::chrono::milliseconds>(deadline - now), kWaitSlice);
         const std::uint64_t before = m_port.BytesReceived();
-        m_port.WaitForEvent(slice);
+        m_context.clock->Wait(slice, {m_port.BytesSent(), before},
+                              [this](std::chrono::milliseconds timeout) { m_port.WaitForEvent(timeout); });
         if (m_port.BytesReceived() != before)
-            m_lastReceived = Clock::now();
+            m_lastReceived = Now();
     }
 }
 

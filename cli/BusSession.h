@@ -22,9 +22,9 @@ namespace cli {
 
 class CBusSession {
 public:
-    using Clock = std::chrono::steady_clock;
+    using Clock = ISessionClock::Clock;
 
-    explicit CBusSession(const CliContext& context) : m_context(context) {}
+    explicit CBusSession(const CliContext& context) : m_context(context), m_lastReceived(Now()) {}
 
     // Opens the port the options name (or the saved one) and sets up the
     // line. On failure writes the one error line and returns ExitPortError;
@@ -58,6 +58,8 @@ public:
     // comes or the port fails. True when `done` held.
     bool PumpUntil(Clock::time_point deadline, const std::function<bool()>& done);
 
+    // The time on the context's clock.
+    Clock::time_point Now() const { return m_context.clock->Now(); }
     // When the last byte arrived (the session's start before any).
     Clock::time_point LastReceived() const { return m_lastReceived; }
     // How many good messages of any kind were framed.
@@ -111,7 +113,7 @@ private:
     std::string m_label;
     std::string m_path;
     std::chrono::microseconds m_byteTime {608};
-    Clock::time_point m_lastReceived = Clock::now();
+    Clock::time_point m_lastReceived;
     int m_goodMessages = 0;
 };
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "busport/LineSettingsText.h"
+#include "cli/SessionClock.h"
 #include "serial/PortIdentity.h"
 #include "serial/PortNames.h"
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -37,6 +39,8 @@ struct CliContext {
     // The signal (SIGINT, SIGTERM) that asked the program to stop, 0 while
     // none did: monitor ends, a scan stops early and reports, get and set stop.
     const std::atomic<int>* stop = nullptr;
+    // How the bus sessions let time pass: the wall clock, or a test's.
+    std::shared_ptr<ISessionClock> clock = std::make_shared<CWallClock>();
     // Whether err is a terminal, so a scan may keep a progress line there.
     bool progressLine = false;
     // The terminal takes no escape sequences (TERM=dumb, or NO_COLOR set).

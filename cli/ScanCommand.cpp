@@ -84,7 +84,7 @@ int RunScan(const CliContext& context, const CliOptions& options)
     // slower than the schedule gets fewer queries, not a longer scan.
     const auto interval = std::chrono::milliseconds(options.intervalMs);
     const int ticks = std::max(1, static_cast<int>(options.seconds * 1000 / options.intervalMs));
-    const auto start = Clock::now();
+    const auto start = session.Now();
     const auto end = start + ticks * interval;
     const auto never = [] { return false; };
     int channel = kFirstChannel;
@@ -93,24 +93,24 @@ int RunScan(const CliContext& context, const CliOptions& options)
     long shownSecond = -1;
     for (int tick = 0; tick < ticks && !session.Interrupted(); ++tick) {
         session.PumpUntil(start + tick * interval, never);
-        if (session.PortFailure() || session.Interrupted() || (tick > 0 && Clock::now() >= end))
+        if (session.PortFailure() || session.Interrupted() || (tick > 0 && session.Now() >= end))
             break;
         if (context.progressLine) {
-            const long second = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count();
+            const long second = std::chrono::duration_cast<std::chrono::seconds>(session.Now() - start).count();
             if (second != shownSecond)
-                ShowProgress(context, options, Clock::now() - start, stats);
+                ShowProgress(context, options, session.Now() - start, stats);
             shownSecond = second;
         }
         if (const bus::LineError failed = session.Send(bus::MakeLevelQuery(channel)))
             break;
-        lastQuery = Clock::now();
+        lastQuery = session.Now();
         ++queries;
         channel = channel == kLastChannel ? kFirstChannel : channel + 1;
     }
     // The last query gets its tick to be answered, and the reply window
     // beyond it when its reply is still on the way.
     session.PumpUntil(end, never);
-    session.PumpUntil(Clock::now() + std::chrono::milliseconds(options.timeoutMs),
+    session.PumpUntil(session.Now() + std::chrono::milliseconds(options.timeoutMs),
                       [&] { return stats.TotalSamples() >= queries; });
     if (context.progressLine)
         ClearProgress(context);
@@ -119,7 +119,7 @@ int RunScan(const CliContext& context, const CliOptions& options)
     const std::chrono::duration<double> kept = session.Echoes() > 1 ? (session.LastEchoAt() - start) / session.Echoes()
         : queries > 1 ? (lastQuery - start) / (queries - 1)
                       : std::chrono::duration<double>(interval);
-    ScanRun run {session.PortName(), session.DevicePath(), std::chrono::duration<double>(Clock::now() - start).count(),
+    ScanRun run {session.PortName(), session.DevicePath(), std::chrono::duration<double>(session.Now() - start).count(),
                  queries, SecondsForAll(std::max<std::chrono::duration<double>>(kept, interval)),
                  session.Interrupted()};
     const bool deviceGone = static_cast<bool>(session.PortFailure());

@@ -47,13 +47,13 @@ SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
             answers.replies.push_back(*settings);
     });
     const std::uint64_t badBefore = session.Framer().BadChecksumCount();
-    const auto windowEnd = CBusSession::Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto windowEnd = session.Now() + std::chrono::milliseconds(timeoutMs);
     if (!session.Send(bus::MakeSettingsRequest())) { // it went out
         session.PumpUntil(windowEnd, [&answers] { return !answers.replies.empty(); });
         const auto quiet = session.ByteTime() * kQuietByteTimes;
         while (!answers.replies.empty() && !session.PortFailure() && !session.Interrupted()) {
             const auto settleEnd = std::min(windowEnd, session.LastReceived() + quiet);
-            if (CBusSession::Clock::now() >= settleEnd)
+            if (session.Now() >= settleEnd)
                 break;
             session.PumpUntil(settleEnd, [] { return false; });
         }

@@ -114,6 +114,7 @@ int PtyServer::Serve(int stopFd)
         }
         if (waits[0].revents)
             return 0;
+        std::lock_guard turn(m_turn);
         if (waits[1].revents & POLLIN) {
             const ssize_t n = ::read(m_master, buffer.data(), buffer.size());
             if (n > 0)
@@ -124,6 +125,12 @@ int PtyServer::Serve(int stopFd)
         if (int err = Transmit())
             return err;
     }
+}
+
+bool PtyServer::BetweenTurns(const std::function<bool(bool holding)>& look) const
+{
+    std::lock_guard turn(m_turn);
+    return look(!m_pacer.Held().empty());
 }
 
 }  // namespace sim

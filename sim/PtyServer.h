@@ -5,6 +5,8 @@
 #include "sim/LineFrame.h"
 #include "sim/SimOptions.h"
 
+#include <functional>
+#include <mutex>
 #include <string>
 
 namespace sim {
@@ -31,6 +33,11 @@ public:
     // Serves until `stopFd` becomes readable (or fails). Returns 0 or an errno value.
     int Serve(int stopFd);
 
+    // Runs `look` on the caller's thread between two turns of serving, when
+    // all the server has read is answered; `holding` tells that answers
+    // still wait for their time to go out. For watchers of the server.
+    bool BetweenTurns(const std::function<bool(bool holding)>& look) const;
+
 private:
     void Answer(std::span<const std::uint8_t> received);
     int Transmit();
@@ -38,6 +45,8 @@ private:
     CTransceiverModel m_model;
     ExpectedLine m_line;
     BytePacer m_pacer;
+    // Held by the serving thread from a poll's return to the next poll.
+    mutable std::mutex m_turn;
     FrameCallback m_onFrame;
     int m_master = -1;
     int m_slave = -1;

@@ -153,11 +153,11 @@ TEST_F(CliProgram, AnInterruptedScanReportsWhatItMeasuredAndLeavesTheCsvFileAlon
     for (int signal : {SIGINT, SIGTERM}) {
         std::ofstream(csv) << "old\n";
         const bool json = signal == SIGINT;
-        std::vector<std::string> args = {"scan", "--port", sim.Path(), "--interval", "20", "--csv", csv};
+        std::vector<std::string> args = {"scan", "--port", sim.Path(), "--interval", "10", "--csv", csv};
         if (json)
             args.push_back("--json");
         ChildProgram scan = Start(args);
-        ASSERT_TRUE(AwaitReceived(sim, sim.Received().size() + 20));
+        ASSERT_TRUE(AwaitReceived(sim, sim.Received().size() + 10));
         EXPECT_EQ(scan.Finish(signal), 128 + signal);
         const std::string out = scan.RestOfOut();
         if (json)
@@ -178,7 +178,7 @@ TEST_F(CliProgram, AnInterruptedScanReportsWhatItMeasuredAndLeavesTheCsvFileAlon
 TEST_F(CliProgram, ADeviceThatGoesDuringAScanLeavesItsReadings)
 {
     auto sim = std::make_unique<SimOnPty>();
-    ChildProgram scan = Start({"scan", "--port", sim->Path(), "--interval", "20"});
+    ChildProgram scan = Start({"scan", "--port", sim->Path(), "--interval", "10"});
     ASSERT_TRUE(AwaitReceived(*sim, 20));
     sim.reset(); // unplugged
     EXPECT_EQ(scan.Finish(), cli::ExitPortError);

@@ -2,6 +2,8 @@
 
 #include "cli/Commands.h"
 
+#include "SimPacedClock.h"
+
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/SafePorts.h"
 #include "tests/support/SimOnPty.h"
@@ -37,6 +39,8 @@ public:
     void ListDevices(std::vector<std::string> patterns) { m_patterns = std::move(patterns); }
     // stderr plays a terminal, one that takes escape sequences or not.
     void ProgressTerminal(bool plain) { m_progress = true, m_plain = plain; }
+    // Time passes as the simulator answers (SimPacedClock), not on the wall.
+    void PaceBy(const SimOnPty& sim) { m_pacer = &sim; }
 
     CliRun Run(const std::vector<std::string>& args, const std::atomic<int>* stop = nullptr) const
     {
@@ -59,6 +63,8 @@ public:
         context.stop = stop;
         context.progressLine = m_progress;
         context.plainTerminal = m_plain;
+        if (m_pacer)
+            context.clock = std::make_shared<SimPacedClock>(*m_pacer);
         CliRun run;
         run.code = cli::RunCli(args, context);
         run.out = out.str();
@@ -76,7 +82,16 @@ private:
     std::vector<std::string> m_patterns;
     bool m_progress = false;
     bool m_plain = false;
+    const SimOnPty* m_pacer = nullptr;
 };
+
+// A harness whose sessions let time pass as `sim` answers.
+inline CliHarness PacedBy(const SimOnPty& sim)
+{
+    CliHarness cli;
+    cli.PaceBy(sim);
+    return cli;
+}
 
 // Waits until the simulator has read `count` frames from the program (its
 // log is polled); false when that has not happened within ten seconds.

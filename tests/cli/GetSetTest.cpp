@@ -101,13 +101,13 @@ TEST(CliGet, NoReplyTellsNothingBackFromNoAnswerFromGarbled)
         options.faults.dropEchoes = c.dropEchoes;
         options.faults.corruptEchoes = c.corruptEchoes;
         SimOnPty sim(options);
-        const CliRun run = CliHarness().Run({"get", "--port", sim.Path(), "--timeout", "150"});
+        const CliRun run = PacedBy(sim).Run({"get", "--port", sim.Path(), "--timeout", "150"});
         EXPECT_EQ(run.code, ExitNoReply);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(CountLines(run.err), 1) << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
 
-        const CliRun json = CliHarness().Run({"get", "--port", sim.Path(), "--timeout", "150", "--json"});
+        const CliRun json = PacedBy(sim).Run({"get", "--port", sim.Path(), "--timeout", "150", "--json"});
         EXPECT_EQ(json.code, ExitNoReply);
         EXPECT_NE(json.out.find(std::string("\"error\": \"") + c.kind + "\""), std::string::npos) << json.out;
     }
@@ -119,7 +119,7 @@ TEST(CliGet, CorruptRepliesCountAsNoReply)
     options.faults.corruptReplies = true;
     options.faults.noiseBytes = 3;
     SimOnPty sim(options);
-    const CliRun run = CliHarness().Run({"get", "--port", sim.Path(), "--timeout", "150"});
+    const CliRun run = PacedBy(sim).Run({"get", "--port", sim.Path(), "--timeout", "150"});
     EXPECT_EQ(run.code, ExitNoReply);
     EXPECT_NE(run.err.find("bad checksum (wrong --baud, or noise on the line)"), std::string::npos) << run.err;
 }
@@ -135,7 +135,7 @@ TEST(CliGet, AReplyWithoutTheEchoIsShownWithOneWarning)
     EXPECT_EQ(get.err, "brenvik-cli: warning: the bus did not echo what was sent (an interface that does not echo, "
                        "or a line fault)\n");
 
-    const CliRun scan = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "0.5", "--interval", "25"});
+    const CliRun scan = PacedBy(sim).Run({"scan", "--port", sim.Path(), "--seconds", "0.5", "--interval", "25"});
     EXPECT_EQ(scan.code, ExitOk) << scan.err;
     EXPECT_NE(scan.out.find("     11        2  "), std::string::npos) << scan.out;
     EXPECT_EQ(CountLines(scan.err), 1) << scan.err;
@@ -222,7 +222,7 @@ TEST(CliSet, WritesNothingWithoutTheFirstReply)
     sim::SimOptions options = SimOnPty::Fast();
     options.faults.dropReplies = true;
     SimOnPty sim(options);
-    const CliRun run = CliHarness().Run({"set", "--port", sim.Path(), "--channel", "22", "--timeout", "100"});
+    const CliRun run = PacedBy(sim).Run({"set", "--port", sim.Path(), "--channel", "22", "--timeout", "100"});
     EXPECT_EQ(run.code, ExitNoReply);
     EXPECT_EQ(sim.Received(), std::vector<std::string> {Hex(bus::MakeSettingsRequest())});
 }

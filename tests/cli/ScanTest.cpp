@@ -67,7 +67,7 @@ TEST(CliScan, QueriesRoundAndRoundAndReportsEveryChannel)
     SimOnPty sim(FixedLevels());
     const std::string csvPath = ::testing::TempDir() + "brenvik-cli-scan.csv";
     // 50 ticks of 20 ms: three rounds of 16 and two more queries.
-    const CliRun run = CliHarness().Run(
+    const CliRun run = PacedBy(sim).Run(
         {"scan", "--port", sim.Path(), "--seconds", "1", "--interval", "20", "--csv", csvPath});
     ASSERT_EQ(run.code, cli::ExitOk) << run.err;
 
@@ -103,7 +103,7 @@ TEST(CliScan, QueriesRoundAndRoundAndReportsEveryChannel)
 TEST(CliScan, JsonCarriesChannelsAndRanking)
 {
     SimOnPty sim(FixedLevels());
-    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "0.5", "--interval", "25", "--json"});
+    const CliRun run = PacedBy(sim).Run({"scan", "--port", sim.Path(), "--seconds", "0.5", "--interval", "25", "--json"});
     ASSERT_EQ(run.code, cli::ExitOk) << run.err;
     EXPECT_NE(run.out.find("{\"channel\": 11, \"samples\": 2, \"last\": 90, \"peak\": 90, \"average\": 90.0, "
                            "\"wifi\": [1]}"),
@@ -122,7 +122,7 @@ TEST(CliScan, ChannelsNeverMeasuredShowNoFiguresAndTheLengthThatReachesThem)
     SimOnPty sim(FixedLevels());
     // 10 queries: channels 11-20.
     const std::vector<std::string> args = {"scan", "--port", sim.Path(), "--seconds", "0.2", "--interval", "20"};
-    CliHarness cli;
+    const CliHarness cli = PacedBy(sim);
     const CliRun text = cli.Run(args);
     ASSERT_EQ(text.code, cli::ExitOk) << text.err;
     EXPECT_NE(text.out.find("     21        0     -     -        -  8-11\n"), std::string::npos) << text.out;
@@ -149,7 +149,7 @@ TEST(CliScan, ChannelsNeverMeasuredShowNoFiguresAndTheLengthThatReachesThem)
 TEST(CliScan, AnIntervalTheBusCannotKeepIsSaidOnce)
 {
     SimOnPty sim(sim::SimOptions {}); // at bus speed: a query takes its echo and reply, some 24 ms
-    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "0.3", "--interval", "10"});
+    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--seconds", "0.15", "--interval", "10"});
     ASSERT_EQ(run.code, cli::ExitOk) << run.err;
     EXPECT_EQ(CountLines(run.err), 1) << run.err;
     EXPECT_EQ(run.err.rfind("brenvik-cli: warning: the bus cannot keep --interval 10 ms; the queries went out every ", 0),
@@ -161,7 +161,7 @@ TEST(CliScan, TheProgressLineUsesNoEscapeSequencesOnAPlainTerminal)
 {
     SimOnPty sim;
     for (bool plain : {false, true}) {
-        CliHarness cli;
+        CliHarness cli = PacedBy(sim);
         cli.ProgressTerminal(plain);
         const CliRun run = cli.Run({"scan", "--port", sim.Path(), "--seconds", "0.2", "--interval", "50"});
         ASSERT_EQ(run.code, cli::ExitOk) << run.err;
@@ -188,7 +188,7 @@ TEST(CliScan, AScanThatFailsLeavesAnExistingCsvFileAsItWas)
     const std::string csvPath = ::testing::TempDir() + "brenvik-cli-kept.csv";
     for (const std::string& port : {std::string("/nonexistent/brenvik-scan-port"), sim.Path()}) {
         std::ofstream(csvPath) << "old\n";
-        const CliRun run = CliHarness().Run(
+        const CliRun run = PacedBy(sim).Run(
             {"scan", "--port", port, "--seconds", "0.2", "--interval", "100", "--timeout", "50", "--csv", csvPath});
         EXPECT_NE(run.code, cli::ExitOk) << port;
         std::ifstream csv(csvPath);
@@ -205,7 +205,7 @@ TEST(CliScan, NoLevelRepliesIsExitTwo)
     sim::SimOptions options = SimOnPty::Fast();
     options.faults.dropReplies = true;
     SimOnPty sim(options);
-    const CliRun run = CliHarness().Run(
+    const CliRun run = PacedBy(sim).Run(
         {"scan", "--port", sim.Path(), "--seconds", "0.4", "--interval", "100", "--timeout", "50"});
     EXPECT_EQ(run.code, cli::ExitNoReply);
     EXPECT_EQ(run.err, "brenvik-cli: no reply from the transceiver on " + sim.Path()

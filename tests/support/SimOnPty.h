@@ -78,6 +78,28 @@ public:
     // The CPU time the serving thread used (known once stopped).
     double CpuSeconds() const { return m_cpuSeconds; }
 
+    // The bytes the program wrote to the server, and the server to it, so far.
+    std::uint64_t BytesFromProgram() const
+    {
+        std::lock_guard guard(m_lock);
+        return m_bytesFromProgram;
+    }
+    std::uint64_t BytesToProgram() const
+    {
+        std::lock_guard guard(m_lock);
+        return m_bytesToProgram;
+    }
+    // Whether the server has answered all the program wrote (`sent` bytes
+    // in all) and the program has read all the server wrote (`received`):
+    // then nothing more comes until the program writes again.
+    bool Settled(std::uint64_t sent, std::uint64_t received) const
+    {
+        return m_server.BetweenTurns([&](bool holding) {
+            std::lock_guard guard(m_lock);
+            return !holding && m_bytesFromProgram == sent && m_bytesToProgram == received;
+        });
+    }
+
     // Every frame so far, a message read in pieces as one frame.
     std::vector<SimFrame> Frames() const
     {
@@ -120,6 +142,7 @@ private:
     {
         const bool rx = frame.way == sim::LineFrame::Way::FromProgram;
         std::lock_guard guard(m_lock);
+        (rx ? m_bytesFromProgram : m_bytesToProgram) += frame.bytes.size();
         const bool continues = !m_frames.empty() && m_frames.back().rx == rx && !(frame.bytes[0] & 0x80);
         if (continues)
             m_frames.back().bytes.insert(m_frames.back().bytes.end(), frame.bytes.begin(), frame.bytes.end());
@@ -129,6 +152,8 @@ private:
 
     mutable std::mutex m_lock;
     std::vector<SimFrame> m_frames;
+    std::uint64_t m_bytesFromProgram = 0;
+    std::uint64_t m_bytesToProgram = 0;
     sim::PtyServer m_server;
     int m_stop[2] = {-1, -1};
     int m_result = 0;
