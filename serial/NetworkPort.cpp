@@ -281,6 +281,11 @@ LONG CNetworkPort::AwaitAnswers(const std::function<bool()>& answered,
 {
     std::uint8_t dropped[512];
     while (!answered()) {
+        // A server that refused the COM port option answers nothing more of it.
+        if (m_codec->ComPortRefused()) {
+            systemError = 0;
+            return ERROR_NOT_SUPPORTED;
+        }
         std::size_t got = 0;
         std::size_t received = 0;  // dropped: data that comes while the line is set goes nowhere
         bool more = false;
@@ -288,13 +293,8 @@ LONG CNetworkPort::AwaitAnswers(const std::function<bool()>& answered,
             return TurnedAway(result, systemError);
         if (more)
             continue;
-        if (LONG result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError)) {
-            if (result == ERROR_TIMEOUT && m_codec->ComPortRefused()) {
-                systemError = 0;
-                return ERROR_NOT_SUPPORTED;
-            }
+        if (LONG result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError))
             return TurnedAway(result, systemError);
-        }
     }
     return 0;
 }

@@ -142,13 +142,14 @@ TEST_F(NetworkLineTest, ARefusedOrUnansweredLineSettingIsAPortError)
         Bytes greeting;
         LONG open;
         LONG setup;
+        DWORD timeoutMs; // only the silent server is waited out
     };
     const Case cases[] = {
         {"another baud rate set", [](std::uint8_t command, const Bytes& value) {
              return ScriptedServer::Answer(command, command == 1 ? Bytes {0, 0, 0x25, 0x80} : value);
-         }, {}, 0, ERROR_INVALID_PARAMETER},
-        {"no answer at all", {}, {}, ERROR_TIMEOUT, 0},
-        {"the COM port option refused", {}, {IAC, DONT, 44}, ERROR_NOT_SUPPORTED, 0},
+         }, {}, 0, ERROR_INVALID_PARAMETER, 2000},
+        {"no answer at all", {}, {}, ERROR_TIMEOUT, 0, 100},
+        {"the COM port option refused", {}, {IAC, DONT, 44}, ERROR_NOT_SUPPORTED, 0, 2000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -157,7 +158,7 @@ TEST_F(NetworkLineTest, ARefusedOrUnansweredLineSettingIsAPortError)
             Answering(c.reply)(client);
         });
         CSerialLine line;
-        line.SetConnectTimeout(300);
+        line.SetConnectTimeout(c.timeoutMs);
         ASSERT_EQ(line.Open(server.Url("rfc2217").c_str(), 512, 512, true), c.open);
         if (c.open == 0)
             EXPECT_EQ(line.Setup(16457, 8, NOPARITY, ONESTOPBIT), c.setup);
