@@ -7,12 +7,11 @@
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/SafePorts.h"
 #include "tests/support/SimOnPty.h"
+#include "tests/support/WaitUntil.h"
 
 #include <atomic>
-#include <chrono>
 #include <map>
 #include <optional>
-#include <thread>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -93,17 +92,11 @@ inline CliHarness PacedBy(const SimOnPty& sim)
     return cli;
 }
 
-// Waits until the simulator has read `count` frames from the program (its
-// log is polled); false when that has not happened within ten seconds.
+// Waits until the simulator has read `count` frames from the program; false
+// when that does not happen before the watchdog runs out.
 inline bool AwaitReceived(const SimOnPty& sim, std::size_t count)
 {
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (sim.Received().size() < count) {
-        if (std::chrono::steady_clock::now() > give_up)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+    return Eventually([&] { return sim.Received().size() >= count; });
 }
 
 inline int CountLines(const std::string& text)

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -43,17 +44,17 @@ protected:
     // get, set and a short scan over one of the server's accepters.
     void GetSetAndScan(const std::string& url)
     {
-        const CliRun get = CliHarness().Run({"get", "--port", url});
+        const CliRun get = PacedBy(*m_sim).Run({"get", "--port", url});
         EXPECT_EQ(get.code, ExitOk) << get.err;
         EXPECT_EQ(get.out, "Group name: \"Depot\"\nGroup ID:   5\nKey:        4321\nChannel:    19\n");
 
-        const CliRun set = CliHarness().Run({"set", "--port", url, "--name", "Yard 2", "--channel", "23", "--key", "77"});
+        const CliRun set = PacedBy(*m_sim).Run({"set", "--port", url, "--name", "Yard 2", "--channel", "23", "--key", "77"});
         EXPECT_EQ(set.code, ExitOk) << set.err;
         EXPECT_NE(set.out.find("Verified"), std::string::npos) << set.out;
         const auto written = m_sim->Written();
         EXPECT_GE(written.size(), 6u);  // Get, the four writes, Get
 
-        const CliRun scan = CliHarness().Run({"scan", "--port", url, "--seconds", "0.5", "--interval", "25"});
+        const CliRun scan = PacedBy(*m_sim).Run({"scan", "--port", url, "--seconds", "0.5", "--interval", "25"});
         EXPECT_EQ(scan.code, ExitOk) << scan.err;
         EXPECT_NE(scan.out.find("     26  "), std::string::npos) << scan.out;
     }
@@ -75,7 +76,7 @@ TEST_F(CliNetworkTest, GetSetAndScanOverRawTcp)
 TEST_F(CliNetworkTest, TheNegotiatedSpeedIsWhatTheTransceiverHears)
 {
     // Asked for 9600 baud, the server sets it, and the transceiver hears nothing it understands.
-    const CliRun run = CliHarness().Run({"get", "--port", m_server->Rfc2217Url(), "--baud", "9600", "--timeout", "200"});
+    const CliRun run = PacedBy(*m_sim).Run({"get", "--port", m_server->Rfc2217Url(), "--baud", "9600", "--timeout", "200"});
     EXPECT_EQ(run.code, ExitNoReply) << run.err;
 }
 
@@ -116,16 +117,17 @@ TEST(CliNetwork, BadNamesAndDeadEndsGiveOneClearLine)
             }
         });
     });
-    const std::pair<std::string, std::string> cases[] = {
-        {"rfc2217://127.0.0.1", "no port: write HOST:PORT"},
-        {"tcp://127.0.0.1:99999", "not a number from 1 to 65535"},
-        {"ssh://127.0.0.1:22", "unknown scheme \"ssh\""},
-        {"rfc2217://host.invalid:2217", "cannot connect: host not found"},
-        {silent.Url("rfc2217"), "cannot open: timed out"},
-        {refusesBaud.Url("rfc2217"), "cannot set 16457 baud 8N1: the device refused the line settings"},
+    // Only the silent server is waited out, so only it gets a short --timeout.
+    const std::tuple<std::string, const char*, std::string> cases[] = {
+        {"rfc2217://127.0.0.1", "2000", "no port: write HOST:PORT"},
+        {"tcp://127.0.0.1:99999", "2000", "not a number from 1 to 65535"},
+        {"ssh://127.0.0.1:22", "2000", "unknown scheme \"ssh\""},
+        {"rfc2217://host.invalid:2217", "2000", "cannot connect: host not found"},
+        {silent.Url("rfc2217"), "100", "cannot open: timed out"},
+        {refusesBaud.Url("rfc2217"), "2000", "cannot set 16457 baud 8N1: the device refused the line settings"},
     };
-    for (const auto& [url, words] : cases) {
-        const CliRun run = CliHarness().Run({"get", "--port", url, "--timeout", "300"});
+    for (const auto& [url, timeout, words] : cases) {
+        const CliRun run = CliHarness().Run({"get", "--port", url, "--timeout", timeout});
         EXPECT_EQ(run.code, ExitPortError) << url;
         EXPECT_EQ(CountLines(run.err), 1) << run.err;
         EXPECT_NE(run.err.find(words), std::string::npos) << run.err;
