@@ -51,6 +51,9 @@ public:
     bus::LineError WaitForEvent(std::chrono::milliseconds timeout);
     // The transmit procedure through this line; `pause` is the echo wait's.
     bus::LineError Send(const bus::GroupMessageFields& fields, const bus::BusPause& pause);
+    // How long an open may take to reach a network interface and have its
+    // answers (two seconds unless set).
+    void SetConnectTimeout(std::chrono::milliseconds timeout) { m_line.SetConnectTimeout(win32::DWORD(timeout.count())); }
     // How long a send waits for the line to take its bytes (an interface
     // that holds them back with RTS/CTS); tests shorten it.
     void SetWriteTimeout(std::chrono::milliseconds timeout) { m_writeTimeout = timeout; }

@@ -70,7 +70,7 @@ int CBusSession::Open(const CliOptions& options)
         return Fail("no device is mapped to this port (see brenvik-cli ports)");
     const bool network = LooksLikeUrl(m_path);
     if (network && options.timeoutGiven)
-        m_line.SetConnectTimeout(static_cast<win32::DWORD>(options.timeoutMs));
+        m_port.SetConnectTimeout(std::chrono::milliseconds(options.timeoutMs));
 
     // A COM port opens with its stored line; a device named by path with the bus's own.
     busport::StoredLine stored;

@@ -26,30 +26,14 @@ sim::SimOptions UsbInterface()
     return options;
 }
 
-TEST(SimLineCheck, AnswersOnlyOnceTheProgramSetsItsLine)
-{
-    SimOnPty server(UsbInterface());
-    SimTestPort port;
-    ASSERT_TRUE(port.Open(server.Path())); // the bus's own line: 16457, no flow control
-    ASSERT_TRUE(port.Send(bus::MakeLevelQuery(15)));
-    ASSERT_TRUE(Taken(server, 1));
-
-    // Set right, the next message is answered; the one before never is, as
-    // answers leave in the order their messages came.
-    ASSERT_EQ(port.Line().Setup(57600, 8, win32::NOPARITY, win32::ONESTOPBIT), 0);
-    ASSERT_EQ(port.Line().SetHandshake(CSerialLine::HandshakeRtsDtr), 0);
-    ASSERT_TRUE(port.Send(bus::MakeSettingsRequest()));
-    const auto messages = SimTestPort::Messages(port.Receive(2 * bus::kGroupMessageSize));
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0], bus::MakeSettingsRequest());
-    EXPECT_EQ(messages[1].direction, bus::DirReply);
-}
-
+// A message on a wrong line (the bus's own, or one with the speed or the
+// flow control wrong) is never answered; once the program opens the port
+// with the interface's line, the next one is.
 TEST(SimLineCheck, TheSpeedAndTheFlowControlAreEachChecked)
 {
     const struct {
         busport::LineSettings wrong;
-    } cases[] = {{{57600, busport::Flow::None}}, {{16457, busport::Flow::RtsCts}}};
+    } cases[] = {{busport::LineSettings {}}, {{57600, busport::Flow::None}}, {{16457, busport::Flow::RtsCts}}};
     for (const auto& c : cases) {
         SimOnPty server(UsbInterface());
         SimTestPort port;
