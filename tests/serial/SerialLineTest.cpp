@@ -265,7 +265,7 @@ TEST_F(SerialLineTest, WriteThePeerNeverTakesTimesOut)
     ASSERT_EQ(line.Open(pty.Path(), 0, 0, true), 0);
     const std::vector<char> block(1 << 20, 'x');
     DWORD written = 0;
-    EXPECT_EQ(line.Write(block.data(), static_cast<DWORD>(block.size()), &written, nullptr, 200), ERROR_TIMEOUT);
+    EXPECT_EQ(line.Write(block.data(), static_cast<DWORD>(block.size()), &written, nullptr, 50), ERROR_TIMEOUT);
     EXPECT_GT(written, 0u);
     EXPECT_LT(written, block.size());
 }
@@ -307,7 +307,7 @@ TEST_F(SerialLineTest, ATimedOutWriteDiscardsWhatIsStillQueuedAndCountsWhatLeft)
     ASSERT_EQ(line.Open(pty.Path(), 0, 0, true), 0);
     const std::vector<char> block(1 << 20, 'x');
     DWORD written = 0;
-    EXPECT_EQ(line.Write(block.data(), DWORD(block.size()), &written, nullptr, 200), ERROR_TIMEOUT);
+    EXPECT_EQ(line.Write(block.data(), DWORD(block.size()), &written, nullptr, 50), ERROR_TIMEOUT);
     EXPECT_TRUE(flushed);
     ASSERT_GT(written, 0u);
     EXPECT_EQ(ReadFromDevice(pty, written + kStillQueued).size(), written + kStillQueued)
