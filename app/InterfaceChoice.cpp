@@ -1,5 +1,7 @@
 #include "app/InterfaceChoice.h"
 
+#include "busport/LineSettingsText.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -17,8 +19,11 @@ CInterfaceChoice::CInterfaceChoice(QWidget* parent) : QWidget(parent)
     column->addWidget(label);
 
     m_interfaceCombo = new QComboBox(this);
-    m_interfaceCombo->addItems({QStringLiteral("Serial adapter, 16457 baud"),
-                                QStringLiteral("USB interface, 57600 baud, RTS/CTS"), QStringLiteral("Other...")});
+    const auto named = [](const char* kind, const busport::LineSettings& line) {
+        return QString::fromLatin1(kind) + QString::fromStdString(busport::LineSettingsText(line));
+    };
+    m_interfaceCombo->addItems({named("Serial adapter, ", busport::LineSettings {}),
+                                named("USB interface, ", busport::kUsbInterfaceLine), QStringLiteral("Other...")});
     label->setBuddy(m_interfaceCombo);
     column->addWidget(m_interfaceCombo);
 
