@@ -96,9 +96,10 @@ int RunScan(const CliContext& context, const CliOptions& options)
         if (session.PortFailure() || session.Interrupted() || (tick > 0 && session.Now() >= end))
             break;
         if (context.progressLine) {
-            const long second = std::chrono::duration_cast<std::chrono::seconds>(session.Now() - start).count();
+            const auto elapsed = session.Now() - start;
+            const long second = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
             if (second != shownSecond)
-                ShowProgress(context, options, session.Now() - start, stats);
+                ShowProgress(context, options, elapsed, stats);
             shownSecond = second;
         }
         if (const bus::LineError failed = session.Send(bus::MakeLevelQuery(channel)))
