@@ -5,7 +5,8 @@ FUZZ_SECONDS ?= 60
 CTEST_ENV := QT_QPA_PLATFORM=offscreen
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-tsan-listener run bench fuzz asan tsan package package-check clean
+.PHONY: all deps configure build test test-tsan-listener run bench fuzz asan tsan package package-check \
+        windows windows-tests test-windows clean
 
 all: build
 
@@ -23,8 +24,9 @@ build: configure
 
 # The listener's threads are also checked under ThreadSanitizer in a small
 # separate build; the full suite runs last so its summary closes the output.
-test: test-tsan-listener
-	@cmake --preset default -DBRENVIK_BUILD_TESTS=ON >/dev/null
+# It takes in the Windows build's tests, run under Wine (scripts/test-windows).
+test: test-tsan-listener windows-tests
+	@cmake --preset default -DBRENVIK_BUILD_TESTS=ON -DBRENVIK_TEST_WINDOWS=ON >/dev/null
 	@cmake --build --preset default -j $(JOBS)
 	@cd build && $(CTEST_ENV) ctest --output-on-failure -j $(JOBS)
 
@@ -35,6 +37,19 @@ test-tsan-listener:
 	  cmake --build build-tsan-listener -j $(JOBS) --target serial_listener_tests && \
 	  BRENVIK_LISTENER_CYCLES=100 TSAN_OPTIONS=halt_on_error=1 setarch -R build-tsan-listener/tests/serial/serial_listener_tests --gtest_brief=1; \
 	fi
+
+# The programs for Windows, cross-built with mingw-w64 into build-windows/bin/;
+# like build/, a new folder starts as a user build and make test adds the tests.
+windows windows-tests:
+	@scripts/install-deps windows
+	@cmake --preset windows $(if $(filter windows-tests,$@),-DBRENVIK_BUILD_TESTS=ON,\
+	  $(if $(wildcard build-windows/CMakeCache.txt),,-DBRENVIK_BUILD_TESTS=OFF)) >/dev/null
+	@cmake --build --preset windows -j $(JOBS)
+
+# The Windows tests alone; they reach the Linux brenvik-sim and brenvik-cli.
+test-windows: windows-tests configure
+	@cmake --build --preset default -j $(JOBS) --target brenvik-sim brenvik-cli
+	@scripts/test-windows
 
 run: build
 	@if [[ -x scripts/run-demo ]]; then scripts/run-demo $(if $(PORT),--port $(PORT)); \
@@ -88,4 +103,4 @@ package-check:
 	@scripts/check-package
 
 clean:
-	rm -rf build build-asan build-tsan build-tsan-listener build-fuzz build-package
+	rm -rf build build-asan build-tsan build-tsan-listener build-fuzz build-package build-windows
