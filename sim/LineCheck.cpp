@@ -1,7 +1,6 @@
 #include "sim/LineCheck.h"
 
 #include "bus/BusLimits.h"
-#include "serial/LineControl.h"
 
 #include <charconv>
 
@@ -32,16 +31,6 @@ bool ParseLineOption(const std::string& option, const std::string& value, Expect
     }
     line.baud = baud;
     return true;
-}
-
-bool LineMatches(int masterFd, const ExpectedLine& line)
-{
-    if (!line.baud && !line.rtsCts)
-        return true;
-    serial_line::LineParams set;
-    if (serial_line::ReadLineParams(masterFd, set) != 0)
-        return false;
-    return (!line.baud || set.baudRate == *line.baud) && (!line.rtsCts || set.rtsCtsFlow == *line.rtsCts);
 }
 
 } // namespace sim

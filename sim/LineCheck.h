@@ -19,8 +19,4 @@ bool IsLineOption(const std::string& option);
 // Takes the value of a line option; false with `error` set when it is bad.
 bool ParseLineOption(const std::string& option, const std::string& value, ExpectedLine& line, std::string& error);
 
-// Whether the line set on the pseudo-terminal (read through its master, which
-// sees the program's settings) is the expected one.
-bool LineMatches(int masterFd, const ExpectedLine& line);
-
 } // namespace sim

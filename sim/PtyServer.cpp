@@ -1,8 +1,8 @@
 #include "sim/PtyServer.h"
 
+#include "serial/LineControl.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <pty.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 namespace sim {
 namespace {
@@ -26,18 +25,7 @@ void MakeRaw(int fd)
 
 }  // namespace
 
-PtyServer::PtyServer(const SimOptions& options, FrameCallback onFrame)
-    : m_model(options.settings, options.seed),
-      m_line(options.line),
-      m_pacer(options.fast ? std::chrono::nanoseconds(0) : bus::ByteTime(options.line.baud.value_or(bus::kBusBaudRate))),
-      m_onFrame(std::move(onFrame))
-{
-    m_model.Faults() = options.faults;
-    if (options.levels)
-        m_model.SetLevels(*options.levels);
-}
-
-PtyServer::~PtyServer()
+PtyTransport::~PtyTransport()
 {
     if (m_slave >= 0)
         ::close(m_slave);
@@ -45,16 +33,14 @@ PtyServer::~PtyServer()
         ::close(m_master);
 }
 
-bool PtyServer::Open(std::string& error)
+bool PtyTransport::Open(std::string& error)
 {
     char name[256] = {};
     if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
         error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
         return false;
     }
-    // Raw on both sides, so that no byte is translated before the program
-    // has set its own mode. Only its owner may use it: anyone else could
-    // put traffic on the bus.
+    // Only its owner may use it: anyone else could put traffic on the bus.
     MakeRaw(m_slave);
     ::fchmod(m_slave, 0600);
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
@@ -64,73 +50,42 @@ bool PtyServer::Open(std::string& error)
     return true;
 }
 
-void PtyServer::Answer(std::span<const std::uint8_t> received)
+void PtyTransport::AddWaits(std::vector<pollfd>& waits, bool sending) const
 {
-    // On a wrong line a real interface hears only garbage. The line is
-    // looked at before the frame is reported, so whoever hears of the frame
-    // knows the line it was taken on.
-    const bool rightLine = LineMatches(m_master, m_line);
-    if (m_onFrame)
-        ReportFrames(LineFrame::Way::FromProgram, received, m_onFrame);
-    if (!rightLine)
-        return;
-    const std::vector<std::uint8_t> answer = m_model.Feed(received);
-    if (!answer.empty())
-        m_pacer.Push(answer, BytePacer::Clock::now());
+    waits.push_back({m_master, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0});
 }
 
-int PtyServer::Transmit()
+int PtyTransport::Take(std::span<const pollfd> ready, std::vector<std::uint8_t>& received)
 {
-    const std::size_t due = m_pacer.DueCount(BytePacer::Clock::now());
-    if (due == 0)
+    if (!(ready[0].revents & POLLIN))
         return 0;
-    // At most a pipe's worth per write keeps the copy small for big floods.
-    std::vector<std::uint8_t> chunk(m_pacer.Held().begin(),
-                                    m_pacer.Held().begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(due, 65536)));
-    const ssize_t n = ::write(m_master, chunk.data(), chunk.size());
-    if (n < 0)
-        return (errno == EAGAIN || errno == EINTR) ? 0 : errno;
-    if (m_onFrame)
-        ReportFrames(LineFrame::Way::ToProgram, std::span(chunk).first(static_cast<std::size_t>(n)), m_onFrame);
-    m_pacer.Release(static_cast<std::size_t>(n));
+    std::uint8_t buffer[4096];
+    const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+    if (n > 0)
+        received.insert(received.end(), buffer, buffer + n);
+    else if (n < 0 && errno != EAGAIN && errno != EINTR)
+        return errno;
     return 0;
 }
 
-int PtyServer::Serve(int stopFd)
+bool PtyTransport::LineMatches(const ExpectedLine& line) const
 {
-    std::vector<std::uint8_t> buffer(4096);
-    for (;;) {
-        const auto now = BytePacer::Clock::now();
-        const bool due = m_pacer.DueCount(now) > 0;
-        pollfd waits[2] = {
-            {stopFd, POLLIN, 0},
-            {m_master, static_cast<short>(POLLIN | (due ? POLLOUT : 0)), 0},
-        };
-        const int timeout = due ? -1 : m_pacer.MsUntilNext(now);
-        if (::poll(waits, 2, timeout) < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (waits[0].revents)
-            return 0;
-        std::lock_guard turn(m_turn);
-        if (waits[1].revents & POLLIN) {
-            const ssize_t n = ::read(m_master, buffer.data(), buffer.size());
-            if (n > 0)
-                Answer(std::span(buffer).first(static_cast<std::size_t>(n)));
-            else if (n < 0 && errno != EAGAIN && errno != EINTR)
-                return errno;
-        }
-        if (int err = Transmit())
-            return err;
-    }
+    if (!line.baud && !line.rtsCts)
+        return true;
+    serial_line::LineParams set;
+    if (serial_line::ReadLineParams(m_master, set) != 0)
+        return false;
+    return (!line.baud || set.baudRate == *line.baud) && (!line.rtsCts || set.rtsCtsFlow == *line.rtsCts);
 }
 
-bool PtyServer::BetweenTurns(const std::function<bool(bool holding)>& look) const
+int PtyTransport::Write(std::span<const std::uint8_t> bytes, std::size_t& written)
 {
-    std::lock_guard turn(m_turn);
-    return look(!m_pacer.Held().empty());
+    written = 0;
+    const ssize_t n = ::write(m_master, bytes.data(), bytes.size());
+    if (n < 0)
+        return (errno == EAGAIN || errno == EINTR) ? 0 : errno;
+    written = static_cast<std::size_t>(n);
+    return 0;
 }
 
 }  // namespace sim

@@ -57,6 +57,20 @@ bool ParseLevels(const std::string& text, CTransceiverModel::LevelTable& levels)
     return true;
 }
 
+// PORT, HOST:PORT or [IPV6]:PORT.
+bool ParseListen(const std::string& text, ListenAddress& address)
+{
+    const std::size_t colon = text.rfind(':');
+    std::string host = colon == std::string::npos ? address.host : text.substr(0, colon);
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    long long port = 0;
+    if (host.empty() || !ParseInt(colon == std::string::npos ? text : text.substr(colon + 1), 0, 65535, port))
+        return false;
+    address = {host, static_cast<std::uint16_t>(port)};
+    return true;
+}
+
 }  // namespace
 
 std::string HelpText()
@@ -67,11 +81,15 @@ Simulates the bus interface and radio transceiver on a pseudo-terminal, so
 that Brenvik can be tried without hardware. The first line printed is the
 pseudo-terminal's path; point Brenvik at it (Port Setup, or the settings
 section "Ports", entry "COM<n>" = that path, or use --link for a stable name).
-The simulator echoes every message, answers Get and level queries, keeps
-what Set writes, and serves on when Brenvik closes and reopens the port.
-SIGINT or SIGTERM end it cleanly.
+With --listen it is a network interface instead, and the first line is its
+URL (tcp://HOST:PORT). The simulator echoes every message, answers Get and
+level queries, keeps what Set writes, and serves on when Brenvik closes and
+reopens the port. SIGINT or SIGTERM (Ctrl+C on Windows) end it cleanly.
 
 Options:
+  --listen [HOST:]PORT serve on TCP (raw bytes, one client at a time) instead
+                       of a pseudo-terminal, on 127.0.0.1 unless HOST is
+                       named; port 0 takes a free one. The only way on Windows
   --link PATH          also make PATH a symbolic link to the pseudo-terminal
                        (an old link there is replaced; removed at exit)
   --fast               no bus timing; by default bytes go out at the line's
@@ -136,6 +154,15 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
             return ParseResult::Help;
         } else if (option == "--version") {
             return ParseResult::Version;
+        } else if (option == "--listen") {
+            ListenAddress address;
+            if (!value(text))
+                return ParseResult::Error;
+            if (!ParseListen(text, address)) {
+                error = "--listen takes PORT or HOST:PORT (port 0-65535), not \"" + text + "\"";
+                return ParseResult::Error;
+            }
+            options.listen = address;
         } else if (option == "--link") {
             if (!value(options.linkPath))
                 return ParseResult::Error;
@@ -211,6 +238,15 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
             error = "unknown option \"" + option + "\" (see --help)";
             return ParseResult::Error;
         }
+    }
+    // A TCP client sets no line and has no pseudo-terminal to link to.
+    if (options.listen && !options.linkPath.empty()) {
+        error = "--link names a pseudo-terminal, and --listen serves none";
+        return ParseResult::Error;
+    }
+    if (options.listen && (options.line.baud || options.line.rtsCts)) {
+        error = "--baud and --flow check the line a program sets, and a TCP client sets none";
+        return ParseResult::Error;
     }
     return ParseResult::Run;
 }

@@ -13,8 +13,15 @@
 
 namespace sim {
 
+// Where --listen serves: a host name or address and a TCP port (0: any free one).
+struct ListenAddress {
+    std::string host = "127.0.0.1";
+    std::uint16_t port = 0;
+};
+
 // Everything brenvik-sim can be told on its command line.
 struct SimOptions {
+    std::optional<ListenAddress> listen;  // serve on TCP instead of a pseudo-terminal
     std::string linkPath;  // a symbolic link to the slave, made at start and removed at exit
     bool fast = false;     // no bus timing: answers go out at once
     bool log = false;      // every frame received and sent, in hex with a timestamp

@@ -1,29 +1,61 @@
-// brenvik-sim: the transceiver on a pseudo-terminal, for use without hardware.
+// brenvik-sim: the transceiver on a pseudo-terminal or a TCP port, for use without hardware.
 
 #include "sim/FrameLog.h"
-#include "sim/PtyServer.h"
 #include "sim/SimOptions.h"
+#include "sim/SimServer.h"
+#include "sim/StopSignal.h"
+#include "sim/TcpTransport.h"
 
 #include "BrenvikVersion.h"
 
-#include <fcntl.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include "sim/PtyServer.h"
+
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#endif
+
 #include <iostream>
 
 namespace {
 
-int g_stopPipe[2] = {-1, -1};
+// The signal or console handler's way to the serving loop.
+const sim::StopSignal* g_stop = nullptr;
+
+#ifdef _WIN32
+
+BOOL WINAPI RequestStop(DWORD)
+{
+    g_stop->Raise();
+    return TRUE;
+}
+
+void HandleStopRequests()
+{
+    ::SetConsoleCtrlHandler(RequestStop, TRUE);
+}
+
+#else
 
 void RequestStop(int)
 {
-    const char byte = 0;
-    [[maybe_unused]] ssize_t ignored = ::write(g_stopPipe[1], &byte, 1);
+    g_stop->Raise();
+}
+
+void HandleStopRequests()
+{
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 // Points `link` at `target`, replacing an earlier link (never a file).
@@ -53,6 +85,51 @@ void RemoveLink(const std::string& target, const std::string& link)
         ::unlink(link.c_str());
 }
 
+#endif
+
+int Failed(const std::string& error)
+{
+    std::cerr << "brenvik-sim: " << error << '\n';
+    return 1;
+}
+
+int Served(int result)
+{
+    return result == 0 ? 0 : Failed(sim::SocketErrorText(result));
+}
+
+// The first line printed tells the program where to find the transceiver.
+int ServeOnTcp(const sim::SimOptions& options, const sim::FrameCallback& onFrame, const sim::StopSignal& stop)
+{
+    std::string error;
+    sim::TcpTransport tcp;
+    if (!tcp.Listen(*options.listen, error))
+        return Failed(error);
+    sim::SimServer server(options, onFrame);
+    std::cout << tcp.Url() << std::endl;
+    return Served(server.Serve(tcp, stop.WaitHandle()));
+}
+
+int ServeOnPty(const sim::SimOptions& options, const sim::FrameCallback& onFrame, const sim::StopSignal& stop)
+{
+#ifdef _WIN32
+    (void)options, (void)onFrame, (void)stop;
+    return Failed("Windows has no pseudo-terminals: serve on TCP with --listen PORT");
+#else
+    std::string error;
+    sim::PtyServer server(options, onFrame);
+    if (!server.Open(error))
+        return Failed(error);
+    if (!options.linkPath.empty() && !MakeLink(server.SlavePath(), options.linkPath, error))
+        return Failed(error);
+    std::cout << server.SlavePath() << std::endl;
+    const int result = server.Serve(stop.WaitHandle());
+    if (!options.linkPath.empty())
+        RemoveLink(server.SlavePath(), options.linkPath);
+    return Served(result);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -67,42 +144,19 @@ int main(int argc, char** argv)
         std::cout << "brenvik-sim " << kBrenvikVersion << '\n';
         return 0;
     case sim::ParseResult::Error:
-        std::cerr << "brenvik-sim: " << error << '\n';
-        return 1;
+        return Failed(error);
     case sim::ParseResult::Run:
         break;
     }
 
-    if (::pipe2(g_stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        std::perror("brenvik-sim: pipe");
-        return 1;
-    }
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    ::sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::signal(SIGPIPE, SIG_IGN);
+    sim::StopSignal stop;
+    if (!stop.Open(error))
+        return Failed(error);
+    g_stop = &stop;
+    HandleStopRequests();
 
     sim::FrameLog log(std::cout);
-    sim::PtyServer server(options, options.log ? [&log](const sim::LineFrame& frame) { log.Log(frame); }
-                                               : sim::FrameCallback());
-    if (!server.Open(error)) {
-        std::cerr << "brenvik-sim: " << error << '\n';
-        return 1;
-    }
-    if (!options.linkPath.empty() && !MakeLink(server.SlavePath(), options.linkPath, error)) {
-        std::cerr << "brenvik-sim: " << error << '\n';
-        return 1;
-    }
-    std::cout << server.SlavePath() << std::endl;
-
-    const int result = server.Serve(g_stopPipe[0]);
-    if (!options.linkPath.empty())
-        RemoveLink(server.SlavePath(), options.linkPath);
-    if (result != 0) {
-        std::cerr << "brenvik-sim: " << std::strerror(result) << '\n';
-        return 1;
-    }
-    return 0;
+    const sim::FrameCallback onFrame =
+        options.log ? [&log](const sim::LineFrame& frame) { log.Log(frame); } : sim::FrameCallback();
+    return options.listen ? ServeOnTcp(options, onFrame, stop) : ServeOnPty(options, onFrame, stop);
 }

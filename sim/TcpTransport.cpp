@@ -1,0 +1,141 @@
+#include "sim/TcpTransport.h"
+
+#ifndef _WIN32
+#include <netinet/tcp.h>
+#endif
+
+#include <memory>
+
+namespace sim {
+namespace {
+
+#ifdef _WIN32
+constexpr int kSendFlags = 0;
+#else
+// A client gone is an error of the send, not a signal that ends the program.
+constexpr int kSendFlags = MSG_NOSIGNAL;
+#endif
+
+constexpr char kBusyLine[] = "brenvik-sim: busy: another program is connected\r\n";
+
+// The address a socket is bound to, as a URL's host and port.
+std::string UrlOf(SocketHandle socket)
+{
+    sockaddr_storage bound {};
+    socklen_t size = sizeof bound;
+    char host[NI_MAXHOST] = {};
+    char port[NI_MAXSERV] = {};
+    if (::getsockname(socket, reinterpret_cast<sockaddr*>(&bound), &size) != 0
+        || ::getnameinfo(reinterpret_cast<sockaddr*>(&bound), size, host, sizeof host, port, sizeof port,
+                         NI_NUMERICHOST | NI_NUMERICSERV)
+            != 0)
+        return {};
+    const std::string name = bound.ss_family == AF_INET6 ? "[" + std::string(host) + "]" : host;
+    return "tcp://" + name + ":" + port;
+}
+
+}  // namespace
+
+TcpTransport::~TcpTransport()
+{
+    Drop();
+    if (m_listener != kNoSocket)
+        CloseSocket(m_listener);
+}
+
+bool TcpTransport::Listen(const ListenAddress& address, std::string& error)
+{
+    if (!StartSockets(error))
+        return false;
+    addrinfo hints {};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    const std::string where = address.host + ":" + std::to_string(address.port);
+    if (const int err = ::getaddrinfo(address.host.c_str(), std::to_string(address.port).c_str(), &hints, &found)) {
+        error = "cannot listen on " + where + ": " + ::gai_strerror(err);
+        return false;
+    }
+    std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> addresses(found, &::freeaddrinfo);
+    const SocketHandle listener = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
+    if (listener == kNoSocket) {
+        error = "cannot listen on " + where + ": " + SocketErrorText(LastSocketError());
+        return false;
+    }
+#ifndef _WIN32
+    // A port of a run just ended is free again at once (on Windows this would let others take it too).
+    const int on = 1;
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+#endif
+    if (::bind(listener, found->ai_addr, static_cast<socklen_t>(found->ai_addrlen)) != 0 || ::listen(listener, 4) != 0
+        || !SetNonBlocking(listener)) {
+        error = "cannot listen on " + where + ": " + SocketErrorText(LastSocketError());
+        CloseSocket(listener);
+        return false;
+    }
+    m_listener = listener;
+    m_url = UrlOf(listener);
+    return true;
+}
+
+void TcpTransport::AddWaits(std::vector<pollfd>& waits, bool sending) const
+{
+    waits.push_back({m_listener, POLLIN, 0});
+    if (Connected())
+        waits.push_back({m_client, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0});
+}
+
+int TcpTransport::Take(std::span<const pollfd> ready, std::vector<std::uint8_t>& received)
+{
+    // The client first: the waits were made for the one there before any new one.
+    if (ready.size() > 1 && (ready[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+        char buffer[4096];
+        const int n = static_cast<int>(::recv(m_client, buffer, sizeof buffer, 0));
+        if (n > 0)
+            received.insert(received.end(), buffer, buffer + n);
+        else if (n == 0 || !WouldBlock(LastSocketError()))
+            Drop();
+    }
+    if (ready[0].revents & POLLIN)
+        Accept();
+    return 0;
+}
+
+void TcpTransport::Accept()
+{
+    const SocketHandle client = ::accept(m_listener, nullptr, nullptr);
+    if (client == kNoSocket)
+        return;  // gone before it was taken: nothing to serve
+    if (Connected()) {
+        ::send(client, kBusyLine, sizeof kBusyLine - 1, kSendFlags);
+        CloseSocket(client);
+        return;
+    }
+    // Answers go out paced byte by byte: each as it is due, not gathered.
+    const int on = 1;
+    ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+    SetNonBlocking(client);
+    m_client = client;
+}
+
+void TcpTransport::Drop()
+{
+    if (m_client != kNoSocket)
+        CloseSocket(m_client);
+    m_client = kNoSocket;
+}
+
+int TcpTransport::Write(std::span<const std::uint8_t> bytes, std::size_t& written)
+{
+    written = 0;
+    const int n = static_cast<int>(
+        ::send(m_client, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), kSendFlags));
+    if (n >= 0)
+        written = static_cast<std::size_t>(n);
+    else if (!WouldBlock(LastSocketError()))
+        Drop();  // the client went away: its answers with it
+    return 0;
+}
+
+}  // namespace sim

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "sim/SimOptions.h"
+#include "sim/Sockets.h"
+#include "sim/Transport.h"
+
+#include <string>
+
+namespace sim {
+
+// The program's end as a TCP client, raw bytes both ways, as a network
+// interface is reached at tcp://HOST:PORT. One client at a time: a second
+// is told so in one line and closed. There is no line to set, so every
+// client is on the right one.
+class TcpTransport : public Transport {
+public:
+    TcpTransport() = default;
+    ~TcpTransport() override;
+    TcpTransport(const TcpTransport&) = delete;
+    TcpTransport& operator=(const TcpTransport&) = delete;
+
+    // Listens on `address` (port 0: one the system picks); false with `error` set when it cannot.
+    bool Listen(const ListenAddress& address, std::string& error);
+    // Where clients reach it, "tcp://127.0.0.1:5331" ("tcp://[::1]:5331").
+    const std::string& Url() const { return m_url; }
+
+    void AddWaits(std::vector<pollfd>& waits, bool sending) const override;
+    int Take(std::span<const pollfd> ready, std::vector<std::uint8_t>& received) override;
+    bool Connected() const override { return m_client != kNoSocket; }
+    bool LineMatches(const ExpectedLine&) const override { return true; }
+    int Write(std::span<const std::uint8_t> bytes, std::size_t& written) override;
+
+private:
+    void Accept();
+    void Drop();
+
+    SocketHandle m_listener = kNoSocket;
+    SocketHandle m_client = kNoSocket;
+    std::string m_url;
+};
+
+}  // namespace sim

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "sim/LineCheck.h"
+#include "sim/Sockets.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace sim {
+
+// The program's end of the simulated line, as the server's loop drives it: a
+// pseudo-terminal (PtyServer.h) or a TCP client (TcpTransport.h). Errors are
+// the system's codes (errno, or Winsock's on Windows).
+class Transport {
+public:
+    virtual ~Transport() = default;
+
+    // Adds the handles to wait on; `sending` asks to hear when the line takes bytes.
+    virtual void AddWaits(std::vector<pollfd>& waits, bool sending) const = 0;
+    // Acts on what the wait reported for those handles (`ready`, in the order
+    // added), putting what the program sent into `received`. 0 or an error.
+    virtual int Take(std::span<const pollfd> ready, std::vector<std::uint8_t>& received) = 0;
+    // Whether a program is there to hear answers; without one they are dropped.
+    virtual bool Connected() const = 0;
+    // Whether the program's side of the line is set to `line`.
+    virtual bool LineMatches(const ExpectedLine& line) const = 0;
+    // Writes what the line takes of `bytes` now and says how much. 0 or an error.
+    virtual int Write(std::span<const std::uint8_t> bytes, std::size_t& written) = 0;
+};
+
+}  // namespace sim
