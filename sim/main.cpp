@@ -110,12 +110,9 @@ int ServeOnTcp(const sim::SimOptions& options, const sim::FrameCallback& onFrame
     return Served(server.Serve(tcp, stop.WaitHandle()));
 }
 
+#ifndef _WIN32
 int ServeOnPty(const sim::SimOptions& options, const sim::FrameCallback& onFrame, const sim::StopSignal& stop)
 {
-#ifdef _WIN32
-    (void)options, (void)onFrame, (void)stop;
-    return Failed("Windows has no pseudo-terminals: serve on TCP with --listen PORT");
-#else
     std::string error;
     sim::PtyServer server(options, onFrame);
     if (!server.Open(error))
@@ -127,8 +124,8 @@ int ServeOnPty(const sim::SimOptions& options, const sim::FrameCallback& onFrame
     if (!options.linkPath.empty())
         RemoveLink(server.SlavePath(), options.linkPath);
     return Served(result);
-#endif
 }
+#endif
 
 }  // namespace
 
@@ -158,5 +155,11 @@ int main(int argc, char** argv)
     sim::FrameLog log(std::cout);
     const sim::FrameCallback onFrame =
         options.log ? [&log](const sim::LineFrame& frame) { log.Log(frame); } : sim::FrameCallback();
-    return options.listen ? ServeOnTcp(options, onFrame, stop) : ServeOnPty(options, onFrame, stop);
+    if (options.listen)
+        return ServeOnTcp(options, onFrame, stop);
+#ifdef _WIN32
+    return Failed("Windows has no pseudo-terminals: serve on TCP with --listen PORT");
+#else
+    return ServeOnPty(options, onFrame, stop);
+#endif
 }
