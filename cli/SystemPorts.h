@@ -40,6 +40,10 @@ std::vector<Candidate> SystemPorts(const CliContext& context);
 // Fills in state and text (and what else the system tells) without opening the device.
 void LookWithoutOpening(PortReport& report, const CliContext& context);
 
+// Whether the device at `path` is there now, without opening it. Windows:
+// whether the system knows the COM port ("\\.\COM5" or "COM5").
+bool DevicePresent(const std::string& path);
+
 // "minicom (pid 42), screen (pid 7)"
 std::string HolderText(const std::vector<port_identity::Holder>& holders);
 

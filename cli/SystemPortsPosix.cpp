@@ -56,6 +56,12 @@ std::vector<Candidate> SystemPorts(const CliContext& context)
     return candidates;
 }
 
+bool DevicePresent(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
 void LookWithoutOpening(PortReport& report, const CliContext& context)
 {
     const std::string& path = report.candidate.path;

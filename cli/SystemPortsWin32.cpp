@@ -68,19 +68,30 @@ void AddDosDevicePorts(std::set<int>& numbers)
     }
 }
 
-} // namespace
-
-std::vector<Candidate> SystemPorts(const CliContext&)
+std::set<int> SystemComNumbers()
 {
     std::set<int> numbers;
     AddRegisteredPorts(numbers);
     AddDosDevicePorts(numbers);
+    return numbers;
+}
+
+} // namespace
+
+std::vector<Candidate> SystemPorts(const CliContext&)
+{
     std::vector<Candidate> candidates;
-    for (const int number : numbers) {
+    for (const int number : SystemComNumbers()) {
         const std::string name = "COM" + std::to_string(number);
         candidates.push_back({name, "\\\\.\\" + name});
     }
     return candidates;
+}
+
+bool DevicePresent(const std::string& path)
+{
+    const std::optional<int> number = ComNumberOf(path);
+    return number && SystemComNumbers().contains(*number);
 }
 
 void LookWithoutOpening(PortReport& report, const CliContext&)

@@ -42,7 +42,7 @@ private:
     bool m_registered = false;
 };
 
-TEST(SystemPortsWin32, ListsTheSystemsComPortsInOrderAsTheirOwnDevices)
+TEST(SystemPortsWin32, ListsTheSystemsComPortsInOrderAsTheirOwnDevicesWithoutOpeningThem)
 {
     RegisteredPort com17(L"\\Device\\BrenvikTest17", L"COM17");
     RegisteredPort com9(L"\\Device\\BrenvikTest9", L"COM9");
@@ -63,6 +63,9 @@ TEST(SystemPortsWin32, ListsTheSystemsComPortsInOrderAsTheirOwnDevices)
     EXPECT_TRUE(std::is_sorted(ports.begin(), ports.end(), [](const cli::Candidate& a, const cli::Candidate& b) {
         return std::stoi(a.name.substr(3)) < std::stoi(b.name.substr(3));
     }));
+    EXPECT_TRUE(cli::DevicePresent("\\\\.\\COM17"));
+    EXPECT_TRUE(cli::DevicePresent("COM9"));
+    EXPECT_FALSE(cli::DevicePresent("\\\\.\\COM250"));
     EXPECT_EQ(std::adjacent_find(ports.begin(), ports.end(),
                                  [](const cli::Candidate& a, const cli::Candidate& b) { return a.name == b.name; }),
               ports.end());
