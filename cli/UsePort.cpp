@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "cli/SystemPorts.h"
+#include "serial/NetworkAddress.h"
 
 namespace cli {
 namespace {
@@ -61,7 +62,7 @@ int UsePort(const CliContext& context, const std::string& port)
         context.out << "Mapped " << name << " to " << port << " in the port map.\n";
     context.out << "Saved port: " << name << " (" << path
                 << "); the Brenvik window and brenvik-cli use it from now on.\n";
-    if (!DevicePresent(path))
+    if (!LooksLikeUrl(path) && !DevicePresent(path))
         context.err << "brenvik-cli: warning: " << path << " is not there now\n";
     return ExitOk;
 }
