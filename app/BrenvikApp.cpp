@@ -12,7 +12,7 @@
 #include "app/MainFrame.h"
 #include "app/ShutdownSignals.h"
 #include "help/HelpFileLocation.h"
-#include "platform/PortsLookup.h"
+#include "settings/Profile.h"
 #include "res/Resource.h"
 #include "res/ResourceIcons.h"
 #include "res/Strings.h"

@@ -2,15 +2,7 @@
 
 #include "app/Globals.h"
 #include "app/RecentFileList.h"
-#include "platform/Profile.h"
-#include "platform/ScanInt.h"
-
-namespace {
-
-const QString kInts = QStringLiteral("Settings\\Ints");
-const QString kStrings = QStringLiteral("Settings\\Strings");
-
-} // namespace
+#include "settings/StoredValues.h"
 
 bool CBrenvikDoc::BaseOnNewDocument()
 {
@@ -59,38 +51,29 @@ bool CBrenvikDoc::OnSaveDocument(const QString&)
     return true;
 }
 
-int CBrenvikDoc::ReadInt(const char* entry, int fallback)
-{
-    m_strScratch = GetProfileString(kInts, QLatin1String(entry));
-    const QByteArray text = m_strScratch.toUtf8();
-    int value = 0;
-    return ScanInts(std::string_view(text.constData(), text.size()), ':', &value, 1) == 1 ? value : fallback;
-}
-
 int CBrenvikDoc::LoadFromRegistry()
 {
-    m_ActiveComPort = ReadInt("m_ActiveComPort", 1);
-    m_RFChannel = ReadInt("m_RFChannel", 11);
-    m_PwKey = ReadInt("m_PwKey", 0);
-    m_NetWorkID = ReadInt("m_NetWorkID", 0);
-    m_NetName = GetProfileString(kStrings, QStringLiteral("m_NetName"), QStringLiteral("Olv12345"));
+    m_ActiveComPort = settings::ReadInt(m_store, settings::kActiveComPort);
+    m_RFChannel = settings::ReadInt(m_store, settings::kRFChannel);
+    m_PwKey = settings::ReadInt(m_store, settings::kPwKey);
+    m_NetWorkID = settings::ReadInt(m_store, settings::kNetWorkID);
+    m_NetName = QString::fromStdString(settings::ReadText(m_store, settings::kNetName));
     return 1;
 }
 
 int CBrenvikDoc::SaveToRegistry()
 {
-    const std::pair<const char*, int> numbers[] = {
-        {"m_ActiveComPort", m_ActiveComPort},
-        {"m_RFChannel", m_RFChannel},
-        {"m_PwKey", m_PwKey},
-        {"m_NetWorkID", m_NetWorkID},
+    const std::pair<settings::IntValue, int> numbers[] = {
+        {settings::kActiveComPort, m_ActiveComPort},
+        {settings::kRFChannel, m_RFChannel},
+        {settings::kPwKey, m_PwKey},
+        {settings::kNetWorkID, m_NetWorkID},
     };
-    for (const auto& [entry, value] : numbers) {
-        m_strScratch = QString::number(value);
-        if (!WriteProfileString(kInts, QLatin1String(entry), m_strScratch))
+    for (const auto& [value, number] : numbers) {
+        if (!settings::WriteInt(m_store, value, number))
             return 0;
     }
-    return WriteProfileString(kStrings, QStringLiteral("m_NetName"), m_NetName) ? 1 : 0;
+    return settings::WriteText(m_store, settings::kNetName, m_NetName.toStdString()) ? 1 : 0;
 }
 
 int CBrenvikDoc::LoadProjectFile(const QString&)

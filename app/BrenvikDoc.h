@@ -1,5 +1,8 @@
 #pragma once
 
+#include "settings/QtSettingsStore.h"
+#include "settings/Schema.h"
+
 #include <QString>
 
 // The document: the five group settings the program remembers between runs
@@ -34,19 +37,19 @@ public:
     // Records the path; with addToRecentFiles it also heads the recent-file list.
     void SetPathName(const QString& path, bool addToRecentFiles = true);
 
-    // GroupSettings.
-    int m_RFChannel = 11;
-    int m_PwKey = 0;
-    int m_NetWorkID = 0;
-    QString m_NetName = QStringLiteral("Olv12345");
-    int m_ActiveComPort = 1;
+    // GroupSettings; until LoadFromRegistry, what an empty store reads as.
+    int m_RFChannel = settings::kRFChannel.fallback;
+    int m_PwKey = settings::kPwKey.fallback;
+    int m_NetWorkID = settings::kNetWorkID.fallback;
+    QString m_NetName = QString::fromUtf8(settings::kNetName.fallback.data(), settings::kNetName.fallback.size());
+    int m_ActiveComPort = settings::kActiveComPort.fallback;
 
 private:
     bool BaseOnNewDocument();
-    int ReadInt(const char* entry, int fallback);
 
+    // Where GroupSettings are kept: the same store on every system the window runs on.
+    settings::CQtSettingsStore m_store;
     bool m_bFirstNew = true;
-    QString m_strScratch;
     QString m_strPathName;
     bool m_bModified = false;
 };

@@ -34,9 +34,8 @@
 #include "controls/RssiCtrl.h"
 #include "platform/DataExchange.h"
 #include "platform/DialogBuilder.h"
-#include "platform/LinesStore.h"
+#include "settings/Profile.h"
 #include "platform/MessageBox.h"
-#include "platform/Profile.h"
 #include "platform/PortEvent.h"
 #include "platform/WindowStyles.h"
 #include "platform/WindowText.h"
@@ -303,10 +302,9 @@ void CBrenvikView::OnPortSetup()
     if (dialog.DoModal() == IDOK) {
         m_document.m_ActiveComPort = dialog.m_nPort;
         // The chosen port is kept by its adapter's stable name, whatever the plug order.
-        const QString port = QStringLiteral("COM%1").arg(dialog.m_nPort);
-        const bool byIdKept = dialog.m_strByIdPath.isEmpty() || WriteProfileString("Ports", port, dialog.m_strByIdPath);
+        const bool byIdKept = dialog.m_strByIdPath.isEmpty() || StoreProfilePort(dialog.m_nPort, dialog.m_strByIdPath);
         if (!StoreProfileLine(dialog.m_nPort, dialog.m_line) || !byIdKept)
-            ShowMessageBox(this, QStringLiteral("The choice for %1 could not be stored.").arg(port));
+            ShowMessageBox(this, QStringLiteral("The choice for COM%1 could not be stored.").arg(dialog.m_nPort));
     }
     OpenBusPort();
 }

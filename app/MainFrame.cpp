@@ -11,17 +11,13 @@
 #include "app/CommandTarget.h"
 #include "app/Globals.h"
 #include "help/HtmlHelpLoader.h"
-#include "platform/Profile.h"
+#include "settings/Profile.h"
 #include "res/MainMenu.h"
 #include "res/Resource.h"
 #include "res/ResourceIcons.h"
 #include "res/Strings.h"
 
 namespace {
-
-const QString kWindowPos = QStringLiteral("WindowPos");
-const QString kFilePaths = QStringLiteral("FilePaths");
-const QString kProjectFilePath = QStringLiteral("g_ProjectFilePath");
 
 QString Text(std::string_view text)
 {
@@ -67,7 +63,7 @@ int CMainFrame::OnCreate()
         m_wpSaved.length = 0;
         m_bStayOnTop = false;
     }
-    g_ProjectFilePath = GetProfileString(kFilePaths, kProjectFilePath, QString());
+    g_ProjectFilePath = GetProfileText(settings::kProjectFilePath);
     setWindowTitle(QStringLiteral("Olvarn -- Brenvik  ") + LoadResourceString(IDS_VERSION));
     return 0;
 }
@@ -157,7 +153,7 @@ bool CMainFrame::OnCommand(int command)
 
 bool CMainFrame::LoadWindowPlacement(WindowPlacement& placement)
 {
-    const QString text = GetProfileString(kWindowPos, kWindowPos, QString());
+    const QString text = GetProfileText(settings::kWindowPos);
     if (text.isEmpty())
         return false;
     const bool complete = ParsePlacement(text, placement);
@@ -172,7 +168,7 @@ void CMainFrame::SaveWindowPlacement(WindowPlacement& placement)
         placement.flags |= kStayOnTopFlag;
     else
         placement.flags &= ~kStayOnTopFlag;
-    WriteProfileString(kWindowPos, kWindowPos, FormatPlacement(placement));
+    WriteProfileText(settings::kWindowPos, FormatPlacement(placement));
 }
 
 WindowPlacement CMainFrame::GetWindowPlacement() const
@@ -271,7 +267,7 @@ void CMainFrame::WinHelp(quintptr data, unsigned command)
 
 void CMainFrame::OnClose()
 {
-    WriteProfileString(kFilePaths, kProjectFilePath, g_ProjectFilePath);
+    WriteProfileText(settings::kProjectFilePath, g_ProjectFilePath);
     WindowPlacement placement = GetWindowPlacement();
     if (isMaximized())
         placement.flags |= WPF_RESTORETOMAXIMIZED;

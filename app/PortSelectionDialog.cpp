@@ -6,7 +6,7 @@
 
 #include "app/DdxControl.h"
 #include "app/InterfaceChoice.h"
-#include "platform/LinesStore.h"
+#include "settings/Profile.h"
 #include "platform/MessageBox.h"
 #include "platform/DialogBuilder.h"
 #include "platform/WindowStyles.h"

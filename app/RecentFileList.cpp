@@ -1,14 +1,15 @@
 #include "app/RecentFileList.h"
 
-#include "platform/Profile.h"
+#include "settings/Profile.h"
+#include "settings/Schema.h"
 
 namespace {
 
-const QString kSection = QStringLiteral("Recent File List");
+const QString kSection = QString::fromUtf8(settings::kRecentFilesSection);
 
 QString EntryName(int index)
 {
-    return QStringLiteral("File%1").arg(index + 1);
+    return QString::fromStdString(settings::RecentFileEntry(index + 1));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "app/WindowPlacement.h"
 
-#include "platform/ScanInt.h"
+#include "settings/ScanInt.h"
 
 namespace {
 

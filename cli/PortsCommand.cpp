@@ -1,121 +1,18 @@
-#include "bus/BusLimits.h"
 #include "busport/LineSettingsText.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "busreport/Json.h"
 #include "cli/PortCheck.h"
-#include "serial/PortIdentity.h"
+#include "cli/SystemPorts.h"
 #include "serial/PortNames.h"
 
-#include <fcntl.h>
-#include <glob.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 namespace cli {
 
 using busreport::JsonString;
 
 namespace {
-
-struct Candidate {
-    std::string name; // COM5, or empty for a device found by pattern
-    std::string path;
-};
-
-// What `ports` found out about one candidate.
-struct PortReport {
-    Candidate candidate;
-    std::string state;   // the JSON word: absent, not_serial, permission_denied, in_use, present (free, busy, unusable with --probe)
-    std::string text;    // the same in words, with the fix or the holders
-    std::string fix;
-    std::vector<port_identity::Holder> holders;
-    std::optional<port_identity::UsbIdentity> usb;
-    std::vector<std::string> byId;
-    std::optional<busport::StoredLine> line; // a COM number's stored line; none for a device found by pattern
-    bool saved = false;
-};
-
-std::vector<std::string> Matches(const std::string& pattern)
-{
-    std::vector<std::string> paths;
-    glob_t found {};
-    if (::glob(pattern.c_str(), 0, nullptr, &found) == 0) {
-        for (std::size_t i = 0; i < found.gl_pathc; ++i)
-            paths.emplace_back(found.gl_pathv[i]);
-    }
-    ::globfree(&found);
-    return paths;
-}
-
-bool SameDevice(const std::string& a, const std::string& b)
-{
-    struct stat x {}, y {};
-    return a == b || (::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino);
-}
-
-std::vector<Candidate> Candidates(const CliContext& context)
-{
-    std::vector<Candidate> candidates;
-    for (int number = bus::kFirstComPort; number <= bus::kLastComPort; ++number) {
-        const std::string name = "COM" + std::to_string(number);
-        candidates.push_back({name, ResolvePortName(name, context.portLookup).value_or("")});
-    }
-    for (const std::string& pattern : context.extraDevicePatterns) {
-        for (const std::string& path : Matches(pattern)) {
-            const bool listed = std::any_of(candidates.begin(), candidates.end(),
-                                            [&path](const Candidate& c) { return SameDevice(c.path, path); });
-            if (!listed)
-                candidates.push_back({{}, path});
-        }
-    }
-    return candidates;
-}
-
-std::string HolderText(const std::vector<port_identity::Holder>& holders)
-{
-    std::string text;
-    for (const port_identity::Holder& holder : holders)
-        text += (text.empty() ? "" : ", ") + holder.program + " (pid " + std::to_string(holder.pid) + ")";
-    return text;
-}
-
-// What the system says without opening the device.
-void Look(PortReport& report, const CliContext& context)
-{
-    const std::string& path = report.candidate.path;
-    struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
-        const bool absent = path.empty() || errno == ENOENT || errno == ENOTDIR;
-        report.state = absent ? "absent" : "unusable";
-        report.text = absent ? "absent" : std::string("unusable: ") + std::strerror(errno);
-        return;
-    }
-    if (!S_ISCHR(info.st_mode)) {
-        report.state = "not_serial";
-        report.text = "not a serial device";
-        return;
-    }
-    report.usb = port_identity::UsbIdentityOf(path, context.identityRoots);
-    report.byId = port_identity::ByIdNames(path, context.identityRoots);
-    report.holders = port_identity::HoldersOf(path, context.identityRoots);
-    if (::faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) != 0) {
-        report.state = "permission_denied";
-        report.fix = PermissionFix(path);
-        report.text = "permission denied (fix: " + report.fix + ")";
-    } else if (!report.holders.empty()) {
-        report.state = "in_use";
-        report.text = "in use by " + HolderText(report.holders);
-    } else {
-        report.state = "present";
-        report.text = "present";
-    }
-}
 
 // The exact answer: an exclusive open, released at once.
 void Probe(PortReport& report)
@@ -195,15 +92,23 @@ void WriteJson(std::ostream& out, const std::vector<PortReport>& reports)
 
 } // namespace
 
+std::string HolderText(const std::vector<port_identity::Holder>& holders)
+{
+    std::string text;
+    for (const port_identity::Holder& holder : holders)
+        text += (text.empty() ? "" : ", ") + holder.program + " (pid " + std::to_string(holder.pid) + ")";
+    return text;
+}
+
 int RunPorts(const CliContext& context, const CliOptions& options)
 {
     if (options.usePort)
         return UsePort(context, *options.usePort);
     std::vector<PortReport> reports;
-    for (const Candidate& candidate : Candidates(context)) {
+    for (const Candidate& candidate : SystemPorts(context)) {
         PortReport report;
         report.candidate = candidate;
-        Look(report, context);
+        LookWithoutOpening(report, context);
         if (options.probe && report.state != "absent" && report.state != "not_serial")
             Probe(report);
         if (const std::optional<int> number = ComNumberOf(candidate.name); number && context.lineLookup)

@@ -1,17 +1,11 @@
 #include "bus/BusLimits.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
-
-#include <sys/stat.h>
+#include "cli/SystemPorts.h"
+#include "serial/NetworkAddress.h"
 
 namespace cli {
 namespace {
-
-bool Exists(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
 
 struct ComChoice {
     int number = 0;
@@ -36,7 +30,7 @@ std::optional<ComChoice> ComNumberFor(const std::string& path, const PortLookup&
         return ComChoice {*n, false};
     if (const auto n = first([&](int n) { return !mapped(n) && BuiltInPortPath(n) == path; }))
         return ComChoice {*n, false};
-    if (const auto n = first([&](int n) { return !mapped(n) && !Exists(*BuiltInPortPath(n)); }))
+    if (const auto n = first([&](int n) { return !mapped(n) && !DevicePresent(*BuiltInPortPath(n)); }))
         return ComChoice {*n, true};
     return std::nullopt;
 }
@@ -68,7 +62,7 @@ int UsePort(const CliContext& context, const std::string& port)
         context.out << "Mapped " << name << " to " << port << " in the port map.\n";
     context.out << "Saved port: " << name << " (" << path
                 << "); the Brenvik window and brenvik-cli use it from now on.\n";
-    if (!Exists(path))
+    if (!LooksLikeUrl(path) && !DevicePresent(path))
         context.err << "brenvik-cli: warning: " << path << " is not there now\n";
     return ExitOk;
 }

@@ -20,7 +20,7 @@
 #include "app/BrenvikView.h"
 #include "app/MainFrame.h"
 #include "controls/RssiCtrl.h"
-#include "platform/Profile.h"
+#include "settings/Profile.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
 #include "tests/support/EventLoopWait.h"

@@ -34,7 +34,7 @@
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
 #include "bus/TransceiverModel.h"
-#include "platform/Profile.h"
+#include "settings/Profile.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
 #include "tests/support/EventLoopWait.h"

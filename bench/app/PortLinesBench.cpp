@@ -21,7 +21,7 @@
 #include "bus/GroupRequests.h"
 #include "busport/BusPort.h"
 #include "platform/MessageBox.h"
-#include "platform/Profile.h"
+#include "settings/Profile.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
 #include "tests/support/EventLoopWait.h"

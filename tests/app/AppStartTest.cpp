@@ -19,12 +19,12 @@
 #include "app/BrenvikView.h"
 #include "app/RecentFileList.h"
 #include "help/HelpViewer.h"
-#include "platform/Profile.h"
+#include "settings/Profile.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
 #include "serial/PortNames.h"
 #include "tests/app/FakeView.h"
-#include "tests/platform/TempSettings.h"
+#include "tests/settings/TempSettings.h"
 #include "tests/support/EventLoopWait.h"
 
 namespace {

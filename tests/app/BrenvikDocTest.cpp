@@ -5,8 +5,8 @@
 #include "app/BrenvikDoc.h"
 #include "app/Globals.h"
 #include "app/RecentFileList.h"
-#include "platform/Profile.h"
-#include "tests/platform/TempSettings.h"
+#include "settings/Profile.h"
+#include "tests/settings/TempSettings.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "platform/WindowStyles.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
-#include "tests/platform/TempSettings.h"
+#include "tests/settings/TempSettings.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/SafePorts.h"
 

@@ -17,7 +17,7 @@
 #include "controls/RssiCtrl.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
-#include "tests/platform/TempSettings.h"
+#include "tests/settings/TempSettings.h"
 #include "tests/support/EventLoopWait.h"
 #include "tests/support/SafePorts.h"
 

@@ -12,10 +12,10 @@
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "help/HtmlHelpLoader.h"
-#include "platform/Profile.h"
+#include "settings/Profile.h"
 #include "res/Resource.h"
 #include "tests/app/FakeView.h"
-#include "tests/platform/TempSettings.h"
+#include "tests/settings/TempSettings.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "app/BrenvikApp.h"
 #include "app/BrenvikView.h"
 #include "app/MainFrame.h"
-#include "platform/Profile.h"
+#include "settings/Profile.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
 #include "tests/support/EventLoopWait.h"

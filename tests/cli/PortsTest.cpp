@@ -156,6 +156,15 @@ TEST(CliPorts, UseStoresAComNumberOrTheOneAPathIsMappedTo)
     }
 
     EXPECT_EQ(CliHarness().Run({"ports", "--use", "COM21"}).code, cli::ExitUsage);
+
+    // A network interface is no device to look for: no warning that it is not there.
+    CliHarness cli;
+    cli.Map(6, "rfc2217://127.0.0.1:7000");
+    const CliRun run = cli.Run({"ports", "--use", "rfc2217://127.0.0.1:7000"});
+    EXPECT_EQ(run.code, cli::ExitOk) << run.err;
+    EXPECT_EQ(run.err, "");
+    ASSERT_EQ(cli.Stored().size(), 1u);
+    EXPECT_EQ(cli.Stored()[0].first, 6);
 }
 
 TEST(CliPorts, NamesTheGroupThatGrantsAccess)

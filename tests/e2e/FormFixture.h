@@ -17,12 +17,12 @@
 #include "app/MainFrame.h"
 #include "app/PortSelectionDialog.h"
 #include "platform/MessageBox.h"
-#include "platform/Profile.h"
+#include "settings/Profile.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
 #include "serial/PortNames.h"
 #include "tests/app/FakeFormClock.h"
-#include "tests/platform/TempSettings.h"
+#include "tests/settings/TempSettings.h"
 #include "tests/support/EventLoopWait.h"
 
 // The texts a control showed when it was painted, in order, without repeats.

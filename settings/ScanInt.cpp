@@ -1,4 +1,4 @@
-#include "platform/ScanInt.h"
+#include "settings/ScanInt.h"
 
 #include <cctype>
 #include <climits>

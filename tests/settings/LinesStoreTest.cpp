@@ -3,9 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/LinesStore.h"
-#include "platform/Profile.h"
-#include "tests/platform/TempSettings.h"
+#include "settings/Profile.h"
+#include "tests/settings/TempSettings.h"
 
 namespace {
 

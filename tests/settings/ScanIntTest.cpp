@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "platform/ScanInt.h"
+#include "settings/ScanInt.h"
 
 namespace {
 

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "serial/PortNames.h"
+#include "settings/SettingsStore.h"
+
+#include <memory>
+
+// The user's own port map, section "Ports", entry "COM<n>" -> a device path
+// or URL (COM3=/dev/serial/by-id/usb-..., COM4=rfc2217://host:port). On
+// Windows a COM number is the system's own port, so the map holds paths and
+// URLs only.
+namespace settings {
+
+// The stored path for COM n; nothing for a missing or blank entry, so the
+// caller falls back to its built-in table. The lookup keeps the store and
+// may run on any thread.
+PortLookup PortsLookupOf(std::shared_ptr<const ISettingsStore> store);
+
+// Maps COM n to a path or URL; false when the store could not be written.
+bool StorePortPath(ISettingsStore& store, int comNumber, std::string_view path);
+
+} // namespace settings

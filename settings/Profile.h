@@ -1,0 +1,36 @@
+#pragma once
+
+#include "busport/LineSettingsText.h"
+#include "serial/PortNames.h"
+#include "settings/Schema.h"
+
+#include <QString>
+
+// The window's per-user settings, kept through QSettings
+// (settings/QtSettingsStore.h) under the names of settings/Schema.h. A
+// section such as "Settings\Ints" is the nested group "Settings/Ints".
+
+// The stored text, or defaultValue when the entry is missing.
+QString GetProfileString(const QString& section, const QString& entry,
+                         const QString& defaultValue = QString());
+
+// Writes the text and flushes the store at once; false when the store could
+// not be written (read-only file, unwritable folder, ...).
+bool WriteProfileString(const QString& section, const QString& entry, const QString& value);
+
+// A value of the schema; its fallback when missing.
+QString GetProfileText(const settings::TextValue& value);
+bool WriteProfileText(const settings::TextValue& value, const QString& text);
+
+// Removes the entry and flushes the store; false when the store could not be written.
+bool RemoveProfileEntry(const QString& section, const QString& entry);
+
+// COM number -> the stored path or URL of "Ports" (settings/PortsLookup.h).
+PortLookup ProfilePortLookup();
+// Maps COM n to a path or URL in "Ports"; false when the store could not be written.
+bool StoreProfilePort(int comNumber, const QString& path);
+
+// COM number -> its stored line of "Lines" (settings/LinesStore.h).
+busport::LineLookup ProfileLineLookup();
+// Stores the line for COM n (the bus's own line removes the entry).
+bool StoreProfileLine(int comNumber, const busport::LineSettings& line);
