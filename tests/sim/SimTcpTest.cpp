@@ -143,6 +143,19 @@ TEST(SimTcp, ServesOneClientAtATimeAndKeepsSettingsForTheNext)
     EXPECT_EQ(got.rfChannel, 23);
 }
 
+TEST(SimTcp, AnswersOwedToAClientThatLeftGoToNobody)
+{
+    sim::SimOptions options = SimOnTcp::Fast();
+    options.fast = false;  // at bus timing the answer is still held when the client goes
+    SimOnTcp server(options);
+    RawClient(server.Port()).Send(bus::MakeNameWrite("Gone"));
+
+    RawClient next(server.Port());
+    next.Send(bus::MakeSettingsRequest());
+    const bus::GroupMessageBytes request = bus::PackGroupMessage(bus::MakeSettingsRequest());
+    EXPECT_EQ(next.Receive(bus::kGroupMessageSize), std::string(request.begin(), request.end()));
+}
+
 TEST(SimTcp, ListenOptions)
 {
     struct Case {
