@@ -30,10 +30,6 @@ void SimServer::Answer(std::span<const std::uint8_t> received, bool rightLine)
 
 int SimServer::Transmit(Transport& transport)
 {
-    if (!transport.Connected()) {
-        m_pacer.Release(m_pacer.Held().size());
-        return 0;
-    }
     const std::size_t due = m_pacer.DueCount(BytePacer::Clock::now());
     if (due == 0)
         return 0;
@@ -67,6 +63,7 @@ int SimServer::Serve(Transport& transport, SocketHandle stop)
         if (waits[0].revents)
             return 0;
         std::lock_guard turn(m_turn);
+        const std::uint64_t program = transport.Program();
         received.clear();
         if (int err = transport.Take(std::span(waits).subspan(1), received))
             return err;
@@ -74,6 +71,10 @@ int SimServer::Serve(Transport& transport, SocketHandle stop)
         // hears of the frame knows the line it was taken on.
         if (!received.empty())
             Answer(received, transport.LineMatches(m_line));
+        // The model keeps what a program that left wrote, but what it was
+        // owed must not reach the next one.
+        if (transport.Program() != program)
+            m_pacer.Release(m_pacer.Held().size());
         if (int err = Transmit(transport))
             return err;
     }

@@ -26,16 +26,20 @@ public:
 
     void AddWaits(std::vector<pollfd>& waits, bool sending) const override;
     int Take(std::span<const pollfd> ready, std::vector<std::uint8_t>& received) override;
-    bool Connected() const override { return m_client != kNoSocket; }
+    std::uint64_t Program() const override { return m_accepted; }
     bool LineMatches(const ExpectedLine&) const override { return true; }
     int Write(std::span<const std::uint8_t> bytes, std::size_t& written) override;
 
 private:
-    void Accept();
+    bool Connected() const { return m_client != kNoSocket; }
+    // Reads what the client sent into `received`, once or `untilEmpty`; a client that closed is let go.
+    void Read(std::vector<std::uint8_t>& received, bool untilEmpty);
+    void Accept(std::vector<std::uint8_t>& received);
     void Drop();
 
     SocketHandle m_listener = kNoSocket;
     SocketHandle m_client = kNoSocket;
+    std::uint64_t m_accepted = 0;  // clients taken so far
     std::string m_url;
 };
 

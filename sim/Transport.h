@@ -20,13 +20,16 @@ public:
     // Adds the handles to wait on; `sending` asks to hear when the line takes bytes.
     virtual void AddWaits(std::vector<pollfd>& waits, bool sending) const = 0;
     // Acts on what the wait reported for those handles (`ready`, in the order
-    // added), putting what the program sent into `received`. 0 or an error.
+    // added), putting what the program sent into `received`: all of it from
+    // the program there before the call. 0 or an error.
     virtual int Take(std::span<const pollfd> ready, std::vector<std::uint8_t>& received) = 0;
-    // Whether a program is there to hear answers; without one they are dropped.
-    virtual bool Connected() const = 0;
+    // Which program is at the other end. It changes when another one comes
+    // (a TCP client after the last): answers owed to the one before are dropped.
+    virtual std::uint64_t Program() const = 0;
     // Whether the program's side of the line is set to `line`.
     virtual bool LineMatches(const ExpectedLine& line) const = 0;
-    // Writes what the line takes of `bytes` now and says how much. 0 or an error.
+    // Writes what the line takes of `bytes` now (nothing while no program is
+    // there) and says how much. 0 or an error.
     virtual int Write(std::span<const std::uint8_t> bytes, std::size_t& written) = 0;
 };
 

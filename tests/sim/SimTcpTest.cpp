@@ -17,6 +17,7 @@
 #include <signal.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -83,7 +84,7 @@ public:
                   static_cast<int>(bytes.size()));
     }
 
-    // Reads until `count` bytes arrived, the server closed, or the generous watchdog ran out.
+    // Reads `count` bytes, fewer if the server closed or the generous watchdog ran out.
     std::string Receive(std::size_t count)
     {
         std::string got;
@@ -93,7 +94,7 @@ public:
             if (sim::PollHandles(wait, 100) != 0 || !wait[0].revents)
                 continue;
             char buffer[256];
-            const int n = static_cast<int>(::recv(m_socket, buffer, sizeof buffer, 0));
+            const int n = static_cast<int>(::recv(m_socket, buffer, static_cast<int>(std::min(sizeof buffer, count - got.size())), 0));
             if (n <= 0)
                 break;
             got.append(buffer, static_cast<std::size_t>(n));
