@@ -27,7 +27,7 @@
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
 #include "busport/LineErrorText.h"
-#include "bus/SerialEvent.h"
+#include "busport/SerialResult.h"
 #include "controls/ClockCtrl.h"
 #include "controls/ColorButton.h"
 #include "controls/ControlClasses.h"
@@ -95,7 +95,7 @@ CBrenvikView::CBrenvikView(CMainFrame& frame, CBrenvikDoc& document, std::unique
     QWidget* form = BuildForm();
     MakeRoomForText(*form, IDC_SCAN_NOTE, kScanNote);
     SetForm(form, form->size());
-    m_Framer.SetGroupMessageHandler([this](std::span<const std::uint8_t> message) { DecodeGroupMessage(message); });
+    m_BusPort.SetReplyHandler([this](const bus::GroupReply& reply) { OnGroupReply(reply); });
     WatchTraffic();
     ConnectControls();
 }
@@ -201,7 +201,6 @@ void CBrenvikView::OnInitialUpdate()
     ResizeParentToFit();
     m_ctlClock->m_crText = QColor(0, 0, 128);
     m_nScanTicks = 0;
-    m_nScanChannel = bus::kFirstChannel;
 
     m_document.LoadFromRegistry();
     m_nChannel = unsigned(m_document.m_RFChannel);
@@ -212,7 +211,7 @@ void CBrenvikView::OnInitialUpdate()
     OpenBusPort();
     m_bMonitorPaused = false;
     m_btnMonitorPause->setText(QStringLiteral("PAUSE"));
-    m_nTimerId = SetTimer(kStartPeriodMs);
+    SetTimer(kStartPeriodMs);
     for (int id : {IDC_MONITOR_LIST, IDC_MONITOR_PAUSE, IDC_MONITOR_CLEAR, IDC_MONITOR_CAPTION})
         GetDlgItem(*Form(), id)->hide();
     UpdateData(false);
@@ -228,10 +227,9 @@ void CBrenvikView::ResizeParentToFit()
     m_frame.resize(m_frame.size().boundedTo(DesignSize() + chrome));
 }
 
-int CBrenvikView::SetTimer(int period)
+void CBrenvikView::SetTimer(int period)
 {
     m_clock->StartTicks(std::chrono::milliseconds(period), [this] { OnTimer(); });
-    return kTimerId;
 }
 
 void CBrenvikView::OpenBusPort()
@@ -243,7 +241,8 @@ void CBrenvikView::OpenBusPort()
     m_line = ProfileLineLookup()(m_document.m_ActiveComPort);
     const auto openListening = [this](const char* device) {
         return m_Serial.Open(device, this, 0, kNotifyLParam, busport::CBusPort::kQueueSize,
-                             busport::CBusPort::kQueueSize);
+                             busport::CBusPort::kQueueSize)
+            == 0;
     };
     // Any step that fails leaves the port closed, which the status line shows.
     const bus::LineError error = m_BusPort.Open(m_strScratch.toStdString(), m_line.settings, openListening);
@@ -254,10 +253,8 @@ void CBrenvikView::OpenBusPort()
     if (waitable && !LooksLikeUrl(m_portPath))
         WatchForPort();
     ShowPortNote(error);
-    if (error)
-        return;
-    m_nReplyCountdown = 0;
-    m_bSettingsReplySeen = false;
+    if (!error)
+        m_nReplyCountdown = 0;
 }
 
 void CBrenvikView::WatchForPort()
@@ -326,15 +323,12 @@ void CBrenvikView::OnTimer()
         m_ctlPortStatus->setText(QStringLiteral("COM Port Closed"));
     } else if (m_nReplyCountdown != 0) {
         --m_nReplyCountdown;
-        if (m_bSettingsReplySeen) {
+        // A new Get forgets the reply; the countdown alone says whether one is awaited.
+        if (m_BusPort.ReplySeen()) {
             ShowOutcome(QStringLiteral("Got Settings Ok"), 250);
-            m_Framer.ClearReplySeen();
-            m_bSettingsReplySeen = false;
             m_nReplyCountdown = 0;
         } else if (m_nReplyCountdown == 0) {
             ShowOutcome(QStringLiteral("Communications Failed"), 1000);
-            m_Framer.ClearReplySeen();
-            m_bSettingsReplySeen = false;
         }
     } else if (m_bInterfaceNotReady) {
         m_ctlPortStatus->setText(QStringLiteral("Interface Not Ready"));
@@ -369,19 +363,17 @@ void CBrenvikView::customEvent(QEvent* event)
 
 void CBrenvikView::OnSerialEvent(std::uint32_t wParam, std::intptr_t)
 {
-    if ((wParam & 0xFFFF) == bus::kEventLineError && m_pBusMonitor)
-        m_pBusMonitor->OnLineError(wParam >> 16);
     m_BusPort.OnSerialEvent(wParam);
 }
 
-int CBrenvikView::SendGroupMessage()
+busport::Pause CBrenvikView::EchoPause()
 {
-    const auto pause = [this](std::chrono::milliseconds ms) { m_clock->Pause(ms); };
-    const bus::LineError sent = m_BusPort.Send(m_TxMsg, pause);
-    // An interface with RTS/CTS that held the bytes back past the write
-    // time-out is not ready; the next message that goes out says it is again.
+    return [this](std::chrono::milliseconds ms) { m_clock->Pause(ms); };
+}
+
+void CBrenvikView::NoteSend(const bus::LineError& sent)
+{
     m_bInterfaceNotReady = sent.fault == bus::LineFault::TimedOut && m_line.settings.flow == busport::Flow::RtsCts;
-    return sent ? 0 : 1;
 }
 
 void CBrenvikView::RepaintEdits()
@@ -399,11 +391,8 @@ void CBrenvikView::RequestSettings()
     UpdateData(false);
     // Shown before the thread blocks in the send and the pause.
     RepaintEdits();
-    m_TxMsg = bus::MakeSettingsRequest();
     m_nReplyCountdown = kReplyTicks;
-    m_Framer.ClearReplySeen();
-    m_bSettingsReplySeen = false;
-    SendGroupMessage();
+    NoteSend(m_BusPort.SendGetRequest(EchoPause()));
     m_clock->Pause(std::chrono::milliseconds(100));
 }
 
@@ -418,25 +407,27 @@ void CBrenvikView::WriteSettings()
     if (dx.Failed() && dx.LastControl() != GetDlgItem(*Form(), IDC_GROUP_ID))
         return;
     m_strName = PaddedName(m_strName);
-    const auto writes = bus::MakeSettingsWrites(m_strName.toStdString(), std::int32_t(m_nChannel),
-                                                std::int32_t(m_nGroupId), std::int32_t(m_nPassword));
-    for (const bus::GroupMessageFields& fields : writes) {
-        m_TxMsg = fields;
-        SendGroupMessage();
-    }
+    const bus::RadioSettings settings {.name = m_strName.toStdString(),
+                                       .pwKey = std::int32_t(m_nPassword),
+                                       .rfChannel = std::int32_t(m_nChannel),
+                                       .netWorkId = std::int32_t(m_nGroupId)};
+    // A write that fails ends the four: the rest would only wait out their time-outs.
+    NoteSend(m_BusPort.SendWrites(settings, EchoPause()).error);
 }
 
-int CBrenvikView::RequestChannelLevel(int channel)
+void CBrenvikView::RequestChannelLevel(int channel)
 {
-    m_TxMsg = bus::MakeLevelQuery(channel);
-    return SendGroupMessage();
+    NoteSend(m_BusPort.SendLevelQuery(channel, EchoPause()));
 }
 
 void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
 {
-    if (message.size() != bus::kGroupMessageSize)
-        return;
-    m_RxMsg = bus::UnpackGroupMessage(message.first<bus::kGroupMessageSize>());
+    if (message.size() == bus::kGroupMessageSize)
+        OnGroupReply(bus::DecodeGroupReply(bus::UnpackGroupMessage(message.first<bus::kGroupMessageSize>())));
+}
+
+void CBrenvikView::OnGroupReply(const bus::GroupReply& reply)
+{
     std::visit(Overloaded{
                    [](std::monostate) {},
                    [this](const bus::RadioSettings& settings) {
@@ -448,7 +439,6 @@ void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
                        m_document.m_PwKey = settings.pwKey;
                        m_document.m_NetWorkID = settings.netWorkId;
                        m_document.m_NetName = m_strName;
-                       m_bSettingsReplySeen = true;
                        UpdateData(false);
                    },
                    [this](bus::RfChannelReply reply) {
@@ -463,15 +453,15 @@ void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
                        m_nPassword = unsigned(reply.pwKey);
                        UpdateData(false);
                    },
-                   [this](bus::ChannelLevelReply reply) {
+                   [this](bus::ChannelLevelReply level) {
                        if (m_nScanTicks == 0)
                            return;
-                       m_ctlRssi->SetLevel(reply.channel, reply.level);
-                       m_scanResults.Add(reply.channel, reply.level);
+                       m_scanCycle.Count(level);
+                       m_ctlRssi->SetLevel(level.channel, level.level);
                        emit ScanResultsChanged();
                    },
                },
-               bus::DecodeGroupReply(m_RxMsg));
+               reply);
 }
 
 bool CBrenvikView::eventFilter(QObject* watched, QEvent* event)

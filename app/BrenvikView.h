@@ -11,11 +11,11 @@
 #include "app/FrameView.h"
 #include "app/ScanResultsWindow.h"
 #include "app/SerialCWnd.h"
-#include "bus/BusFramer.h"
 #include "bus/BusLimits.h"
-#include "bus/GroupMessage.h"
+#include "bus/GroupReply.h"
 #include "busport/BusPort.h"
 #include "busport/LineSettingsText.h"
+#include "busreport/ScanCycle.h"
 #include "layout/ResizableFormView.h"
 #include "serial/PortIdentity.h"
 
@@ -32,7 +32,7 @@ class QPushButton;
 
 // The group setup form (template 101): the four settings with Get and Set,
 // the outcome of a Get, the port's status line, the channel scan with its
-// signal bars, and the clock. It owns the serial port and the bus state.
+// signal bars, and the clock. It owns the bus conversation and its serial port.
 // The bus monitor's controls exist but stay hidden and empty; the window
 // "Trakbus Monitor" shows the traffic instead, and "Scan Results" the scan's
 // figures, both beside the form.
@@ -45,7 +45,6 @@ class CBrenvikView final : public CResizableFormView, public IFrameView {
     Q_OBJECT
 
 public:
-    static constexpr int kTimerId = 13;
     static constexpr int kStartPeriodMs = 250;
     static constexpr int kScanPeriodMs = 200;
     static constexpr int kAfterScanPeriodMs = 300;
@@ -73,7 +72,7 @@ public:
     // nothing is sent until the user presses Set.
     void UseChannel(int channel);
     // The figures of the running or last scan.
-    const busreport::CScanStats& ScanResults() const { return m_scanResults; }
+    const busreport::CScanStats& ScanResults() const { return m_scanCycle.Stats(); }
     CBusMonitorWindow* BusMonitorWindow() const { return m_pBusMonitor; }
     CScanResultsWindow* ScanResultsWindow() const { return m_pScanResults; }
 
@@ -99,13 +98,13 @@ public:
     // The bus sequences.
     void RequestSettings();
     void WriteSettings();
-    int RequestChannelLevel(int channel);
-    int SendGroupMessage();
+    void RequestChannelLevel(int channel);
+    // A group reply as it came off the bus (20 bytes), shown as the
+    // conversation would hand it over.
     void DecodeGroupMessage(std::span<const std::uint8_t> message);
 
     CSerialCWnd& SerialPort() { return m_Serial; }
     busport::CBusPort& BusPort() { return m_BusPort; }
-    const CBusFramer& Framer() const { return m_Framer; }
     int ScanTicks() const { return m_nScanTicks; }
     int ReplyCountdown() const { return m_nReplyCountdown; }
     int TimerPeriod() const { return int(m_clock->TickPeriod().count()); }
@@ -127,8 +126,8 @@ private:
     void ConnectControls();
     void AddAnchors();
     void ResizeParentToFit();
-    // Restarts timer 13 with a new period; returns its identifier.
-    int SetTimer(int period);
+    // Restarts timer 13 with a new period.
+    void SetTimer(int period);
     void ScanStep();
     void OnFocusChanged(QWidget* old, QWidget* now);
     // Runs the kill-focus handler of the edit the user has left.
@@ -141,6 +140,13 @@ private:
     // Says in the status line's tooltip what the port is, or why it is closed.
     void ShowPortNote(const bus::LineError& error);
     void WatchTraffic();
+    // Fills in what a reply from the bus carries.
+    void OnGroupReply(const bus::GroupReply& reply);
+    // A send went out or failed: a write held back by RTS/CTS past its
+    // time-out means the interface is not ready, until the next send goes.
+    void NoteSend(const bus::LineError& sent);
+    // The echo waits' pause: the thread sleeps, framing nothing.
+    busport::Pause EchoPause();
 
     CMainFrame& m_frame;
     CBrenvikDoc& m_document;
@@ -160,14 +166,14 @@ private:
     QString m_strScanNote;         // 1027
 
     CRssiCtrl* m_ctlRssi = nullptr;   // 1024
-    CSerialCWnd m_Serial;
     CClockCtrl* m_ctlClock = nullptr; // 1005
 
-    // Bus state: receive framing, the echo and reply flags.
-    CBusFramer m_Framer;
-    // Opens, arms, reads and writes m_Serial for m_Framer.
-    busport::CBusPort m_BusPort{m_Serial, m_Framer};
-    int m_nScanChannel = bus::kFirstChannel;
+    // The conversation with the bus, on the form's serial port, which
+    // posts its notifications to the form.
+    busport::CBusPort m_BusPort {std::make_unique<CSerialCWnd>()};
+    CSerialCWnd& m_Serial = static_cast<CSerialCWnd&>(m_BusPort.Line());
+    // The scan's channel order and its figures.
+    busreport::CScanCycle m_scanCycle;
     QString m_strScratch;
     // The port's device and the line it was last opened with.
     std::string m_portPath;
@@ -179,16 +185,9 @@ private:
     bool m_bInterfaceNotReady = false;
 
     std::unique_ptr<IFormClock> m_clock;
-    int m_nTimerId = 0;
     bool m_bMonitorPaused = false;
-    bus::GroupMessageFields m_RxMsg;
-    bus::GroupMessageFields m_TxMsg;
     int m_nReplyCountdown = 0;
-    // Set only by a decoded settings reply (command 3): the framer's reply
-    // flag is also set by level replies, which say nothing about a Get.
-    bool m_bSettingsReplySeen = false;
     int m_nScanTicks = 0;
-    busreport::CScanStats m_scanResults;
     QPointer<CBusMonitorWindow> m_pBusMonitor;
     QPointer<CScanResultsWindow> m_pScanResults;
     bool m_bAnchorsAdded = false;

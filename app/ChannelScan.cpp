@@ -11,23 +11,22 @@
 void CBrenvikView::ToggleChannelScan()
 {
     if (m_nScanTicks == 0) {
-        m_nScanChannel = bus::kFirstChannel;
+        m_scanCycle.Restart();
         m_nScanTicks = kScanTicks;
         m_bMonitorPaused = false;
         m_ctlRssi->ResetStats();
-        m_scanResults = {};
         emit ScanResultsChanged();
         m_btnScan->SetColors(GetSysColor(COLOR_BTNTEXT), QColor(255, 0, 0));
         m_btnScan->setText(QStringLiteral("60 Stop Scan"));
         m_strScanNote = QLatin1String(kScanNote);
-        m_nTimerId = SetTimer(kScanPeriodMs);
+        SetTimer(kScanPeriodMs);
     } else {
         m_nScanTicks = 0;
         m_bMonitorPaused = true;
         m_btnScan->SetColors(GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE));
         m_btnScan->setText(QStringLiteral("Start Chan Scan"));
         m_strScanNote.clear();
-        m_nTimerId = SetTimer(kAfterScanPeriodMs);
+        SetTimer(kAfterScanPeriodMs);
         m_ctlRssi->ClearLevels();
     }
     ToggleMonitorPause();
@@ -36,9 +35,7 @@ void CBrenvikView::ToggleChannelScan()
 
 void CBrenvikView::ScanStep()
 {
-    RequestChannelLevel(m_nScanChannel);
-    if (++m_nScanChannel > bus::kLastChannel)
-        m_nScanChannel = bus::kFirstChannel;
+    RequestChannelLevel(m_scanCycle.NextChannel());
     if (--m_nScanTicks == 0) {
         m_nScanTicks = 1;
         ToggleChannelScan();
