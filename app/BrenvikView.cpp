@@ -21,13 +21,10 @@
 #include "app/FormAccessibility.h"
 #include "app/MainFrame.h"
 #include "app/PortSelectionDialog.h"
-#include "app/PortWatch.h"
 #include "app/SingleLineValidator.h"
 #include "bus/BusLimits.h"
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
-#include "busport/LineErrorText.h"
-#include "busport/SerialResult.h"
 #include "controls/ClockCtrl.h"
 #include "controls/ColorButton.h"
 #include "controls/ControlClasses.h"
@@ -42,8 +39,6 @@
 #include "platform/WindowText.h"
 #include "res/DialogTemplates.h"
 #include "res/Resource.h"
-#include "serial/NetworkAddress.h"
-#include "serial/PortNames.h"
 
 namespace {
 
@@ -147,6 +142,8 @@ void CBrenvikView::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_SCAN_BUTTON, m_btnScan);
     DDX_Control(pDX, IDC_MONITOR_PAUSE, m_btnMonitorPause);
     DDX_Control(pDX, IDC_PORT_STATUS, m_ctlPortStatus);
+    m_getAndScan.SetOutcomeLine(m_ctlGetResult);
+    m_portStatus.SetStatusLine(m_ctlPortStatus);
     DDX_Text(pDX, IDC_GROUP_NAME, m_strName);
     DDV_MaxChars(pDX, m_strName, int(bus::kNameLength));
     DDX_Text(pDX, IDC_PASSWORD_KEY, m_nPassword);
@@ -188,8 +185,8 @@ void CBrenvikView::OnInitialUpdate()
 {
     if (m_bAnchorsAdded) {
         // New or Open reloads the settings: keep what this session chose.
-        if (m_nScanTicks != 0)
-            ToggleChannelScan();
+        if (m_getAndScan.Scanning())
+            StopChannelScan();
         m_document.SaveToRegistry();
     } else {
         m_bAnchorsAdded = true;
@@ -200,7 +197,6 @@ void CBrenvikView::OnInitialUpdate()
     CResizableFormView::OnInitialUpdate();
     ResizeParentToFit();
     m_ctlClock->m_crText = QColor(0, 0, 128);
-    m_nScanTicks = 0;
 
     m_document.LoadFromRegistry();
     m_nChannel = unsigned(m_document.m_RFChannel);
@@ -234,67 +230,14 @@ void CBrenvikView::SetTimer(int period)
 
 void CBrenvikView::OpenBusPort()
 {
-    m_portWatch.reset();
-    m_bInterfaceNotReady = false;
-    m_strScratch = QString::asprintf("\\\\.\\COM%d", m_document.m_ActiveComPort);
-    m_portPath = ResolvePortName(m_strScratch.toStdString()).value_or("");
-    m_line = ProfileLineLookup()(m_document.m_ActiveComPort);
-    const auto openListening = [this](const char* device) {
-        return m_Serial.Open(device, this, 0, kNotifyLParam, busport::CBusPort::kQueueSize,
-                             busport::CBusPort::kQueueSize)
-            == 0;
-    };
-    // Any step that fails leaves the port closed, which the status line shows.
-    const bus::LineError error = m_BusPort.Open(m_strScratch.toStdString(), m_line.settings, openListening);
-    // Absent, or just appeared and not yet given to the user's group: wait
-    // for it. A port another program holds is not tried again, nor is a
-    // network interface, which has no device node to appear.
-    const bool waitable = error.fault == bus::LineFault::NoDevice || error.fault == bus::LineFault::PermissionDenied;
-    if (waitable && !LooksLikeUrl(m_portPath))
-        WatchForPort();
-    ShowPortNote(error);
-    if (!error)
-        m_nReplyCountdown = 0;
-}
-
-void CBrenvikView::WatchForPort()
-{
-    if (m_portPath.empty())
-        return;
-    // Reopened from the event loop: the watch that calls back is replaced by the open.
-    m_portWatch = std::make_unique<CPortWatch>(
-        m_portPath, [this] { QMetaObject::invokeMethod(this, &CBrenvikView::OpenBusPort, Qt::QueuedConnection); });
-}
-
-void CBrenvikView::ShowPortNote(const bus::LineError& error)
-{
-    QStringList note;
-    if (!m_line.warning.empty())
-        note << QString::fromStdString(m_line.warning);
-    const QString device = m_portPath.empty() ? QStringLiteral("no device") : QString::fromStdString(m_portPath);
-    if (!error) {
-        note << device + ", " + QString::fromStdString(busport::LineSettingsText(m_line.settings));
-    } else {
-        // A network interface's reason speaks of addresses and connections.
-        const std::string reason = error.fault == bus::LineFault::SettingsRefused
-            ? "could not be set to " + busport::LineSettingsText(m_line.settings) + ": " + busport::LineErrorText(error)
-            : busport::OpenErrorText(m_portPath, error);
-        QString why = device + ": " + QString::fromStdString(reason);
-        if (m_portWatch)
-            why += QStringLiteral("; it is opened when it appears");
-        else if (error.fault == bus::LineFault::Busy)
-            why += QStringLiteral("; reopen it through PortSetup once it is free");
-        note << why;
-    }
-    m_ctlPortStatus->setToolTip(note.join('\n'));
+    if (!m_portStatus.Open(m_document.m_ActiveComPort))
+        m_getAndScan.ForgetGet();
 }
 
 void CBrenvikView::OnPortSetup()
 {
     CPortSelectionDialog dialog(&m_frame);
-    m_portWatch.reset();
-    if (m_Serial.IsOpen())
-        m_Serial.Close();
+    m_portStatus.Close();
     dialog.m_nPort = m_document.m_ActiveComPort;
     dialog.m_identityRoots = m_identityRoots;
     if (dialog.DoModal() == IDOK) {
@@ -310,45 +253,15 @@ void CBrenvikView::OnPortSetup()
 
 void CBrenvikView::OnTimer()
 {
-    // A device that vanished ends the listener: the port is of no use any
-    // more until the device comes back.
-    if (m_Serial.IsOpen() && !m_Serial.IsListening()) {
-        m_Serial.Close();
-        WatchForPort();
-        ShowPortNote(busport::LineErrorOf(m_Serial.GetListenerResult(), {}));
-    }
-
-    if (!m_Serial.IsOpen()) {
+    m_portStatus.NoticeVanishedDevice();
+    if (!m_BusPort.IsOpen()) {
         m_bMonitorPaused = false;
-        m_ctlPortStatus->setText(QStringLiteral("COM Port Closed"));
-    } else if (m_nReplyCountdown != 0) {
-        --m_nReplyCountdown;
-        // A new Get forgets the reply; the countdown alone says whether one is awaited.
-        if (m_BusPort.ReplySeen()) {
-            ShowOutcome(QStringLiteral("Got Settings Ok"), 250);
-            m_nReplyCountdown = 0;
-        } else if (m_nReplyCountdown == 0) {
-            ShowOutcome(QStringLiteral("Communications Failed"), 1000);
-        }
-    } else if (m_bInterfaceNotReady) {
-        m_ctlPortStatus->setText(QStringLiteral("Interface Not Ready"));
-    } else if (m_bMonitorPaused) {
-        m_ctlPortStatus->setText(QStringLiteral("COM port Closed"));
-    } else {
-        m_ctlPortStatus->setText(QStringLiteral("COM Port %1 Open").arg(m_document.m_ActiveComPort));
+        m_portStatus.ShowClosed();
+    } else if (!m_getAndScan.TickReplyCountdown()) {
+        m_portStatus.ShowOpen(m_document.m_ActiveComPort, m_bMonitorPaused);
     }
-
-    if (m_nScanTicks != 0)
+    if (m_getAndScan.Scanning())
         ScanStep();
-}
-
-void CBrenvikView::ShowOutcome(const QString& text, int ms)
-{
-    // The thread sleeps next, so the text must reach the screen now.
-    m_ctlGetResult->setText(text);
-    m_ctlGetResult->repaint();
-    m_clock->Pause(std::chrono::milliseconds(ms));
-    m_ctlGetResult->setText(QString());
 }
 
 void CBrenvikView::customEvent(QEvent* event)
@@ -366,15 +279,6 @@ void CBrenvikView::OnSerialEvent(std::uint32_t wParam, std::intptr_t)
     m_BusPort.OnSerialEvent(wParam);
 }
 
-busport::Pause CBrenvikView::EchoPause()
-{
-    return [this](std::chrono::milliseconds ms) { m_clock->Pause(ms); };
-}
-
-void CBrenvikView::NoteSend(const bus::LineError& sent)
-{
-    m_bInterfaceNotReady = sent.fault == bus::LineFault::TimedOut && m_line.settings.flow == busport::Flow::RtsCts;
-}
 
 void CBrenvikView::RepaintEdits()
 {
@@ -391,9 +295,7 @@ void CBrenvikView::RequestSettings()
     UpdateData(false);
     // Shown before the thread blocks in the send and the pause.
     RepaintEdits();
-    m_nReplyCountdown = kReplyTicks;
-    NoteSend(m_BusPort.SendGetRequest(EchoPause()));
-    m_clock->Pause(std::chrono::milliseconds(100));
+    m_getAndScan.RequestSettings();
 }
 
 void CBrenvikView::WriteSettings()
@@ -411,13 +313,7 @@ void CBrenvikView::WriteSettings()
                                        .pwKey = std::int32_t(m_nPassword),
                                        .rfChannel = std::int32_t(m_nChannel),
                                        .netWorkId = std::int32_t(m_nGroupId)};
-    // A write that fails ends the four: the rest would only wait out their time-outs.
-    NoteSend(m_BusPort.SendWrites(settings, EchoPause()).error);
-}
-
-void CBrenvikView::RequestChannelLevel(int channel)
-{
-    NoteSend(m_BusPort.SendLevelQuery(channel, EchoPause()));
+    m_getAndScan.WriteSettings(settings);
 }
 
 void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
@@ -428,6 +324,11 @@ void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
 
 void CBrenvikView::OnGroupReply(const bus::GroupReply& reply)
 {
+    if (const auto level = m_getAndScan.CountLevel(reply)) {
+        m_ctlRssi->SetLevel(level->channel, level->level);
+        emit ScanResultsChanged();
+        return;
+    }
     std::visit(Overloaded{
                    [](std::monostate) {},
                    [this](const bus::RadioSettings& settings) {
@@ -453,13 +354,7 @@ void CBrenvikView::OnGroupReply(const bus::GroupReply& reply)
                        m_nPassword = unsigned(reply.pwKey);
                        UpdateData(false);
                    },
-                   [this](bus::ChannelLevelReply level) {
-                       if (m_nScanTicks == 0)
-                           return;
-                       m_scanCycle.Count(level);
-                       m_ctlRssi->SetLevel(level.channel, level.level);
-                       emit ScanResultsChanged();
-                   },
+                   [](bus::ChannelLevelReply) {}, // outside a scan
                },
                reply);
 }

@@ -9,13 +9,13 @@
 #include "app/BusMonitorWindow.h"
 #include "app/FormClock.h"
 #include "app/FrameView.h"
+#include "app/GetAndScan.h"
+#include "app/PortStatus.h"
 #include "app/ScanResultsWindow.h"
 #include "app/SerialCWnd.h"
 #include "bus/BusLimits.h"
 #include "bus/GroupReply.h"
 #include "busport/BusPort.h"
-#include "busport/LineSettingsText.h"
-#include "busreport/ScanCycle.h"
 #include "layout/ResizableFormView.h"
 #include "serial/PortIdentity.h"
 
@@ -24,7 +24,6 @@ class CClockCtrl;
 class CColorButton;
 class CDataExchange;
 class CMainFrame;
-class CPortWatch;
 class CRssiCtrl;
 class QLabel;
 class QListWidget;
@@ -32,7 +31,10 @@ class QPushButton;
 
 // The group setup form (template 101): the four settings with Get and Set,
 // the outcome of a Get, the port's status line, the channel scan with its
-// signal bars, and the clock. It owns the bus conversation and its serial port.
+// signal bars, and the clock. It owns the bus conversation and its serial
+// port; the form itself keeps the edits, their exchange and their rules, and
+// leaves the port's status to CPortStatus and the Get and the scan to
+// CGetAndScan.
 // The bus monitor's controls exist but stay hidden and empty; the window
 // "Trakbus Monitor" shows the traffic instead, and "Scan Results" the scan's
 // figures, both beside the form.
@@ -48,9 +50,7 @@ public:
     static constexpr int kStartPeriodMs = 250;
     static constexpr int kScanPeriodMs = 200;
     static constexpr int kAfterScanPeriodMs = 300;
-    static constexpr int kReplyTicks = 4;
-    static constexpr int kScanTicks = 300;
-    static constexpr win32::LPARAM kNotifyLParam = 12;
+    static constexpr int kReplyTicks = CGetAndScan::kReplyTicks;
     static constexpr const char* kScanNote = "Don't Use Throttles";
 
     CBrenvikView(CMainFrame& frame, CBrenvikDoc& document,
@@ -72,7 +72,7 @@ public:
     // nothing is sent until the user presses Set.
     void UseChannel(int channel);
     // The figures of the running or last scan.
-    const busreport::CScanStats& ScanResults() const { return m_scanCycle.Stats(); }
+    const busreport::CScanStats& ScanResults() const { return m_getAndScan.ScanResults(); }
     CBusMonitorWindow* BusMonitorWindow() const { return m_pBusMonitor; }
     CScanResultsWindow* ScanResultsWindow() const { return m_pScanResults; }
 
@@ -98,20 +98,19 @@ public:
     // The bus sequences.
     void RequestSettings();
     void WriteSettings();
-    void RequestChannelLevel(int channel);
     // A group reply as it came off the bus (20 bytes), shown as the
     // conversation would hand it over.
     void DecodeGroupMessage(std::span<const std::uint8_t> message);
 
     CSerialCWnd& SerialPort() { return m_Serial; }
     busport::CBusPort& BusPort() { return m_BusPort; }
-    int ScanTicks() const { return m_nScanTicks; }
-    int ReplyCountdown() const { return m_nReplyCountdown; }
+    int ScanTicks() const { return m_getAndScan.ScanTicks(); }
+    int ReplyCountdown() const { return m_getAndScan.ReplyCountdown(); }
     int TimerPeriod() const { return int(m_clock->TickPeriod().count()); }
     // Where Port Selection looks up the adapters (tests give a fake tree).
     void SetIdentityRoots(port_identity::Roots roots) { m_identityRoots = std::move(roots); }
     // True while the form waits for its port's device to appear.
-    bool IsWatchingForPort() const { return m_portWatch != nullptr; }
+    bool IsWatchingForPort() const { return m_portStatus.IsWatching(); }
 
 signals:
     // A scan started (the figures start again) or counted a level reply.
@@ -129,24 +128,15 @@ private:
     // Restarts timer 13 with a new period.
     void SetTimer(int period);
     void ScanStep();
+    void StartChannelScan();
+    void StopChannelScan();
     void OnFocusChanged(QWidget* old, QWidget* now);
     // Runs the kill-focus handler of the edit the user has left.
     void OnLeaveEdit(QObject& edit);
-    // Shows an outcome of a Get for `ms`, painted before the thread sleeps.
-    void ShowOutcome(const QString& text, int ms);
     void RepaintEdits();
-    // Opens the port again once its device appears at m_portPath.
-    void WatchForPort();
-    // Says in the status line's tooltip what the port is, or why it is closed.
-    void ShowPortNote(const bus::LineError& error);
     void WatchTraffic();
     // Fills in what a reply from the bus carries.
     void OnGroupReply(const bus::GroupReply& reply);
-    // A send went out or failed: a write held back by RTS/CTS past its
-    // time-out means the interface is not ready, until the next send goes.
-    void NoteSend(const bus::LineError& sent);
-    // The echo waits' pause: the thread sleeps, framing nothing.
-    busport::Pause EchoPause();
 
     CMainFrame& m_frame;
     CBrenvikDoc& m_document;
@@ -172,22 +162,12 @@ private:
     // posts its notifications to the form.
     busport::CBusPort m_BusPort {std::make_unique<CSerialCWnd>()};
     CSerialCWnd& m_Serial = static_cast<CSerialCWnd&>(m_BusPort.Line());
-    // The scan's channel order and its figures.
-    busreport::CScanCycle m_scanCycle;
-    QString m_strScratch;
-    // The port's device and the line it was last opened with.
-    std::string m_portPath;
-    busport::StoredLine m_line;
-    // Waits for the port's device while it is absent.
-    std::unique_ptr<CPortWatch> m_portWatch;
     port_identity::Roots m_identityRoots;
-    // The interface held the last message back (CTS low) past the write time-out.
-    bool m_bInterfaceNotReady = false;
 
     std::unique_ptr<IFormClock> m_clock;
+    CPortStatus m_portStatus {m_BusPort, m_Serial, *this, [this] { OpenBusPort(); }};
+    CGetAndScan m_getAndScan {m_BusPort, m_portStatus, *m_clock};
     bool m_bMonitorPaused = false;
-    int m_nReplyCountdown = 0;
-    int m_nScanTicks = 0;
     QPointer<CBusMonitorWindow> m_pBusMonitor;
     QPointer<CScanResultsWindow> m_pScanResults;
     bool m_bAnchorsAdded = false;

@@ -60,7 +60,7 @@ void CBrenvikView::OnScanResults()
             return picture;
         };
         m_pScanResults = new CScanResultsWindow(
-            m_scanCycle.Stats(), [this](int channel) { UseChannel(channel); }, chart, this);
+            m_getAndScan.ScanResults(), [this](int channel) { UseChannel(channel); }, chart, this);
         m_pScanResults->setAttribute(Qt::WA_DeleteOnClose);
         connect(this, &CBrenvikView::ScanResultsChanged, m_pScanResults, &CScanResultsWindow::Refresh);
     }
