@@ -126,6 +126,8 @@ void CBrenvikView::ConnectControls()
     if (auto* name = qobject_cast<QLineEdit*>(GetDlgItem(form, IDC_GROUP_NAME)))
         name->setValidator(new CSingleLineValidator(name));
     m_lstMonitor = qobject_cast<QListWidget*>(GetDlgItem(form, IDC_MONITOR_LIST));
+    if (auto* rssi = qobject_cast<CRssiCtrl*>(GetDlgItem(form, IDC_RSSI)))
+        rssi->SetChannels(bus::kFirstChannel, bus::kChannelCount);
     // Leaving an edit runs its kill-focus handler (see eventFilter).
     for (int id : {IDC_RF_CHANNEL, IDC_PASSWORD_KEY, IDC_GROUP_NAME}) {
         if (QWidget* edit = GetDlgItem(form, id))
