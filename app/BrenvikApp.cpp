@@ -35,7 +35,6 @@ bool CBrenvikApp::InitInstance(const QString& projectPath)
     // The name only: a display name would be appended to every window title.
     QCoreApplication::setApplicationName(LoadResourceString(AFX_IDS_APP_TITLE));
     QGuiApplication::setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
-    g_AppFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     // COM numbers map to devices through the user's "Ports" section first.
     SetPortLookup(ProfilePortLookup());
 
@@ -45,7 +44,7 @@ bool CBrenvikApp::InitInstance(const QString& projectPath)
 
     m_pMainFrame->show();
     m_pMainFrame->setAcceptDrops(true);
-    m_strHelpFilePath = HelpFileLocation(g_AppFolder);
+    m_strHelpFilePath = HelpFileLocation(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
     m_pMainFrame->SetHelpFilePath(m_strHelpFilePath);
     m_pMainFrame->setProperty(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUtf8(), 1);
     return true;

@@ -1,4 +1,3 @@
 #include "app/Globals.h"
 
 QString g_ProjectFilePath;
-QString g_AppFolder;
