@@ -8,7 +8,6 @@
 
 #include "app/AboutBox.h"
 #include "app/BrenvikDoc.h"
-#include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/ShutdownSignals.h"
 #include "help/HelpFileLocation.h"
@@ -92,7 +91,7 @@ bool CBrenvikApp::OpenDocumentFile(const QString& path)
 void CBrenvikApp::OnFileOpen()
 {
     const QString path = QFileDialog::getOpenFileName(
-        m_pMainFrame.get(), QStringLiteral("Open"), QFileInfo(g_ProjectFilePath).path(),
+        m_pMainFrame.get(), QStringLiteral("Open"), QFileInfo(m_pDocument->m_strProjectFilePath).path(),
         DocumentFileFilter() + QStringLiteral(";;All Files (*)"), nullptr, QFileDialog::HideNameFilterDetails);
     if (!path.isEmpty())
         OpenDocumentFile(path);

@@ -40,6 +40,9 @@ public:
     int m_NetWorkID = 0;
     QString m_NetName = QStringLiteral("Olv12345");
     int m_ActiveComPort = 1;
+    // The last project file: loaded and stored by the main frame, opened by
+    // the first New.
+    QString m_strProjectFilePath;
 
 private:
     bool BaseOnNewDocument();

@@ -9,7 +9,6 @@
 
 #include "app/BrenvikDoc.h"
 #include "app/CommandTarget.h"
-#include "app/Globals.h"
 #include "help/HtmlHelpLoader.h"
 #include "platform/Profile.h"
 #include "res/MainMenu.h"
@@ -67,7 +66,7 @@ int CMainFrame::OnCreate()
         m_wpSaved.length = 0;
         m_bStayOnTop = false;
     }
-    g_ProjectFilePath = GetProfileString(kFilePaths, kProjectFilePath, QString());
+    m_document.m_strProjectFilePath = GetProfileString(kFilePaths, kProjectFilePath, QString());
     setWindowTitle(QStringLiteral("Olvarn -- Brenvik  ") + LoadResourceString(IDS_VERSION));
     return 0;
 }
@@ -271,7 +270,7 @@ void CMainFrame::WinHelp(quintptr data, unsigned command)
 
 void CMainFrame::OnClose()
 {
-    WriteProfileString(kFilePaths, kProjectFilePath, g_ProjectFilePath);
+    WriteProfileString(kFilePaths, kProjectFilePath, m_document.m_strProjectFilePath);
     WindowPlacement placement = GetWindowPlacement();
     if (isMaximized())
         placement.flags |= WPF_RESTORETOMAXIMIZED;

@@ -1,3 +1,0 @@
-#include "app/Globals.h"
-
-QString g_ProjectFilePath;
