@@ -306,7 +306,7 @@ TEST_F(BusPortTest, EachSendWaitsForThePreviousEchoAtMostFivePauses)
         std::size_t pauses;
     };
     const Row rows[] = {
-        {"the form: no echo is read while it sends", true, false, 4, 3 * busport::kEchoPauses},
+        {"the form reads nothing while it sends", false, false, 4, 3 * busport::kEchoPauses},
         {"the command line reads each echo", true, true, 4, 3},
         {"no echoes come back", false, true, 4, 3 * busport::kEchoPauses},
         {"stopped after two writes", true, true, 2, 2},
