@@ -169,7 +169,8 @@ void CBusPort::OnGoodMessage(std::span<const std::uint8_t> message)
         m_messageObserver(message, echo);
     if (!IsGroupReply(message))
         return;
-    const bus::GroupReply reply = bus::DecodeGroupReply(bus::UnpackGroupMessage(message.first<bus::kGroupMessageSize>()));
+    const bus::GroupReply reply
+        = bus::DecodeGroupReply(bus::UnpackGroupMessage(message.first<bus::kGroupMessageSize>()));
     if (std::holds_alternative<bus::RadioSettings>(reply))
         m_bReplySeen = true;
     if (m_replyHandler)

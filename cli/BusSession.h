@@ -53,7 +53,10 @@ public:
     // Until the last send's echo has been framed, at most the program's five pauses.
     void AwaitEcho() { m_port.AwaitEcho(EchoPause()); }
     // Why the step sent when `badChecksumsBefore` were counted got no answer.
-    busport::NoAnswer WhyNoAnswer(std::uint64_t badChecksumsBefore) const { return m_port.WhyNoAnswer(badChecksumsBefore); }
+    busport::NoAnswer WhyNoAnswer(std::uint64_t badChecksumsBefore) const
+    {
+        return m_port.WhyNoAnswer(badChecksumsBefore);
+    }
     std::uint64_t BadChecksums() const { return m_port.BadChecksums(); }
 
     // Reads and frames until `done` holds, the deadline passes, an interrupt

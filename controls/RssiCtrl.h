@@ -10,9 +10,10 @@
 #include <vector>
 
 // The result of the channel scan: one column per radio channel (the caller
-// says which, 11 to 26 on the form) with a bar for the channel's last level, a red line through the peak levels, a green
-// line through the average levels, olive column separators, a dotted yellow
-// line at level 96 and the channel numbers at the foot. Levels run from 0 to
+// says which, 11 to 26 on the form) with a bar for the channel's last level,
+// a red line through the peak levels, a green line through the average
+// levels, olive column separators, a dotted yellow line at level 96 and the
+// channel numbers at the foot. Levels run from 0 to
 // 255, where 255 reaches the top.
 //
 // Every picture is drawn whole into an off-screen image and copied in one go,
