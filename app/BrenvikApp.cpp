@@ -8,7 +8,6 @@
 
 #include "app/AboutBox.h"
 #include "app/BrenvikDoc.h"
-#include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/ShutdownSignals.h"
 #include "help/HelpFileLocation.h"
@@ -35,7 +34,6 @@ bool CBrenvikApp::InitInstance(const QString& projectPath)
     // The name only: a display name would be appended to every window title.
     QCoreApplication::setApplicationName(LoadResourceString(AFX_IDS_APP_TITLE));
     QGuiApplication::setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
-    g_AppFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     // COM numbers map to devices through the user's "Ports" section first.
     SetPortLookup(ProfilePortLookup());
 
@@ -45,7 +43,7 @@ bool CBrenvikApp::InitInstance(const QString& projectPath)
 
     m_pMainFrame->show();
     m_pMainFrame->setAcceptDrops(true);
-    m_strHelpFilePath = HelpFileLocation(g_AppFolder);
+    m_strHelpFilePath = HelpFileLocation(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
     m_pMainFrame->SetHelpFilePath(m_strHelpFilePath);
     m_pMainFrame->setProperty(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUtf8(), 1);
     return true;
@@ -93,7 +91,7 @@ bool CBrenvikApp::OpenDocumentFile(const QString& path)
 void CBrenvikApp::OnFileOpen()
 {
     const QString path = QFileDialog::getOpenFileName(
-        m_pMainFrame.get(), QStringLiteral("Open"), QFileInfo(g_ProjectFilePath).path(),
+        m_pMainFrame.get(), QStringLiteral("Open"), QFileInfo(m_pDocument->m_strProjectFilePath).path(),
         DocumentFileFilter() + QStringLiteral(";;All Files (*)"), nullptr, QFileDialog::HideNameFilterDetails);
     if (!path.isEmpty())
         OpenDocumentFile(path);

@@ -1,6 +1,5 @@
 #include "app/BrenvikDoc.h"
 
-#include "app/Globals.h"
 #include "app/RecentFileList.h"
 #include "settings/StoredValues.h"
 
@@ -17,11 +16,11 @@ bool CBrenvikDoc::OnNewDocument()
         return false;
     if (m_bFirstNew) {
         m_bFirstNew = false;
-        if (!g_ProjectFilePath.isEmpty()) {
-            if (LoadProjectFile(g_ProjectFilePath) == 0)
-                SetPathName(g_ProjectFilePath, true);
+        if (!m_strProjectFilePath.isEmpty()) {
+            if (LoadProjectFile(m_strProjectFilePath) == 0)
+                SetPathName(m_strProjectFilePath, true);
             else
-                g_ProjectFilePath.clear();
+                m_strProjectFilePath.clear();
         }
         SetModifiedFlag(false);
     }
@@ -33,8 +32,8 @@ bool CBrenvikDoc::OnOpenDocument(const QString& path)
     SetModifiedFlag(false);
     const bool loaded = LoadProjectFile(path) == 0;
     if (loaded) {
-        g_ProjectFilePath = path;
-        SetPathName(g_ProjectFilePath, true);
+        m_strProjectFilePath = path;
+        SetPathName(m_strProjectFilePath, true);
     }
     return loaded;
 }

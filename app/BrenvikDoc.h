@@ -43,6 +43,9 @@ public:
     int m_NetWorkID = settings::kNetWorkID.fallback;
     QString m_NetName = QString::fromUtf8(settings::kNetName.fallback.data(), settings::kNetName.fallback.size());
     int m_ActiveComPort = settings::kActiveComPort.fallback;
+    // The last project file: loaded and stored by the main frame, opened by
+    // the first New.
+    QString m_strProjectFilePath;
 
 private:
     bool BaseOnNewDocument();

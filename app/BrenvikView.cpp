@@ -21,13 +21,10 @@
 #include "app/FormAccessibility.h"
 #include "app/MainFrame.h"
 #include "app/PortSelectionDialog.h"
-#include "app/PortWatch.h"
 #include "app/SingleLineValidator.h"
 #include "bus/BusLimits.h"
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
-#include "busport/LineErrorText.h"
-#include "bus/SerialEvent.h"
 #include "controls/ClockCtrl.h"
 #include "controls/ColorButton.h"
 #include "controls/ControlClasses.h"
@@ -41,8 +38,6 @@
 #include "platform/WindowText.h"
 #include "res/DialogTemplates.h"
 #include "res/Resource.h"
-#include "serial/NetworkAddress.h"
-#include "serial/PortNames.h"
 
 namespace {
 
@@ -94,7 +89,7 @@ CBrenvikView::CBrenvikView(CMainFrame& frame, CBrenvikDoc& document, std::unique
     QWidget* form = BuildForm();
     MakeRoomForText(*form, IDC_SCAN_NOTE, kScanNote);
     SetForm(form, form->size());
-    m_Framer.SetGroupMessageHandler([this](std::span<const std::uint8_t> message) { DecodeGroupMessage(message); });
+    m_BusPort.SetReplyHandler([this](const bus::GroupReply& reply) { OnGroupReply(reply); });
     WatchTraffic();
     ConnectControls();
 }
@@ -130,6 +125,8 @@ void CBrenvikView::ConnectControls()
     if (auto* name = qobject_cast<QLineEdit*>(GetDlgItem(form, IDC_GROUP_NAME)))
         name->setValidator(new CSingleLineValidator(name));
     m_lstMonitor = qobject_cast<QListWidget*>(GetDlgItem(form, IDC_MONITOR_LIST));
+    if (auto* rssi = qobject_cast<CRssiCtrl*>(GetDlgItem(form, IDC_RSSI)))
+        rssi->SetChannels(bus::kFirstChannel, bus::kChannelCount);
     // Leaving an edit runs its kill-focus handler (see eventFilter).
     for (int id : {IDC_RF_CHANNEL, IDC_PASSWORD_KEY, IDC_GROUP_NAME}) {
         if (QWidget* edit = GetDlgItem(form, id))
@@ -146,6 +143,8 @@ void CBrenvikView::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_SCAN_BUTTON, m_btnScan);
     DDX_Control(pDX, IDC_MONITOR_PAUSE, m_btnMonitorPause);
     DDX_Control(pDX, IDC_PORT_STATUS, m_ctlPortStatus);
+    m_getAndScan.SetOutcomeLine(m_ctlGetResult);
+    m_portStatus.SetStatusLine(m_ctlPortStatus);
     DDX_Text(pDX, IDC_GROUP_NAME, m_strName);
     DDV_MaxChars(pDX, m_strName, int(bus::kNameLength));
     DDX_Text(pDX, IDC_PASSWORD_KEY, m_nPassword);
@@ -187,8 +186,8 @@ void CBrenvikView::OnInitialUpdate()
 {
     if (m_bAnchorsAdded) {
         // New or Open reloads the settings: keep what this session chose.
-        if (m_nScanTicks != 0)
-            ToggleChannelScan();
+        if (m_getAndScan.Scanning())
+            StopChannelScan();
         m_document.SaveToRegistry();
     } else {
         m_bAnchorsAdded = true;
@@ -199,8 +198,6 @@ void CBrenvikView::OnInitialUpdate()
     CResizableFormView::OnInitialUpdate();
     ResizeParentToFit();
     m_ctlClock->m_crText = QColor(0, 0, 128);
-    m_nScanTicks = 0;
-    m_nScanChannel = bus::kFirstChannel;
 
     m_document.LoadFromRegistry();
     m_nChannel = unsigned(m_document.m_RFChannel);
@@ -211,7 +208,7 @@ void CBrenvikView::OnInitialUpdate()
     OpenBusPort();
     m_bMonitorPaused = false;
     m_btnMonitorPause->setText(QStringLiteral("PAUSE"));
-    m_nTimerId = SetTimer(kStartPeriodMs);
+    SetTimer(kStartPeriodMs);
     for (int id : {IDC_MONITOR_LIST, IDC_MONITOR_PAUSE, IDC_MONITOR_CLEAR, IDC_MONITOR_CAPTION})
         GetDlgItem(*Form(), id)->hide();
     UpdateData(false);
@@ -227,76 +224,21 @@ void CBrenvikView::ResizeParentToFit()
     m_frame.resize(m_frame.size().boundedTo(DesignSize() + chrome));
 }
 
-int CBrenvikView::SetTimer(int period)
+void CBrenvikView::SetTimer(int period)
 {
     m_clock->StartTicks(std::chrono::milliseconds(period), [this] { OnTimer(); });
-    return kTimerId;
 }
 
 void CBrenvikView::OpenBusPort()
 {
-    m_portWatch.reset();
-    m_bInterfaceNotReady = false;
-    m_strScratch = QString::asprintf("\\\\.\\COM%d", m_document.m_ActiveComPort);
-    m_portPath = ResolvePortName(m_strScratch.toStdString()).value_or("");
-    m_line = ProfileLineLookup()(m_document.m_ActiveComPort);
-    const auto openListening = [this](const char* device) {
-        return m_Serial.Open(device, this, 0, kNotifyLParam, busport::CBusPort::kQueueSize,
-                             busport::CBusPort::kQueueSize);
-    };
-    // Any step that fails leaves the port closed, which the status line shows.
-    const bus::LineError error = m_BusPort.Open(m_strScratch.toStdString(), m_line.settings, openListening);
-    // Absent, or just appeared and not yet given to the user's group: wait
-    // for it. A port another program holds is not tried again, nor is a
-    // network interface, which has no device node to appear.
-    const bool waitable = error.fault == bus::LineFault::NoDevice || error.fault == bus::LineFault::PermissionDenied;
-    if (waitable && !LooksLikeUrl(m_portPath))
-        WatchForPort();
-    ShowPortNote(error);
-    if (error)
-        return;
-    m_nReplyCountdown = 0;
-    m_bSettingsReplySeen = false;
-}
-
-void CBrenvikView::WatchForPort()
-{
-    if (m_portPath.empty())
-        return;
-    // Reopened from the event loop: the watch that calls back is replaced by the open.
-    m_portWatch = std::make_unique<CPortWatch>(
-        m_portPath, [this] { QMetaObject::invokeMethod(this, &CBrenvikView::OpenBusPort, Qt::QueuedConnection); });
-}
-
-void CBrenvikView::ShowPortNote(const bus::LineError& error)
-{
-    QStringList note;
-    if (!m_line.warning.empty())
-        note << QString::fromStdString(m_line.warning);
-    const QString device = m_portPath.empty() ? QStringLiteral("no device") : QString::fromStdString(m_portPath);
-    if (!error) {
-        note << device + ", " + QString::fromStdString(busport::LineSettingsText(m_line.settings));
-    } else {
-        // A network interface's reason speaks of addresses and connections.
-        const std::string reason = error.fault == bus::LineFault::SettingsRefused
-            ? "could not be set to " + busport::LineSettingsText(m_line.settings) + ": " + busport::LineErrorText(error)
-            : busport::OpenErrorText(m_portPath, error);
-        QString why = device + ": " + QString::fromStdString(reason);
-        if (m_portWatch)
-            why += QStringLiteral("; it is opened when it appears");
-        else if (error.fault == bus::LineFault::Busy)
-            why += QStringLiteral("; reopen it through PortSetup once it is free");
-        note << why;
-    }
-    m_ctlPortStatus->setToolTip(note.join('\n'));
+    if (!m_portStatus.Open(m_document.m_ActiveComPort))
+        m_getAndScan.ForgetGet();
 }
 
 void CBrenvikView::OnPortSetup()
 {
     CPortSelectionDialog dialog(&m_frame);
-    m_portWatch.reset();
-    if (m_Serial.IsOpen())
-        m_Serial.Close();
+    m_portStatus.Close();
     dialog.m_nPort = m_document.m_ActiveComPort;
     dialog.m_identityRoots = m_identityRoots;
     if (dialog.DoModal() == IDOK) {
@@ -311,48 +253,15 @@ void CBrenvikView::OnPortSetup()
 
 void CBrenvikView::OnTimer()
 {
-    // A device that vanished ends the listener: the port is of no use any
-    // more until the device comes back.
-    if (m_Serial.IsOpen() && !m_Serial.IsListening()) {
-        m_Serial.Close();
-        WatchForPort();
-        ShowPortNote(busport::LineErrorOf(m_Serial.GetListenerResult(), {}));
-    }
-
-    if (!m_Serial.IsOpen()) {
+    m_portStatus.NoticeVanishedDevice();
+    if (!m_BusPort.IsOpen()) {
         m_bMonitorPaused = false;
-        m_ctlPortStatus->setText(QStringLiteral("COM Port Closed"));
-    } else if (m_nReplyCountdown != 0) {
-        --m_nReplyCountdown;
-        if (m_bSettingsReplySeen) {
-            ShowOutcome(QStringLiteral("Got Settings Ok"), 250);
-            m_Framer.ClearReplySeen();
-            m_bSettingsReplySeen = false;
-            m_nReplyCountdown = 0;
-        } else if (m_nReplyCountdown == 0) {
-            ShowOutcome(QStringLiteral("Communications Failed"), 1000);
-            m_Framer.ClearReplySeen();
-            m_bSettingsReplySeen = false;
-        }
-    } else if (m_bInterfaceNotReady) {
-        m_ctlPortStatus->setText(QStringLiteral("Interface Not Ready"));
-    } else if (m_bMonitorPaused) {
-        m_ctlPortStatus->setText(QStringLiteral("COM port Closed"));
-    } else {
-        m_ctlPortStatus->setText(QStringLiteral("COM Port %1 Open").arg(m_document.m_ActiveComPort));
+        m_portStatus.ShowClosed();
+    } else if (!m_getAndScan.TickReplyCountdown()) {
+        m_portStatus.ShowOpen(m_document.m_ActiveComPort, m_bMonitorPaused);
     }
-
-    if (m_nScanTicks != 0)
+    if (m_getAndScan.Scanning())
         ScanStep();
-}
-
-void CBrenvikView::ShowOutcome(const QString& text, int ms)
-{
-    // The thread sleeps next, so the text must reach the screen now.
-    m_ctlGetResult->setText(text);
-    m_ctlGetResult->repaint();
-    m_clock->Pause(std::chrono::milliseconds(ms));
-    m_ctlGetResult->setText(QString());
 }
 
 void CBrenvikView::customEvent(QEvent* event)
@@ -367,20 +276,9 @@ void CBrenvikView::customEvent(QEvent* event)
 
 void CBrenvikView::OnSerialEvent(std::uint32_t wParam, std::intptr_t)
 {
-    if ((wParam & 0xFFFF) == bus::kEventLineError && m_pBusMonitor)
-        m_pBusMonitor->OnLineError(wParam >> 16);
     m_BusPort.OnSerialEvent(wParam);
 }
 
-int CBrenvikView::SendGroupMessage()
-{
-    const auto pause = [this](std::chrono::milliseconds ms) { m_clock->Pause(ms); };
-    const bus::LineError sent = m_BusPort.Send(m_TxMsg, pause);
-    // An interface with RTS/CTS that held the bytes back past the write
-    // time-out is not ready; the next message that goes out says it is again.
-    m_bInterfaceNotReady = sent.fault == bus::LineFault::TimedOut && m_line.settings.flow == busport::Flow::RtsCts;
-    return sent ? 0 : 1;
-}
 
 void CBrenvikView::RepaintEdits()
 {
@@ -397,12 +295,7 @@ void CBrenvikView::RequestSettings()
     UpdateData(false);
     // Shown before the thread blocks in the send and the pause.
     RepaintEdits();
-    m_TxMsg = bus::MakeSettingsRequest();
-    m_nReplyCountdown = kReplyTicks;
-    m_Framer.ClearReplySeen();
-    m_bSettingsReplySeen = false;
-    SendGroupMessage();
-    m_clock->Pause(std::chrono::milliseconds(100));
+    m_getAndScan.RequestSettings();
 }
 
 void CBrenvikView::WriteSettings()
@@ -416,25 +309,26 @@ void CBrenvikView::WriteSettings()
     if (dx.Failed() && dx.LastControl() != GetDlgItem(*Form(), IDC_GROUP_ID))
         return;
     m_strName = PaddedName(m_strName);
-    const auto writes = bus::MakeSettingsWrites(m_strName.toStdString(), std::int32_t(m_nChannel),
-                                                std::int32_t(m_nGroupId), std::int32_t(m_nPassword));
-    for (const bus::GroupMessageFields& fields : writes) {
-        m_TxMsg = fields;
-        SendGroupMessage();
-    }
-}
-
-int CBrenvikView::RequestChannelLevel(int channel)
-{
-    m_TxMsg = bus::MakeLevelQuery(channel);
-    return SendGroupMessage();
+    const bus::RadioSettings settings {.name = m_strName.toStdString(),
+                                       .pwKey = std::int32_t(m_nPassword),
+                                       .rfChannel = std::int32_t(m_nChannel),
+                                       .netWorkId = std::int32_t(m_nGroupId)};
+    m_getAndScan.WriteSettings(settings);
 }
 
 void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
 {
-    if (message.size() != bus::kGroupMessageSize)
+    if (message.size() == bus::kGroupMessageSize)
+        OnGroupReply(bus::DecodeGroupReply(bus::UnpackGroupMessage(message.first<bus::kGroupMessageSize>())));
+}
+
+void CBrenvikView::OnGroupReply(const bus::GroupReply& reply)
+{
+    if (const auto level = m_getAndScan.CountLevel(reply)) {
+        m_ctlRssi->SetLevel(level->channel, level->level);
+        emit ScanResultsChanged();
         return;
-    m_RxMsg = bus::UnpackGroupMessage(message.first<bus::kGroupMessageSize>());
+    }
     std::visit(Overloaded{
                    [](std::monostate) {},
                    [this](const bus::RadioSettings& settings) {
@@ -446,7 +340,6 @@ void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
                        m_document.m_PwKey = settings.pwKey;
                        m_document.m_NetWorkID = settings.netWorkId;
                        m_document.m_NetName = m_strName;
-                       m_bSettingsReplySeen = true;
                        UpdateData(false);
                    },
                    [this](bus::RfChannelReply reply) {
@@ -461,15 +354,9 @@ void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
                        m_nPassword = unsigned(reply.pwKey);
                        UpdateData(false);
                    },
-                   [this](bus::ChannelLevelReply reply) {
-                       if (m_nScanTicks == 0)
-                           return;
-                       m_ctlRssi->SetLevel(reply.channel, reply.level);
-                       m_scanResults.Add(reply.channel, reply.level);
-                       emit ScanResultsChanged();
-                   },
+                   [](bus::ChannelLevelReply) {}, // outside a scan
                },
-               bus::DecodeGroupReply(m_RxMsg));
+               reply);
 }
 
 bool CBrenvikView::eventFilter(QObject* watched, QEvent* event)

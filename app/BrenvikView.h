@@ -9,13 +9,13 @@
 #include "app/BusMonitorWindow.h"
 #include "app/FormClock.h"
 #include "app/FrameView.h"
+#include "app/GetAndScan.h"
+#include "app/PortStatus.h"
 #include "app/ScanResultsWindow.h"
 #include "app/SerialCWnd.h"
-#include "bus/BusFramer.h"
 #include "bus/BusLimits.h"
-#include "bus/GroupMessage.h"
+#include "bus/GroupReply.h"
 #include "busport/BusPort.h"
-#include "busport/LineSettingsText.h"
 #include "layout/ResizableFormView.h"
 #include "serial/PortIdentity.h"
 
@@ -24,7 +24,6 @@ class CClockCtrl;
 class CColorButton;
 class CDataExchange;
 class CMainFrame;
-class CPortWatch;
 class CRssiCtrl;
 class QLabel;
 class QListWidget;
@@ -32,7 +31,10 @@ class QPushButton;
 
 // The group setup form (template 101): the four settings with Get and Set,
 // the outcome of a Get, the port's status line, the channel scan with its
-// signal bars, and the clock. It owns the serial port and the bus state.
+// signal bars, and the clock. It owns the bus conversation and its serial
+// port; the form itself keeps the edits, their exchange and their rules, and
+// leaves the port's status to CPortStatus and the Get and the scan to
+// CGetAndScan.
 // The bus monitor's controls exist but stay hidden and empty; the window
 // "Trakbus Monitor" shows the traffic instead, and "Scan Results" the scan's
 // figures, both beside the form.
@@ -45,13 +47,10 @@ class CBrenvikView final : public CResizableFormView, public IFrameView {
     Q_OBJECT
 
 public:
-    static constexpr int kTimerId = 13;
     static constexpr int kStartPeriodMs = 250;
     static constexpr int kScanPeriodMs = 200;
     static constexpr int kAfterScanPeriodMs = 300;
-    static constexpr int kReplyTicks = 4;
-    static constexpr int kScanTicks = 300;
-    static constexpr win32::LPARAM kNotifyLParam = 12;
+    static constexpr int kReplyTicks = CGetAndScan::kReplyTicks;
     static constexpr const char* kScanNote = "Don't Use Throttles";
 
     CBrenvikView(CMainFrame& frame, CBrenvikDoc& document,
@@ -73,7 +72,7 @@ public:
     // nothing is sent until the user presses Set.
     void UseChannel(int channel);
     // The figures of the running or last scan.
-    const busreport::CScanStats& ScanResults() const { return m_scanResults; }
+    const busreport::CScanStats& ScanResults() const { return m_getAndScan.ScanResults(); }
     CBusMonitorWindow* BusMonitorWindow() const { return m_pBusMonitor; }
     CScanResultsWindow* ScanResultsWindow() const { return m_pScanResults; }
 
@@ -99,20 +98,19 @@ public:
     // The bus sequences.
     void RequestSettings();
     void WriteSettings();
-    int RequestChannelLevel(int channel);
-    int SendGroupMessage();
+    // A group reply as it came off the bus (20 bytes), shown as the
+    // conversation would hand it over.
     void DecodeGroupMessage(std::span<const std::uint8_t> message);
 
     CSerialCWnd& SerialPort() { return m_Serial; }
     busport::CBusPort& BusPort() { return m_BusPort; }
-    const CBusFramer& Framer() const { return m_Framer; }
-    int ScanTicks() const { return m_nScanTicks; }
-    int ReplyCountdown() const { return m_nReplyCountdown; }
+    int ScanTicks() const { return m_getAndScan.ScanTicks(); }
+    int ReplyCountdown() const { return m_getAndScan.ReplyCountdown(); }
     int TimerPeriod() const { return int(m_clock->TickPeriod().count()); }
     // Where Port Selection looks up the adapters (tests give a fake tree).
     void SetIdentityRoots(port_identity::Roots roots) { m_identityRoots = std::move(roots); }
     // True while the form waits for its port's device to appear.
-    bool IsWatchingForPort() const { return m_portWatch != nullptr; }
+    bool IsWatchingForPort() const { return m_portStatus.IsWatching(); }
 
 signals:
     // A scan started (the figures start again) or counted a level reply.
@@ -127,20 +125,18 @@ private:
     void ConnectControls();
     void AddAnchors();
     void ResizeParentToFit();
-    // Restarts timer 13 with a new period; returns its identifier.
-    int SetTimer(int period);
+    // Restarts timer 13 with a new period.
+    void SetTimer(int period);
     void ScanStep();
+    void StartChannelScan();
+    void StopChannelScan();
     void OnFocusChanged(QWidget* old, QWidget* now);
     // Runs the kill-focus handler of the edit the user has left.
     void OnLeaveEdit(QObject& edit);
-    // Shows an outcome of a Get for `ms`, painted before the thread sleeps.
-    void ShowOutcome(const QString& text, int ms);
     void RepaintEdits();
-    // Opens the port again once its device appears at m_portPath.
-    void WatchForPort();
-    // Says in the status line's tooltip what the port is, or why it is closed.
-    void ShowPortNote(const bus::LineError& error);
     void WatchTraffic();
+    // Fills in what a reply from the bus carries.
+    void OnGroupReply(const bus::GroupReply& reply);
 
     CMainFrame& m_frame;
     CBrenvikDoc& m_document;
@@ -160,35 +156,18 @@ private:
     QString m_strScanNote;         // 1027
 
     CRssiCtrl* m_ctlRssi = nullptr;   // 1024
-    CSerialCWnd m_Serial;
     CClockCtrl* m_ctlClock = nullptr; // 1005
 
-    // Bus state: receive framing, the echo and reply flags.
-    CBusFramer m_Framer;
-    // Opens, arms, reads and writes m_Serial for m_Framer.
-    busport::CBusPort m_BusPort{m_Serial, m_Framer};
-    int m_nScanChannel = bus::kFirstChannel;
-    QString m_strScratch;
-    // The port's device and the line it was last opened with.
-    std::string m_portPath;
-    busport::StoredLine m_line;
-    // Waits for the port's device while it is absent.
-    std::unique_ptr<CPortWatch> m_portWatch;
+    // The conversation with the bus, on the form's serial port, which
+    // posts its notifications to the form.
+    busport::CBusPort m_BusPort {std::make_unique<CSerialCWnd>()};
+    CSerialCWnd& m_Serial = static_cast<CSerialCWnd&>(m_BusPort.Line());
     port_identity::Roots m_identityRoots;
-    // The interface held the last message back (CTS low) past the write time-out.
-    bool m_bInterfaceNotReady = false;
 
     std::unique_ptr<IFormClock> m_clock;
-    int m_nTimerId = 0;
+    CPortStatus m_portStatus {m_BusPort, m_Serial, *this, [this] { OpenBusPort(); }};
+    CGetAndScan m_getAndScan {m_BusPort, m_portStatus, *m_clock};
     bool m_bMonitorPaused = false;
-    bus::GroupMessageFields m_RxMsg;
-    bus::GroupMessageFields m_TxMsg;
-    int m_nReplyCountdown = 0;
-    // Set only by a decoded settings reply (command 3): the framer's reply
-    // flag is also set by level replies, which say nothing about a Get.
-    bool m_bSettingsReplySeen = false;
-    int m_nScanTicks = 0;
-    busreport::CScanStats m_scanResults;
     QPointer<CBusMonitorWindow> m_pBusMonitor;
     QPointer<CScanResultsWindow> m_pScanResults;
     bool m_bAnchorsAdded = false;

@@ -12,7 +12,7 @@ class QListView;
 class QPushButton;
 class QTimer;
 
-// "Trakbus Monitor": every message the form's framer completes while the
+// "Trakbus Monitor": every message the form's bus conversation frames while the
 // window exists, one line each (time, hex, words), echoes, dropped messages
 // and line errors included. It only reads: it never sends.
 //

@@ -1,6 +1,6 @@
-// The channel scan of the group setup form: one level query per tick of
-// timer 13 for one minute, channel 11 upward and round again; the replies
-// go to the signal bars.
+// The channel scan as the form shows it: the scan button counting down the
+// minute, the note, the monitor's pause and the signal bars. The queries, one
+// per tick of timer 13, are CGetAndScan's.
 
 #include "app/BrenvikView.h"
 
@@ -10,40 +10,44 @@
 
 void CBrenvikView::ToggleChannelScan()
 {
-    if (m_nScanTicks == 0) {
-        m_nScanChannel = bus::kFirstChannel;
-        m_nScanTicks = kScanTicks;
-        m_bMonitorPaused = false;
-        m_ctlRssi->ResetStats();
-        m_scanResults = {};
-        emit ScanResultsChanged();
-        m_btnScan->SetColors(GetSysColor(COLOR_BTNTEXT), QColor(255, 0, 0));
-        m_btnScan->setText(QStringLiteral("60 Stop Scan"));
-        m_strScanNote = QLatin1String(kScanNote);
-        m_nTimerId = SetTimer(kScanPeriodMs);
-    } else {
-        m_nScanTicks = 0;
-        m_bMonitorPaused = true;
-        m_btnScan->SetColors(GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE));
-        m_btnScan->setText(QStringLiteral("Start Chan Scan"));
-        m_strScanNote.clear();
-        m_nTimerId = SetTimer(kAfterScanPeriodMs);
-        m_ctlRssi->ClearLevels();
-    }
+    if (m_getAndScan.Scanning())
+        StopChannelScan();
+    else
+        StartChannelScan();
+}
+
+void CBrenvikView::StartChannelScan()
+{
+    m_getAndScan.StartScan();
+    m_bMonitorPaused = false;
+    m_ctlRssi->ResetStats();
+    emit ScanResultsChanged();
+    m_btnScan->SetColors(GetSysColor(COLOR_BTNTEXT), QColor(255, 0, 0));
+    m_btnScan->setText(QStringLiteral("60 Stop Scan"));
+    m_strScanNote = QLatin1String(kScanNote);
+    SetTimer(kScanPeriodMs);
+    ToggleMonitorPause();
+    UpdateData(false);
+}
+
+void CBrenvikView::StopChannelScan()
+{
+    m_getAndScan.StopScan();
+    m_bMonitorPaused = true;
+    m_btnScan->SetColors(GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE));
+    m_btnScan->setText(QStringLiteral("Start Chan Scan"));
+    m_strScanNote.clear();
+    SetTimer(kAfterScanPeriodMs);
+    m_ctlRssi->ClearLevels();
     ToggleMonitorPause();
     UpdateData(false);
 }
 
 void CBrenvikView::ScanStep()
 {
-    RequestChannelLevel(m_nScanChannel);
-    if (++m_nScanChannel > bus::kLastChannel)
-        m_nScanChannel = bus::kFirstChannel;
-    if (--m_nScanTicks == 0) {
-        m_nScanTicks = 1;
-        ToggleChannelScan();
-        return;
-    }
-    if (m_nScanTicks % 5 == 0)
-        m_btnScan->setText(QStringLiteral("%1 Stop Scan").arg(m_nScanTicks / 5));
+    const int ticksLeft = m_getAndScan.ScanStep();
+    if (ticksLeft == 0)
+        StopChannelScan();
+    else if (ticksLeft % 5 == 0)
+        m_btnScan->setText(QStringLiteral("%1 Stop Scan").arg(ticksLeft / 5));
 }

@@ -9,7 +9,6 @@
 
 #include "app/BrenvikDoc.h"
 #include "app/CommandTarget.h"
-#include "app/Globals.h"
 #include "help/HtmlHelpLoader.h"
 #include "settings/Profile.h"
 #include "res/MainMenu.h"
@@ -63,7 +62,7 @@ int CMainFrame::OnCreate()
         m_wpSaved.length = 0;
         m_bStayOnTop = false;
     }
-    g_ProjectFilePath = GetProfileText(settings::kProjectFilePath);
+    m_document.m_strProjectFilePath = GetProfileText(settings::kProjectFilePath);
     setWindowTitle(QStringLiteral("Olvarn -- Brenvik  ") + LoadResourceString(IDS_VERSION));
     return 0;
 }
@@ -267,7 +266,7 @@ void CMainFrame::WinHelp(quintptr data, unsigned command)
 
 void CMainFrame::OnClose()
 {
-    WriteProfileText(settings::kProjectFilePath, g_ProjectFilePath);
+    WriteProfileText(settings::kProjectFilePath, m_document.m_strProjectFilePath);
     WindowPlacement placement = GetWindowPlacement();
     if (isMaximized())
         placement.flags |= WPF_RESTORETOMAXIMIZED;

@@ -1,5 +1,5 @@
 // The windows the form opens beside itself: the bus monitor, fed by the
-// framer while it exists, and the scan results, which show the figures the
+// conversation while it exists, and the scan results, which show the figures the
 // form keeps of its scan. Both only read; "Use channel" fills in the RF
 // Channel field and leaves the sending to Set.
 
@@ -28,13 +28,17 @@ void Raise(QWidget& window)
 void CBrenvikView::WatchTraffic()
 {
     // Nothing is put into words while no monitor is open.
-    m_Framer.SetMessageObserver([this](std::span<const std::uint8_t> message) {
+    m_BusPort.SetMessageObserver([this](std::span<const std::uint8_t> message, bool echo) {
         if (m_pBusMonitor)
-            m_pBusMonitor->OnMessage(message, m_Framer.LastWasEcho());
+            m_pBusMonitor->OnMessage(message, echo);
     });
-    m_Framer.SetBadMessageObserver([this](std::span<const std::uint8_t> message) {
+    m_BusPort.SetBadMessageObserver([this](std::span<const std::uint8_t> message) {
         if (m_pBusMonitor)
             m_pBusMonitor->OnBadMessage(message);
+    });
+    m_BusPort.SetLineErrorObserver([this](std::uint32_t errors) {
+        if (m_pBusMonitor)
+            m_pBusMonitor->OnLineError(errors);
     });
 }
 
@@ -56,7 +60,7 @@ void CBrenvikView::OnScanResults()
             return picture;
         };
         m_pScanResults = new CScanResultsWindow(
-            m_scanResults, [this](int channel) { UseChannel(channel); }, chart, this);
+            m_getAndScan.ScanResults(), [this](int channel) { UseChannel(channel); }, chart, this);
         m_pScanResults->setAttribute(Qt::WA_DeleteOnClose);
         connect(this, &CBrenvikView::ScanResultsChanged, m_pScanResults, &CScanResultsWindow::Refresh);
     }

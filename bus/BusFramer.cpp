@@ -81,14 +81,10 @@ void CBusFramer::CompleteMessage()
             m_BadMessageObserver(message);
         return;
     }
-    const bool isGroupMessage = !m_bAwaitingEcho && m_RxBuf[0] == bus::kGroupOpcode
-                                && m_RxBuf[1] == bus::kGroupLength;
-    const bool isReply = isGroupMessage && m_RxBuf[3] == bus::DirReply;
-    // Flags first, so a handler that sends again finds them as the send left them.
-    m_bLastWasEcho = m_bAwaitingEcho;
+    const bool isReply = !m_bAwaitingEcho && m_RxBuf[0] == bus::kGroupOpcode && m_RxBuf[1] == bus::kGroupLength
+                         && m_RxBuf[3] == bus::DirReply;
+    // The flag first, so a handler that sends again finds it as the send left it.
     m_bAwaitingEcho = false;
-    if (isGroupMessage)
-        m_bReplySeen = true;
     if (m_MessageObserver)
         m_MessageObserver(message);
     if (isReply && m_GroupMessageHandler)
@@ -99,12 +95,6 @@ void CBusFramer::RestartReceive()
 {
     m_nRxState = WaitOpcode;
     m_nRxLength = 0;
-}
-
-void CBusFramer::ExpectEcho()
-{
-    m_bReplySeen = false;
-    m_bAwaitingEcho = true;
 }
 
 void CBusFramer::Reset()

@@ -32,23 +32,15 @@ public:
     // After a line error: the next opcode starts a fresh message.
     void RestartReceive();
     // When the port is (re)opened: receive state and the echo flag back to zero.
-    // The reply flag is the owner's to clear once the port is configured.
     void Reset();
 
-    // A message went out: the next good message is its echo, and no reply
-    // has been seen since.
-    void ExpectEcho();
+    // A message went out: the next good message is its echo.
+    void ExpectEcho() { m_bAwaitingEcho = true; }
     // The echo wait gave up, or the send failed: the next good message is
     // taken as it comes.
     void StopAwaitingEcho() { m_bAwaitingEcho = false; }
-    void ClearReplySeen() { m_bReplySeen = false; }
 
     bool AwaitingEcho() const { return m_bAwaitingEcho; }
-    // Whether a good group message not taken as an echo arrived.
-    bool ReplySeen() const { return m_bReplySeen; }
-    // Whether the last good message was taken as the echo of a send (so an
-    // observer can tell echoes from what the bus sent on its own).
-    bool LastWasEcho() const { return m_bLastWasEcho; }
 
     RxState State() const { return m_nRxState; }
     std::int32_t RxIndex() const { return m_nRxIndex; }
@@ -59,8 +51,6 @@ private:
     void CompleteMessage();
 
     bool m_bAwaitingEcho = false; // set by a successful send, cleared by the next good message
-    bool m_bReplySeen = false;    // set by a good group message not taken as an echo
-    bool m_bLastWasEcho = false;
 
     std::array<std::uint8_t, kMaxMessageLength> m_RxBuf{};
     std::int32_t m_nRxIndex = 0;

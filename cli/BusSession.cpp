@@ -15,8 +15,6 @@ namespace {
 
 // An interrupt is noticed at least this often while nothing arrives.
 constexpr std::chrono::milliseconds kWaitSlice {50};
-// Sent messages whose late echo is still recognised.
-constexpr std::size_t kEchoesAwaited = 256;
 
 } // namespace
 
@@ -101,64 +99,36 @@ int CBusSession::Open(const CliOptions& options)
     }
 
     m_byteTime = std::chrono::duration_cast<std::chrono::microseconds>(bus::ByteTime(line.baud));
-    m_framer.SetMessageObserver([this](std::span<const std::uint8_t> message) { OnGoodMessage(message); });
+    m_port.SetMessageObserver([this](std::span<const std::uint8_t> message, bool echo) {
+        ++m_goodMessages;
+        if (echo)
+            m_lastEchoAt = Now();
+        if (m_observer)
+            m_observer(message);
+    });
     m_lastReceived = Now();
     return ExitOk;
 }
 
-void CBusSession::OnGoodMessage(std::span<const std::uint8_t> message)
-{
-    ++m_goodMessages;
-    const auto echoed = std::find_if(m_unechoed.begin(), m_unechoed.end(), [&message](const auto& sent) {
-        return std::equal(message.begin(), message.end(), sent.begin(), sent.end());
-    });
-    if (echoed != m_unechoed.end()) {
-        m_lastEchoSeen = m_lastEchoSeen || echoed + 1 == m_unechoed.end();
-        m_unechoed.erase(echoed);
-        ++m_echoes;
-        m_lastEchoAt = Now();
-    }
-    if (m_observer)
-        m_observer(message);
-    const bool isReply = message.size() == bus::kGroupMessageSize && message[0] == bus::kGroupOpcode
-        && message[1] == bus::kGroupLength && message[3] == bus::DirReply;
-    if (isReply && m_replyHandler)
-        m_replyHandler(message);
-}
-
 void CBusSession::WarnOnceIfEchoMissing()
 {
-    // Echoes still on their way when the exchange ends are not missing.
-    const bool missing = m_sendsWithoutEcho > 0 || (m_echoes == 0 && !m_unechoed.empty());
-    if (m_warnedNoEcho || !missing)
+    if (m_warnedNoEcho || !m_port.EchoesMissing())
         return;
     m_warnedNoEcho = true;
     m_context.err << "brenvik-cli: warning: the bus did not echo what was sent (an interface that does not echo, "
                      "or a line fault)\n";
 }
 
-void CBusSession::PumpForEcho(std::chrono::milliseconds length)
+busport::Pause CBusSession::EchoPause()
 {
-    PumpUntil(Now() + length, [this] { return !m_framer.AwaitingEcho(); });
+    return [this](std::chrono::milliseconds length) {
+        PumpUntil(Now() + length, [this] { return !m_port.AwaitingEcho(); });
+    };
 }
 
-bus::LineError CBusSession::Send(const bus::GroupMessageFields& fields)
+busport::CBusPort::WritesSent CBusSession::SendWrites(const bus::RadioSettings& settings)
 {
-    const bus::LineError failed = m_port.Send(fields, [this](std::chrono::milliseconds length) { PumpForEcho(length); });
-    if (!failed) {
-        m_unechoed.push_back(bus::PackGroupMessage(fields));
-        m_lastEchoSeen = false;
-        if (m_unechoed.size() > kEchoesAwaited) {
-            m_unechoed.pop_front();
-            ++m_sendsWithoutEcho;
-        }
-    }
-    return failed;
-}
-
-void CBusSession::AwaitEcho()
-{
-    bus::WaitForEcho(m_framer, [this](std::chrono::milliseconds length) { PumpForEcho(length); });
+    return m_port.SendWrites(settings, EchoPause(), [this] { return !Interrupted(); });
 }
 
 bool CBusSession::PumpUntil(Clock::time_point deadline, const std::function<bool()>& done)

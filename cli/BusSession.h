@@ -1,23 +1,21 @@
 #pragma once
 
-#include "bus/BusFramer.h"
-#include "bus/GroupMessage.h"
+#include "bus/GroupReply.h"
 #include "bus/LineError.h"
 #include "busport/BusPort.h"
 #include "busport/LineErrorText.h"
 #include "cli/CliContext.h"
 #include "cli/CliOptions.h"
-#include "serial/SerialLine.h"
 
 #include <chrono>
-#include <deque>
 #include <functional>
+#include <span>
 #include <string>
 
-// One conversation with the bus on an open port, run on the calling thread:
-// messages go out through the transmit procedure and what comes back is
-// framed as the program frames it. Waits read the port, so an awaited echo
-// ends the echo wait as soon as it has been framed.
+// The bus conversation (busport::CBusPort) driven from the command line's
+// own loop, on the calling thread: it names and opens the port the options
+// give, and lets time pass on the context's clock while reading the port, so
+// an awaited echo ends the echo wait as soon as it has been framed.
 namespace cli {
 
 class CBusSession {
@@ -40,19 +38,26 @@ public:
     const std::string& PortLabel() const { return m_label; }
     const std::string& DevicePath() const { return m_path; }
 
-    CBusFramer& Framer() { return m_framer; }
-    // Sees every good message framed, echoes included (the framer's own
-    // observer is the session's, to count them).
-    void SetMessageObserver(CBusFramer::MessageHandler observer) { m_observer = std::move(observer); }
-    // Gets every good group configuration reply. A reply is a reply even
-    // when it came where the echo was awaited (an interface that does not
-    // echo, or a lost echo): the framer takes it for the echo, this does not.
-    void SetReplyHandler(CBusFramer::MessageHandler handler) { m_replyHandler = std::move(handler); }
+    using MessageObserver = std::function<void(std::span<const std::uint8_t> message)>;
+    // Sees every good message framed, echoes included.
+    void SetMessageObserver(MessageObserver observer) { m_observer = std::move(observer); }
+    // Gets every good group reply (see busport::CBusPort::ReplyHandler).
+    void SetReplyHandler(busport::CBusPort::ReplyHandler handler) { m_port.SetReplyHandler(std::move(handler)); }
 
-    // The transmit procedure; the failed write, also kept as PortFailure.
-    bus::LineError Send(const bus::GroupMessageFields& fields);
+    // The conversation's steps, their echo waits reading the port; a failed
+    // write is also kept as PortFailure.
+    bus::LineError SendGetRequest() { return m_port.SendGetRequest(EchoPause()); }
+    bus::LineError SendLevelQuery(int channel) { return m_port.SendLevelQuery(channel, EchoPause()); }
+    // The four writes; an interrupt stops them before the next goes out.
+    busport::CBusPort::WritesSent SendWrites(const bus::RadioSettings& settings);
     // Until the last send's echo has been framed, at most the program's five pauses.
-    void AwaitEcho();
+    void AwaitEcho() { m_port.AwaitEcho(EchoPause()); }
+    // Why the step sent when `badChecksumsBefore` were counted got no answer.
+    busport::NoAnswer WhyNoAnswer(std::uint64_t badChecksumsBefore) const
+    {
+        return m_port.WhyNoAnswer(badChecksumsBefore);
+    }
+    std::uint64_t BadChecksums() const { return m_port.BadChecksums(); }
 
     // Reads and frames until `done` holds, the deadline passes, an interrupt
     // comes or the port fails. True when `done` held.
@@ -64,10 +69,8 @@ public:
     Clock::time_point LastReceived() const { return m_lastReceived; }
     // How many good messages of any kind were framed.
     int GoodMessages() const { return m_goodMessages; }
-    // Whether the bus echoed the last message sent.
-    bool LastEchoSeen() const { return m_lastEchoSeen; }
     // How many echoes came, and when the last one did: the pace the bus kept.
-    int Echoes() const { return m_echoes; }
+    int Echoes() const { return m_port.Echoes(); }
     Clock::time_point LastEchoAt() const { return m_lastEchoAt; }
     // Writes, once per session, that the bus did not echo what was sent:
     // it echoed nothing, or an echo is long overdue.
@@ -92,21 +95,11 @@ private:
     // no port was ever chosen (no --port, BRENVIK_PORT or saved port).
     bool NamePort(const CliOptions& options);
     // The echo wait's pause: frames what arrives meanwhile.
-    void PumpForEcho(std::chrono::milliseconds length);
-    void OnGoodMessage(std::span<const std::uint8_t> message);
+    busport::Pause EchoPause();
 
     const CliContext& m_context;
-    CSerialLine m_line;
-    CBusFramer m_framer;
-    busport::CBusPort m_port {m_line, m_framer};
-    CBusFramer::MessageHandler m_observer;
-    CBusFramer::MessageHandler m_replyHandler;
-    // Sent messages whose echo has not come yet, oldest first; an echo may
-    // come late, behind the next send, when the bus cannot keep up.
-    std::deque<bus::GroupMessageBytes> m_unechoed;
-    bool m_lastEchoSeen = false;
-    int m_sendsWithoutEcho = 0; // given up on: too far behind
-    int m_echoes = 0;
+    busport::CBusPort m_port;
+    MessageObserver m_observer;
     Clock::time_point m_lastEchoAt;
     bool m_warnedNoEcho = false;
     std::string m_name;

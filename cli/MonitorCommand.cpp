@@ -26,7 +26,7 @@ int RunMonitor(const CliContext& context, const CliOptions& options)
     session.PumpUntil(CBusSession::Clock::time_point::max(), [] { return false; });
     if (session.PortFailure())
         return session.ReportPortFailure();
-    context.err << session.GoodMessages() << " messages, " << session.Framer().BadChecksumCount()
+    context.err << session.GoodMessages() << " messages, " << session.BadChecksums()
                 << " dropped for a bad checksum.\n";
     return ExitOk;
 }

@@ -1,9 +1,7 @@
-#include "bus/GroupRequests.h"
-#include "bus/GroupReply.h"
 #include "cli/BusSession.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
-#include "busreport/ScanStats.h"
+#include "busreport/ScanCycle.h"
 #include "cli/ReplacedFile.h"
 #include "cli/SettingsQuery.h"
 
@@ -13,13 +11,12 @@
 
 namespace cli {
 
+using busreport::CScanCycle;
 using busreport::CScanStats;
 using busreport::ScanRun;
 using busreport::WriteScanTable;
 using busreport::WriteScanCsv;
 using busreport::WriteScanJson;
-using bus::kFirstChannel;
-using bus::kLastChannel;
 using bus::kChannelCount;
 
 namespace {
@@ -71,13 +68,9 @@ int RunScan(const CliContext& context, const CliOptions& options)
         }
     }
 
-    CScanStats stats;
-    session.SetReplyHandler([&stats](std::span<const std::uint8_t> message) {
-        const bus::GroupReply reply = bus::DecodeGroupReply(
-            bus::UnpackGroupMessage(message.first<bus::kGroupMessageSize>()));
-        if (const auto* level = std::get_if<bus::ChannelLevelReply>(&reply))
-            stats.Add(level->channel, level->level);
-    });
+    CScanCycle cycle;
+    const CScanStats& stats = cycle.Stats();
+    session.SetReplyHandler([&cycle](const bus::GroupReply& reply) { cycle.Count(reply); });
 
     // One query per tick on a fixed schedule, channels 11 to 26 round and
     // round; the replies are framed while waiting for the next tick. A bus
@@ -87,7 +80,6 @@ int RunScan(const CliContext& context, const CliOptions& options)
     const auto start = session.Now();
     const auto end = start + ticks * interval;
     const auto never = [] { return false; };
-    int channel = kFirstChannel;
     int queries = 0;
     Clock::time_point lastQuery = start;
     long shownSecond = -1;
@@ -102,11 +94,10 @@ int RunScan(const CliContext& context, const CliOptions& options)
                 ShowProgress(context, options, elapsed, stats);
             shownSecond = second;
         }
-        if (const bus::LineError failed = session.Send(bus::MakeLevelQuery(channel)))
+        if (const bus::LineError failed = session.SendLevelQuery(cycle.NextChannel()))
             break;
         lastQuery = session.Now();
         ++queries;
-        channel = channel == kLastChannel ? kFirstChannel : channel + 1;
     }
     // The last query gets its tick to be answered, and the reply window
     // beyond it when its reply is still on the way.
@@ -125,7 +116,7 @@ int RunScan(const CliContext& context, const CliOptions& options)
                  session.Interrupted()};
     const bool deviceGone = static_cast<bool>(session.PortFailure());
     if (!deviceGone && !run.interrupted && stats.TotalSamples() == 0) {
-        const Silence silence {session.Echoes() > 0, session.Framer().BadChecksumCount()};
+        const Silence silence {session.WhyNoAnswer(0), session.BadChecksums()};
         const std::string text = SilenceText(silence, "on " + session.PortLabel());
         context.err << "brenvik-cli: " << text << '\n';
         if (options.json)

@@ -64,15 +64,11 @@ int RunSet(const CliContext& context, const CliOptions& options)
     if (options.key)
         wanted.pwKey = *options.key;
 
-    const auto writes = bus::MakeSettingsWrites(wanted.name, wanted.rfChannel, wanted.netWorkId, wanted.pwKey);
-    static_assert(std::tuple_size_v<decltype(writes)> == std::size(kWriteNames));
-    for (std::size_t i = 0; i < writes.size(); ++i) {
-        session.AwaitEcho(); // the send's own echo wait, here so an interrupt during it stops this write
-        if (session.Interrupted())
-            return ReportInterruptedWrites(session, i);
-        if (const bus::LineError failed = session.Send(writes[i]))
-            return session.ReportPortFailure();
-    }
+    const busport::CBusPort::WritesSent sent = session.SendWrites(wanted);
+    if (sent.error)
+        return session.ReportPortFailure();
+    if (sent.count < std::size(kWriteNames))
+        return ReportInterruptedWrites(session, sent.count);
     session.AwaitEcho();
     context.out << "Written to " << session.PortLabel() << ":\n";
     WriteSettings(context.out, AsReadBack(wanted), "  "); // the name as get shows it

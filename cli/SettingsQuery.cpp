@@ -1,6 +1,5 @@
 #include "cli/SettingsQuery.h"
 
-#include "bus/GroupRequests.h"
 #include "cli/ExitCode.h"
 #include "busreport/Json.h"
 
@@ -19,11 +18,11 @@ constexpr int kQuietByteTimes = 25;
 
 std::string SilenceText(const Silence& silence, const std::string& within)
 {
-    if (silence.badChecksums > 0)
+    if (silence.why == busport::NoAnswer::BadChecksum)
         return "no good reply " + within + ": " + std::to_string(silence.badChecksums)
             + (silence.badChecksums == 1 ? " message" : " messages")
             + " came back with a bad checksum (wrong --baud, or noise on the line)";
-    if (!silence.echoed)
+    if (silence.why == busport::NoAnswer::NoEcho)
         return "nothing came back " + within
             + ", not even the echo of the request (wrong port, wrong --baud, or the bus interface is not "
               "connected to the bus)";
@@ -34,21 +33,25 @@ std::string SilenceText(const Silence& silence, const std::string& within)
 
 const char* SilenceKind(const Silence& silence)
 {
-    return silence.badChecksums > 0 ? "bad_checksum" : silence.echoed ? "no_reply" : "no_echo";
+    switch (silence.why) {
+    case busport::NoAnswer::BadChecksum: return "bad_checksum";
+    case busport::NoAnswer::NoReply: return "no_reply";
+    case busport::NoAnswer::NoEcho: return "no_echo";
+    case busport::NoAnswer::LineFault: break;
+    }
+    return "port_error";
 }
 
 SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
 {
     SettingsAnswers answers;
-    session.SetReplyHandler([&answers](std::span<const std::uint8_t> message) {
-        const bus::GroupReply reply = bus::DecodeGroupReply(
-            bus::UnpackGroupMessage(message.first<bus::kGroupMessageSize>()));
+    session.SetReplyHandler([&answers](const bus::GroupReply& reply) {
         if (const auto* settings = std::get_if<bus::RadioSettings>(&reply))
             answers.replies.push_back(*settings);
     });
-    const std::uint64_t badBefore = session.Framer().BadChecksumCount();
+    const std::uint64_t badBefore = session.BadChecksums();
     const auto windowEnd = session.Now() + std::chrono::milliseconds(timeoutMs);
-    if (!session.Send(bus::MakeSettingsRequest())) { // it went out
+    if (!session.SendGetRequest()) { // it went out
         session.PumpUntil(windowEnd, [&answers] { return !answers.replies.empty(); });
         const auto quiet = session.ByteTime() * kQuietByteTimes;
         while (!answers.replies.empty() && !session.PortFailure() && !session.Interrupted()) {
@@ -59,7 +62,7 @@ SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
         }
     }
     session.SetReplyHandler({});
-    answers.silence = {session.LastEchoSeen(), session.Framer().BadChecksumCount() - badBefore};
+    answers.silence = {session.WhyNoAnswer(badBefore), session.BadChecksums() - badBefore};
     if (!answers.replies.empty())
         session.WarnOnceIfEchoMissing();
     return answers;

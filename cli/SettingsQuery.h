@@ -11,7 +11,7 @@ namespace cli {
 
 // What came back when no answer did.
 struct Silence {
-    bool echoed = false;            // the bus echoed what was sent
+    busport::NoAnswer why = busport::NoAnswer::NoEcho;
     std::uint64_t badChecksums = 0; // messages dropped for a bad checksum
 };
 

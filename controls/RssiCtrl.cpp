@@ -3,6 +3,7 @@
 #include "controls/SysColors.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QPainter>
 #include <QPolygon>
 #include <QStringList>
@@ -24,11 +25,24 @@ CRssiCtrl::CRssiCtrl(QWidget* parent)
     setAccessibleDescription(Description());
 }
 
+CRssiCtrl::CRssiCtrl(int firstChannel, int channelCount, QWidget* parent) : CRssiCtrl(parent)
+{
+    SetChannels(firstChannel, channelCount);
+}
+
+void CRssiCtrl::SetChannels(int first, int count)
+{
+    m_nFirstChannel = first;
+    for (ChannelValues* values : {&m_nSamples, &m_nLevel, &m_nPeak, &m_nSum})
+        values->assign(static_cast<std::size_t>(std::max(count, 0)), 0);
+    Redraw();
+}
+
 void CRssiCtrl::SetLevel(int nChannel, int nLevel)
 {
-    if (nChannel < bus::kFirstChannel || nChannel > bus::kLastChannel || nLevel < 0)
+    if (nChannel < m_nFirstChannel || nChannel >= m_nFirstChannel + ChannelCount() || nLevel < 0)
         return;
-    const auto i = static_cast<std::size_t>(nChannel - bus::kFirstChannel);
+    const auto i = static_cast<std::size_t>(nChannel - m_nFirstChannel);
     m_nLevel[i] = nLevel;
     m_nSum[i] += nLevel;
     m_nSamples[i] += 1;
@@ -39,15 +53,14 @@ void CRssiCtrl::SetLevel(int nChannel, int nLevel)
 
 void CRssiCtrl::ResetStats()
 {
-    m_nSamples.fill(0);
-    m_nPeak.fill(0);
-    m_nSum.fill(0);
+    for (ChannelValues* values : {&m_nSamples, &m_nPeak, &m_nSum})
+        std::fill(values->begin(), values->end(), 0);
     Redraw();
 }
 
 void CRssiCtrl::ClearLevels()
 {
-    m_nLevel.fill(0);
+    std::fill(m_nLevel.begin(), m_nLevel.end(), 0);
     Redraw();
 }
 
@@ -65,7 +78,7 @@ QString CRssiCtrl::Description() const
         if (m_nSamples[i] == 0)
             continue;
         channels << QStringLiteral("channel %1: last %2, peak %3, average %4")
-                        .arg(bus::kFirstChannel + int(i))
+                        .arg(m_nFirstChannel + int(i))
                         .arg(m_nLevel[i])
                         .arg(m_nPeak[i])
                         .arg(double(m_nSum[i]) / m_nSamples[i], 0, 'f', 1);
@@ -77,24 +90,29 @@ void CRssiCtrl::Render(QImage& image) const
 {
     const int w = image.width();
     const int h = image.height();
-    QPolygon peakLine(kChannels + 2);
-    QPolygon averageLine(kChannels + 2);
+    const int channels = ChannelCount();
+    if (channels == 0) {
+        image.fill(Qt::black);
+        return;
+    }
+    QPolygon peakLine(channels + 2);
+    QPolygon averageLine(channels + 2);
     peakLine.setPoint(0, 0, h);
     averageLine.setPoint(0, 0, h);
-    peakLine.setPoint(kChannels + 1, w, h);
-    averageLine.setPoint(kChannels + 1, w, h);
+    peakLine.setPoint(channels + 1, w, h);
+    averageLine.setPoint(channels + 1, w, h);
 
     // The picture starts black and the bars go on it; the columns tile the
     // whole width, so each is filled once: black above its bar, the bar below.
     QPainter painter(&image);
-    for (int i = 0; i < kChannels; ++i) {
-        const int left = ColumnEdge(w, i);
-        const int right = ColumnEdge(w, i + 1);
+    for (int i = 0; i < channels; ++i) {
+        const int left = ColumnEdge(w, i, channels);
+        const int right = ColumnEdge(w, i + 1, channels);
         const int top = LevelY(h, m_nLevel[i]);
         painter.fillRect(QRect(left, 0, right - left, top), Qt::black);
         painter.fillRect(QRect(left, top, right - left, h - top), m_crBar);
-        peakLine.setPoint(i + 1, ColumnMiddle(w, i), LevelY(h, m_nPeak[i]));
-        averageLine.setPoint(i + 1, ColumnMiddle(w, i), AverageY(h, m_nSum[i], m_nSamples[i]));
+        peakLine.setPoint(i + 1, ColumnMiddle(w, i, channels), LevelY(h, m_nPeak[i]));
+        averageLine.setPoint(i + 1, ColumnMiddle(w, i, channels), AverageY(h, m_nSum[i], m_nSamples[i]));
     }
 
     painter.setPen(m_penPeak);
@@ -103,8 +121,8 @@ void CRssiCtrl::Render(QImage& image) const
     painter.drawPolyline(averageLine);
 
     painter.setPen(m_penGrid);
-    for (int i = 0; i < kChannels; ++i) {
-        const int right = ColumnEdge(w, i + 1);
+    for (int i = 0; i < channels; ++i) {
+        const int right = ColumnEdge(w, i + 1, channels);
         painter.drawLine(right, 0, right, h);
     }
 
@@ -123,11 +141,11 @@ void CRssiCtrl::Render(QImage& image) const
     painter.setFont(labelFont);
     painter.setBackgroundMode(Qt::TransparentMode);
     painter.setPen(GetSysColor(COLOR_BACKGROUND));
-    for (int i = 0; i < kChannels; ++i) {
-        const int left = ColumnEdge(w, i);
-        const QRect labelRect(left, h - h / 4, ColumnEdge(w, i + 1) - left, h / 4);
+    for (int i = 0; i < channels; ++i) {
+        const int left = ColumnEdge(w, i, channels);
+        const QRect labelRect(left, h - h / 4, ColumnEdge(w, i + 1, channels) - left, h / 4);
         painter.drawText(labelRect, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine,
-                         QString::number(i + bus::kFirstChannel));
+                         QString::number(i + m_nFirstChannel));
     }
 }
 

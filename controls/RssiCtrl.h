@@ -7,12 +7,13 @@
 #include <QPen>
 #include <QWidget>
 
-#include <array>
+#include <vector>
 
-// The result of the channel scan: one column per radio channel 11 to 26 with a
-// bar for the channel's last level, a red line through the peak levels, a green
-// line through the average levels, olive column separators, a dotted yellow
-// line at level 96 and the channel numbers at the foot. Levels run from 0 to
+// The result of the channel scan: one column per radio channel (the caller
+// says which, 11 to 26 on the form) with a bar for the channel's last level,
+// a red line through the peak levels, a green line through the average
+// levels, olive column separators, a dotted yellow line at level 96 and the
+// channel numbers at the foot. Levels run from 0 to
 // 255, where 255 reaches the top.
 //
 // Every picture is drawn whole into an off-screen image and copied in one go,
@@ -21,11 +22,15 @@ class CRssiCtrl : public QWidget {
     Q_OBJECT
 
 public:
-    using ChannelValues = std::array<int, rssi_geometry::kChannels>;
+    using ChannelValues = std::vector<int>;
 
+    // Without channels until SetChannels (as a dialog template makes it).
     explicit CRssiCtrl(QWidget* parent = nullptr);
+    CRssiCtrl(int firstChannel, int channelCount, QWidget* parent = nullptr);
 
-    // Records one level report. A channel outside 11-26 or a negative level is
+    // The channels shown, `count` of them from `first`; every figure starts at 0.
+    void SetChannels(int first, int count);
+    // Records one level report. A channel not shown or a negative level is
     // ignored, without a repaint.
     void SetLevel(int nChannel, int nLevel);
     // Starts new statistics (peaks, sums, sample counts); the bars stay.
@@ -51,10 +56,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    ChannelValues m_nSamples{};
-    ChannelValues m_nLevel{};
-    ChannelValues m_nPeak{};
-    ChannelValues m_nSum{};
+    int ChannelCount() const { return int(m_nLevel.size()); }
+
+    int m_nFirstChannel = 0;
+    ChannelValues m_nSamples;
+    ChannelValues m_nLevel;
+    ChannelValues m_nPeak;
+    ChannelValues m_nSum;
     QImage m_bmpBack;
     QColor m_crBar{0, 255, 255};
     QColor m_crPeak{255, 0, 0};

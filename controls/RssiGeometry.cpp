@@ -14,15 +14,15 @@ int MulDivTruncate(std::int64_t a, std::int64_t b, std::int64_t c)
 
 } // namespace
 
-int ColumnEdge(int width, int column)
+int ColumnEdge(int width, int column, int columns)
 {
-    return MulDivTruncate(width, column, kChannels);
+    return MulDivTruncate(width, column, columns);
 }
 
-int ColumnMiddle(int width, int column)
+int ColumnMiddle(int width, int column, int columns)
 {
-    const int left = ColumnEdge(width, column);
-    return left + (ColumnEdge(width, column + 1) - left) / 2;
+    const int left = ColumnEdge(width, column, columns);
+    return left + (ColumnEdge(width, column + 1, columns) - left) / 2;
 }
 
 int LevelY(int height, int level)

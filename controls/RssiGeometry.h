@@ -1,19 +1,17 @@
 #pragma once
 
-#include "bus/BusLimits.h"
-
 // Where the parts of the signal-bar graph go in a client area W wide and H
-// high. Every product is formed before its truncating division.
+// high, with one column per channel. Every product is formed before its
+// truncating division.
 namespace rssi_geometry {
 
-inline constexpr int kChannels = bus::kChannelCount;
 inline constexpr int kFullScale = 255;
 inline constexpr int kThresholdLevel = 96;
 
-// Left edge of column i; ColumnEdge(W, i + 1) is its right edge.
-int ColumnEdge(int width, int column);
+// Left edge of column i of `columns`; ColumnEdge(W, i + 1, n) is its right edge.
+int ColumnEdge(int width, int column, int columns);
 // Middle of column i, where the peak and average points lie.
-int ColumnMiddle(int width, int column);
+int ColumnMiddle(int width, int column, int columns);
 // The height at which a level lies: H for 0, 0 for full scale.
 int LevelY(int height, int level);
 // The average point of `samples` reports adding up to `sum`; H without reports.

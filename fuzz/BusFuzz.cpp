@@ -1,7 +1,7 @@
 // Any byte sequence is safe for the bus core. The input is read as:
 //   byte 0: bit 0 = an echo is awaited at the start; bits 1-6 = transceiver faults
 //   byte 1: stray bytes the transceiver puts before each message it sends (0-7)
-//   then segments: a control byte (bits 0-1 pick the event code, bits 2-7 the
+//   then segments: a control byte (bit 0 = a line error, bits 2-7 the
 //   number of bytes that arrive at the port before the event) and those bytes.
 // The same bytes, taken as what the program writes, also go to the transceiver
 // model, whose answer is framed again. Broken invariants abort.
@@ -9,13 +9,11 @@
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
 #include "bus/Latin1.h"
-#include "bus/SerialEvent.h"
 #include "bus/TransceiverModel.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <deque>
 #include <span>
 #include <string>
 #include <vector>
@@ -76,21 +74,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         framer.ExpectEcho();
     framer.SetGroupMessageHandler(CheckReply);
     framer.SetMessageObserver([](std::span<const std::uint8_t> m) { Require(IsGoodMessage(m)); });
-    std::deque<std::uint8_t> waiting;
-    const bus::BusReader reader = [&](std::span<std::uint8_t> buffer) {
-        const std::size_t count = std::min(buffer.size(), waiting.size());
-        std::copy_n(waiting.begin(), count, buffer.begin());
-        waiting.erase(waiting.begin(), waiting.begin() + static_cast<std::ptrdiff_t>(count));
-        return count;
-    };
-    static constexpr std::uint32_t kEvents[] = {bus::kEventReceivedData, bus::kEventLineError, 0x81, 0x00010001};
+    // A segment arrives as data, or after a line error that discards it.
     for (std::size_t pos = 0; pos < rest.size();) {
         const std::uint8_t control = rest[pos++];
         const std::size_t count = std::min<std::size_t>(control >> 2, rest.size() - pos);
-        waiting.insert(waiting.end(), rest.begin() + static_cast<std::ptrdiff_t>(pos),
-                       rest.begin() + static_cast<std::ptrdiff_t>(pos + count));
+        if (control & 0x01)
+            framer.RestartReceive();
+        else
+            framer.ProcessRxBytes(rest.subspan(pos, count));
         pos += count;
-        bus::OnSerialEvent(framer, kEvents[control & 0x03], reader);
         CheckFramer(framer);
     }
 

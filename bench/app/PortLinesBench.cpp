@@ -63,9 +63,7 @@ struct BusLine {
     }
     busport::LineSettings line;
     SimOnPty sim;
-    CSerialLine serial;
-    CBusFramer framer;
-    busport::CBusPort port {serial, framer};
+    busport::CBusPort port;
 };
 
 // Waits on the line until `done`, framing what arrives.
@@ -88,7 +86,7 @@ void BM_OpenToFirstByte(benchmark::State& state)
     std::vector<double> ms;
     for (auto _ : state) {
         const auto start = Clock::now();
-        if (port.Open(bus.sim.Path(), bus.line) || port.Send(bus::MakeSettingsRequest(), [](auto) {})
+        if (port.Open(bus.sim.Path(), bus.line) || port.SendGetRequest([](auto) {})
             || !PumpUntil(port, [&] { return port.BytesReceived() > 0; })) {
             state.SkipWithError("no answer on this line");
             return;
@@ -96,7 +94,7 @@ void BM_OpenToFirstByte(benchmark::State& state)
         const auto took = Clock::now() - start;
         state.SetIterationTime(std::chrono::duration<double>(took).count());
         ms.push_back(Ms(took));
-        PumpUntil(port, [&] { return bus.framer.ReplySeen(); });
+        PumpUntil(port, [&] { return port.ReplySeen(); });
         port.Close();
     }
     ReportMedian(state, ms);
@@ -108,16 +106,14 @@ void BM_Get(benchmark::State& state)
 {
     BusLine bus(state);
     busport::CBusPort& port = bus.port;
-    CBusFramer& framer = bus.framer;
     if (port.Open(bus.sim.Path(), bus.line)) {
         state.SkipWithError("cannot open");
         return;
     }
     std::vector<double> ms;
     for (auto _ : state) {
-        framer.ClearReplySeen();
         const auto start = Clock::now();
-        if (port.Send(bus::MakeSettingsRequest(), [](auto) {}) || !PumpUntil(port, [&] { return framer.ReplySeen(); })) {
+        if (port.SendGetRequest([](auto) {}) || !PumpUntil(port, [&] { return port.ReplySeen(); })) {
             state.SkipWithError("no reply on this line");
             return;
         }

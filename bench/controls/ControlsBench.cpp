@@ -1,5 +1,6 @@
 // How long the signal-bar graph takes to paint a full-screen picture, and a
 // layout pass over 100 anchored controls takes. Runs offscreen.
+#include "bus/BusLimits.h"
 #include "controls/RssiCtrl.h"
 #include "layout/AnchorLayout.h"
 
@@ -24,7 +25,7 @@ void FillScan(CRssiCtrl& graph)
 // The picture alone, drawn into the off-screen image.
 void BM_RssiRender1920x1080(benchmark::State& state)
 {
-    CRssiCtrl graph;
+    CRssiCtrl graph {bus::kFirstChannel, bus::kChannelCount};
     FillScan(graph);
     QImage image(1920, 1080, QImage::Format_RGB32);
     for (auto _ : state) {
@@ -37,7 +38,7 @@ BENCHMARK(BM_RssiRender1920x1080)->Unit(benchmark::kMillisecond);
 // The whole paint of the widget: the picture and its copy to the target.
 void BM_RssiPaint1920x1080(benchmark::State& state)
 {
-    CRssiCtrl graph;
+    CRssiCtrl graph {bus::kFirstChannel, bus::kChannelCount};
     graph.resize(1920, 1080);
     FillScan(graph);
     QImage target(1920, 1080, QImage::Format_RGB32);

@@ -14,7 +14,6 @@
 #include "app/AboutBox.h"
 #include "app/BrenvikApp.h"
 #include "app/BrenvikDoc.h"
-#include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/BrenvikView.h"
 #include "app/RecentFileList.h"
@@ -31,9 +30,6 @@ namespace {
 
 class AppStartTest : public ::testing::Test {
 protected:
-    void SetUp() override { g_ProjectFilePath.clear(); }
-    void TearDown() override { g_ProjectFilePath.clear(); }
-
     TempSettings settings;
     CBrenvikApp app {&FakeView::Create};
 };
@@ -50,9 +46,7 @@ TEST_F(AppStartTest, HeadlessStartShowsTheMarkedWindow)
     const QByteArray exeName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUtf8();
     EXPECT_EQ(frame->property(exeName.constData()), QVariant(1));
 
-    EXPECT_TRUE(g_AppFolder.endsWith('/'));
-    EXPECT_EQ(g_AppFolder, QCoreApplication::applicationDirPath() + "/");
-    EXPECT_EQ(app.HelpFilePath(), g_AppFolder + "BrenvikHelp/index.html");
+    EXPECT_EQ(app.HelpFilePath(), QCoreApplication::applicationDirPath() + "/BrenvikHelp/index.html");
     EXPECT_TRUE(QFileInfo(app.HelpFilePath()).isFile()) << "the help pages lie beside the program";
     EXPECT_EQ(ViewOf(*frame).initialUpdates, 1);
     EXPECT_EQ(app.Document()->GetPathName(), QString());
@@ -146,7 +140,7 @@ TEST_F(AppStartTest, CommandLinePathIsOnlyRecorded)
 {
     ASSERT_TRUE(app.InitInstance({"no-such-folder/layout.hex"}));
     const QString absolute = QFileInfo("no-such-folder/layout.hex").absoluteFilePath();
-    EXPECT_EQ(g_ProjectFilePath, absolute);
+    EXPECT_EQ(app.Document()->m_strProjectFilePath, absolute);
     EXPECT_EQ(app.Document()->GetPathName(), absolute);
     EXPECT_EQ(CRecentFileList::Entries(), QStringList{absolute});
     EXPECT_FALSE(QFileInfo::exists(absolute));
@@ -167,7 +161,7 @@ TEST_F(AppStartTest, NewAndOpenUpdateTheViewAgainAtTheLoadedPlacement)
     EXPECT_TRUE(app.OpenDocumentFile("/tmp/layout.bin"));
     EXPECT_EQ(ViewOf(frame).initialUpdates, 3);
     EXPECT_EQ(frame.geometry(), QRect(20, 30, 400, 300));
-    EXPECT_EQ(g_ProjectFilePath, "/tmp/layout.bin");
+    EXPECT_EQ(app.Document()->m_strProjectFilePath, "/tmp/layout.bin");
     EXPECT_EQ(frame.windowTitle(), "Olvarn -- Brenvik  Version 1.03");
 }
 
@@ -206,7 +200,7 @@ TEST_F(AppStartTest, DroppedFileIsOnlyRecorded)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(app.MainFrame(), &drop);
-    EXPECT_EQ(g_ProjectFilePath, "/tmp/dropped.hex");
+    EXPECT_EQ(app.Document()->m_strProjectFilePath, "/tmp/dropped.hex");
     EXPECT_EQ(ViewOf(*app.MainFrame()).initialUpdates, 2);
 }
 

@@ -3,7 +3,6 @@
 #include <QFile>
 
 #include "app/BrenvikDoc.h"
-#include "app/Globals.h"
 #include "app/RecentFileList.h"
 #include "settings/Profile.h"
 #include "tests/settings/TempSettings.h"
@@ -12,9 +11,6 @@ namespace {
 
 class BrenvikDocTest : public ::testing::Test {
 protected:
-    void SetUp() override { g_ProjectFilePath.clear(); }
-    void TearDown() override { g_ProjectFilePath.clear(); }
-
     TempSettings settings;
 };
 
@@ -91,8 +87,8 @@ TEST_F(BrenvikDocTest, CloseSavesTheSettings)
 
 TEST_F(BrenvikDocTest, RememberedProjectPathTakesEffectOnce)
 {
-    g_ProjectFilePath = "/data/layout.hex";
     CBrenvikDoc doc;
+    doc.m_strProjectFilePath = "/data/layout.hex";
     EXPECT_TRUE(doc.OnNewDocument());
     EXPECT_EQ(doc.GetPathName(), "/data/layout.hex");
     EXPECT_FALSE(doc.IsModified());
@@ -100,7 +96,7 @@ TEST_F(BrenvikDocTest, RememberedProjectPathTakesEffectOnce)
     // Later new-document commands only start an untitled document.
     EXPECT_TRUE(doc.OnNewDocument());
     EXPECT_EQ(doc.GetPathName(), QString());
-    EXPECT_EQ(g_ProjectFilePath, "/data/layout.hex");
+    EXPECT_EQ(doc.m_strProjectFilePath, "/data/layout.hex");
 }
 
 TEST_F(BrenvikDocTest, EmptyProjectPathLeavesTheDocumentUntitled)
@@ -122,7 +118,7 @@ TEST_F(BrenvikDocTest, OpenOnlyRecordsThePath)
 
     CBrenvikDoc doc;
     EXPECT_TRUE(doc.OnOpenDocument(path));
-    EXPECT_EQ(g_ProjectFilePath, path);
+    EXPECT_EQ(doc.m_strProjectFilePath, path);
     EXPECT_EQ(doc.GetPathName(), path);
     EXPECT_FALSE(doc.IsModified());
     // Saving must never touch the user's file.

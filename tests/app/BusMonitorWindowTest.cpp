@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <random>
+#include <utility>
 
 #include "app/BusMonitorWindow.h"
 #include "app/TrafficListModel.h"
@@ -25,12 +26,13 @@ namespace {
 
 using busreport::TrafficKind;
 
-// The window with a framer wired to it the way the form wires its own.
+// The window fed by a framer; the conversation tells it which message was an echo.
 class MonitorTest : public ::testing::Test {
 protected:
     MonitorTest()
     {
-        framer.SetMessageObserver([this](std::span<const std::uint8_t> m) { window.OnMessage(m, framer.LastWasEcho()); });
+        framer.SetMessageObserver(
+            [this](std::span<const std::uint8_t> m) { window.OnMessage(m, std::exchange(nextIsEcho, false)); });
         framer.SetBadMessageObserver([this](std::span<const std::uint8_t> m) { window.OnBadMessage(m); });
         SetMessageBoxHook([this](QWidget*, const QString& text, MessageIcon) { messages << text; });
     }
@@ -45,13 +47,14 @@ protected:
 
     CBusMonitorWindow window;
     CBusFramer framer;
+    bool nextIsEcho = false;
     QStringList messages;
 };
 
 TEST_F(MonitorTest, ListsEachMessageWithTimeHexAndWordsAndMarksTheEcho)
 {
     EXPECT_EQ(window.windowTitle(), "Trakbus Monitor");
-    framer.ExpectEcho();
+    nextIsEcho = true;
     Feed(bus::MakeSettingsRequest());
     Feed(bus::MakeSettingsReply({"Shed42", 1234, 15, 7}));
     bus::GroupMessageFields corrupt = bus::MakeLevelReply(12, 80);

@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 
 #include "app/BrenvikDoc.h"
-#include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "help/HtmlHelpLoader.h"
 #include "settings/Profile.h"
@@ -21,9 +20,6 @@ namespace {
 
 class MainFrameTest : public ::testing::Test {
 protected:
-    void SetUp() override { g_ProjectFilePath.clear(); }
-    void TearDown() override { g_ProjectFilePath.clear(); }
-
     // Creates the frame as start-up does: creation, the view's initial
     // update, activation.
     CMainFrame& Start()
@@ -227,16 +223,16 @@ TEST_F(MainFrameTest, TogglingTwiceLeavesTheWindowNormal)
 TEST_F(MainFrameTest, CloseWritesPathPlacementAndSettings)
 {
     Start();
-    g_ProjectFilePath = "/home/user/layout.bin";
+    doc.m_strProjectFilePath = "/home/user/layout.bin";
     doc.m_RFChannel = 22;
     Close();
     EXPECT_EQ(GetProfileString("FilePaths", "g_ProjectFilePath"), "/home/user/layout.bin");
     EXPECT_FALSE(StoredPlacement().isEmpty());
     EXPECT_EQ(GetProfileString("Settings\\Ints", "m_RFChannel"), "22");
 
-    g_ProjectFilePath.clear();
+    doc.m_strProjectFilePath.clear();
     Start();
-    EXPECT_EQ(g_ProjectFilePath, "/home/user/layout.bin");
+    EXPECT_EQ(doc.m_strProjectFilePath, "/home/user/layout.bin");
 }
 
 TEST_F(MainFrameTest, PortSetupGoesToTheView)

@@ -171,7 +171,6 @@ TEST(FramerChecksum, BadChecksumDropsTheMessageAndKeepsTheEchoAwaited)
     r.Feed(corrupt);
     EXPECT_TRUE(r.observed.empty());
     EXPECT_TRUE(r.framer.AwaitingEcho());
-    EXPECT_FALSE(r.framer.ReplySeen());
     EXPECT_EQ(r.framer.BadChecksumCount(), 1u);
     EXPECT_EQ(r.framer.State(), CBusFramer::WaitOpcode);
 }
@@ -211,7 +210,6 @@ TEST(FramerEcho, TwoByteMessageIsGoodAndOnlyClearsTheEcho)
     r.Feed({0x81, 0x7E});
     EXPECT_EQ(r.framer.State(), CBusFramer::WaitOpcode);
     EXPECT_FALSE(r.framer.AwaitingEcho());
-    EXPECT_FALSE(r.framer.ReplySeen());
     EXPECT_TRUE(r.groupMessages.empty());
     EXPECT_EQ(r.observed.size(), 1u);
 }
@@ -222,23 +220,9 @@ TEST(FramerEcho, GroupMessageTakenAsEchoIsNotDecodedThenTheNextOneIs)
     r.framer.ExpectEcho();
     r.Feed(kSettingsReply);
     EXPECT_TRUE(r.groupMessages.empty());
-    EXPECT_FALSE(r.framer.ReplySeen());
     EXPECT_FALSE(r.framer.AwaitingEcho());
     r.Feed(kSettingsReply);
     EXPECT_EQ(r.groupMessages.size(), 1u);
-    EXPECT_TRUE(r.framer.ReplySeen());
-}
-
-TEST(FramerEcho, ObserverCanTellTheEchoFromWhatFollows)
-{
-    RecordingFramer r;
-    std::vector<bool> echoes;
-    r.framer.SetMessageObserver([&](std::span<const std::uint8_t>) { echoes.push_back(r.framer.LastWasEcho()); });
-    r.framer.ExpectEcho();
-    Bytes corrupt = kEcho;
-    corrupt.back() ^= 0x01;
-    r.Feed(Concat({corrupt, kEcho, kSettingsReply, {0x81, 0x7E}}));
-    EXPECT_EQ(echoes, (std::vector<bool>{true, false, false}));
 }
 
 TEST(FramerEcho, MessageOfAnyOpcodeCountsAsTheEcho)
@@ -253,7 +237,7 @@ TEST(FramerEcho, MessageOfAnyOpcodeCountsAsTheEcho)
     }
 }
 
-TEST(FramerEcho, OnlyDirection0x10IsHandedOnButAnyGroupMessageIsSeen)
+TEST(FramerEcho, OnlyDirection0x10IsHandedOn)
 {
     struct Case { std::uint8_t direction; bool handedOn; };
     for (Case c : {Case{0x10, true}, Case{0x08, false}, Case{0x00, false}, Case{0x18, false},
@@ -263,11 +247,10 @@ TEST(FramerEcho, OnlyDirection0x10IsHandedOnButAnyGroupMessageIsSeen)
         fields.direction = c.direction;
         r.Feed(Packed(fields));
         EXPECT_EQ(r.groupMessages.size(), c.handedOn ? 1u : 0u) << int(c.direction);
-        EXPECT_TRUE(r.framer.ReplySeen()) << int(c.direction);
     }
 }
 
-TEST(FramerEcho, OtherOpcodesNeverSetReplySeen)
+TEST(FramerEcho, OtherOpcodesAreNeverHandedOn)
 {
     Bytes otherOpcode = kSettingsReply; // same length byte, another opcode
     otherOpcode[0] = 0xE4;
@@ -275,7 +258,6 @@ TEST(FramerEcho, OtherOpcodesNeverSetReplySeen)
     RecordingFramer r;
     r.Feed(Concat({WithChecksum({0xE5, 0x05, 0x03, 0x10}), otherOpcode}));
     EXPECT_EQ(r.observed.size(), 2u);
-    EXPECT_FALSE(r.framer.ReplySeen());
     EXPECT_TRUE(r.groupMessages.empty());
 }
 

@@ -1,10 +1,12 @@
-// The bus session: how it opens and arms a line, what it reports when a step
-// fails, and the way of a message out and of its echo back.
+// The conversation with the bus: how it opens and arms a line, what it
+// reports when a step fails, the way of a message out and of its echo back,
+// and what it makes of what the bus answers.
 
 #include "busport/BusPort.h"
 
 #include "bus/GroupRequests.h"
-#include "bus/SerialEvent.h"
+#include "busport/SerialResult.h"
+#include "serial/SerialLine.h"
 
 #include "tests/support/PseudoTerminal.h"
 
@@ -14,6 +16,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <thread>
 #include <vector>
 
 using namespace win32;
@@ -36,7 +39,7 @@ std::error_code Errno(int value)
 }
 
 // The echo wait's pause where nothing else needs to happen meanwhile.
-const bus::BusPause kNoPause = [](std::chrono::milliseconds) {};
+const busport::Pause kNoPause = [](std::chrono::milliseconds) {};
 
 TEST(LineErrorOf, NamesEachSerialResultInTheBusLayersWords)
 {
@@ -100,12 +103,33 @@ TEST(ProbeLine, TellsWhyADeviceCannotBeOpenedNow)
     ::unlink(plainFile);
 }
 
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Packed(const bus::GroupMessageFields& fields)
+{
+    const bus::GroupMessageBytes bytes = bus::PackGroupMessage(fields);
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts)
+{
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// A line that tells how many bytes wait to be read.
+struct PeekLine : CSerialLine {
+    using CSerialLine::InputWaiting;
+};
+
 class BusPortTest : public ::testing::Test {
 protected:
     // What the device side reads within a generous watchdog.
-    std::vector<std::uint8_t> ReadDevice(std::size_t count)
+    Bytes ReadDevice(std::size_t count)
     {
-        std::vector<std::uint8_t> bytes;
+        Bytes bytes;
         while (bytes.size() < count) {
             pollfd entry {pty.Master(), POLLIN, 0};
             if (::poll(&entry, 1, 5000) <= 0)
@@ -119,13 +143,30 @@ protected:
         return bytes;
     }
 
+    // Frames until `count` more bytes have arrived, as the command line waits.
+    void Receive(std::size_t count)
+    {
+        const std::uint64_t until = port.BytesReceived() + count;
+        while (port.BytesReceived() < until && !port.Failure())
+            ASSERT_FALSE(port.WaitForEvent(std::chrono::milliseconds(5000)));
+    }
+
+    // The device's side has `bytes` waiting for the program, once the
+    // program's line sees all of them.
+    void Waiting(const Bytes& bytes)
+    {
+        pty.Send(bytes);
+        while (peek.InputWaiting() < int(bytes.size()))
+            ASSERT_EQ(line.WaitForPortEvent(nullptr, 5000), 0);
+    }
+
     PseudoTerminal pty;
-    CSerialLine line;
-    CBusFramer framer;
-    busport::CBusPort port {line, framer};
+    busport::CBusPort port {std::make_unique<PeekLine>()};
+    CSerialLine& line = port.Line();
+    PeekLine& peek = static_cast<PeekLine&>(line);
 };
 
-TEST_F(BusPortTest, OpenSetsTheLineAsAskedAndArmsIt)
+TEST_F(BusPortTest, OpenSetsTheLineAsAskedArmsItAndForgetsTheConversation)
 {
     struct Row {
         const char* name;
@@ -140,7 +181,9 @@ TEST_F(BusPortTest, OpenSetsTheLineAsAskedAndArmsIt)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        framer.ExpectEcho(); // left over from an earlier port
+        if (port.IsOpen()) { // an echo left awaited on the earlier line
+            ASSERT_FALSE(port.SendGetRequest(kNoPause));
+        }
         ASSERT_EQ(port.Open(pty.SlavePath(), row.settings), LineError{});
         EXPECT_TRUE(port.IsOpen());
         EXPECT_EQ(line.GetBaudRate(), row.baud);
@@ -149,8 +192,11 @@ TEST_F(BusPortTest, OpenSetsTheLineAsAskedAndArmsIt)
         EXPECT_EQ(line.GetStopBits(), ONESTOPBIT);
         EXPECT_EQ(line.GetHandshake(), row.handshake);
         EXPECT_EQ(line.GetMask(), EV_RXCHAR | EV_ERR);
-        EXPECT_FALSE(framer.AwaitingEcho());
-        EXPECT_FALSE(framer.ReplySeen());
+        int pauses = 0;
+        port.AwaitEcho([&](std::chrono::milliseconds) { ++pauses; });
+        EXPECT_EQ(pauses, 0);
+        EXPECT_FALSE(port.ReplySeen());
+        EXPECT_FALSE(port.EchoesMissing());
     }
 }
 
@@ -183,61 +229,196 @@ TEST_F(BusPortTest, AFailedStepLeavesTheLineClosedAndSaysWhy)
 TEST_F(BusPortTest, AGivenOpenerOpensTheLineAndItsFailureIsReported)
 {
     int calls = 0;
-    const auto refuse = [&](const char*) {
+    const auto missing = [&](const char*) {
         ++calls;
-        return LONG(ERROR_TIMEOUT);
+        return line.Open("/nonexistent/brenvik-busport", 0, 0, true) == 0;
     };
-    EXPECT_EQ(port.Open(pty.SlavePath(), {}, refuse), (LineError{LineFault::TimedOut, {}}));
+    EXPECT_EQ(port.Open(pty.SlavePath(), {}, missing), (LineError{LineFault::NoDevice, Errno(ENOENT)}));
     EXPECT_EQ(calls, 1);
-    const auto plain = [&](const char* device) { return line.Open(device, 0, 0, true); };
+    const auto plain = [&](const char* device) { return line.Open(device, 0, 0, true) == 0; };
     EXPECT_FALSE(port.Open(pty.SlavePath(), {}, plain));
     EXPECT_TRUE(port.IsOpen());
 }
 
-TEST_F(BusPortTest, ASendGoesOutWholeAndItsEchoIsFramedFromANotification)
+// What the bus answers to a Get request, and what the conversation makes of it.
+TEST_F(BusPortTest, AnAnswerToAGetIsTakenApartInOnePlace)
 {
-    ASSERT_FALSE(port.Open(pty.SlavePath(), {}));
-    ASSERT_FALSE(port.Send(bus::MakeSettingsRequest(), kNoPause));
-    EXPECT_TRUE(framer.AwaitingEcho());
-    const std::vector<std::uint8_t> sent = ReadDevice(bus::kGroupMessageSize);
-    const bus::GroupMessageBytes expected = bus::PackGroupMessage(bus::MakeSettingsRequest());
-    EXPECT_EQ(sent, std::vector<std::uint8_t>(expected.begin(), expected.end()));
-
-    pty.Send(sent); // the bus echoes every message
-    // The form's listener would post this; here the line's own wait stands in.
-    ASSERT_EQ(line.WaitForPortEvent(nullptr, 5000), 0);
-    port.OnSerialEvent(line.GetPendingEvents());
-    EXPECT_FALSE(framer.AwaitingEcho());
-    EXPECT_EQ(port.BytesReceived(), sent.size());
+    const bus::RadioSettings held {"Yard", 42, 21, 7};
+    const Bytes request = Packed(bus::MakeSettingsRequest());
+    const Bytes reply = Packed(bus::MakeSettingsReply(held));
+    Bytes garbled = request;
+    garbled[6] ^= 0x01;
+    struct Row {
+        const char* name;
+        Bytes answer;
+        bool replySeen;
+        int levels;
+        bool echoed;
+        bool echoesMissing;
+        busport::NoAnswer why;
+    };
+    const Row rows[] = {
+        {"echo and settings", Concat({request, reply}), true, 0, true, false, busport::NoAnswer::NoReply},
+        {"settings without the echo", reply, true, 0, false, true, busport::NoAnswer::NoEcho},
+        {"echo and a level reply", Concat({request, Packed(bus::MakeLevelReply(14, 90))}), false, 1, true, false,
+         busport::NoAnswer::NoReply},
+        {"echo only", request, false, 0, true, false, busport::NoAnswer::NoReply},
+        {"a garbled echo", garbled, false, 0, false, true, busport::NoAnswer::BadChecksum},
+        {"nothing", {}, false, 0, false, true, busport::NoAnswer::NoEcho},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_FALSE(port.Open(pty.SlavePath(), {}));
+        std::vector<bus::RadioSettings> settings;
+        int levels = 0;
+        std::vector<bool> echoes;
+        port.SetReplyHandler([&](const bus::GroupReply& got) {
+            if (const auto* s = std::get_if<bus::RadioSettings>(&got))
+                settings.push_back(*s);
+            levels += std::holds_alternative<bus::ChannelLevelReply>(got);
+        });
+        port.SetMessageObserver([&](std::span<const std::uint8_t>, bool echo) { echoes.push_back(echo); });
+        const std::uint64_t badBefore = port.BadChecksums();
+        ASSERT_FALSE(port.SendGetRequest(kNoPause));
+        EXPECT_EQ(ReadDevice(request.size()), request);
+        pty.Send(row.answer);
+        Receive(row.answer.size());
+        EXPECT_EQ(port.ReplySeen(), row.replySeen);
+        EXPECT_EQ(settings, row.replySeen ? std::vector {held} : std::vector<bus::RadioSettings> {});
+        EXPECT_EQ(levels, row.levels);
+        EXPECT_EQ(port.LastEchoSeen(), row.echoed);
+        EXPECT_EQ(port.Echoes(), int(row.echoed));
+        EXPECT_EQ(!echoes.empty() && echoes.front(), row.echoed);
+        EXPECT_EQ(port.EchoesMissing(), row.echoesMissing);
+        EXPECT_EQ(port.WhyNoAnswer(badBefore), row.why);
+    }
 }
 
-TEST_F(BusPortTest, AWaitFramesWhatArrivesAndAGoneDeviceStaysReported)
+// The echo wait before each send: the form sleeps through it, the command
+// line frames what comes meanwhile.
+TEST_F(BusPortTest, EachSendWaitsForThePreviousEchoAtMostFivePauses)
+{
+    struct Row {
+        const char* name;
+        bool echoes;     // the device echoes each write
+        bool readInWait; // the pause frames what arrives
+        std::size_t stopAt;
+        std::size_t pauses;
+    };
+    const Row rows[] = {
+        {"the form reads nothing while it sends", false, false, 4, 3 * busport::kEchoPauses},
+        {"the command line reads each echo", true, true, 4, 3},
+        {"no echoes come back", false, true, 4, 3 * busport::kEchoPauses},
+        {"stopped after two writes", true, true, 2, 2},
+    };
+    const bus::RadioSettings wanted {"Yard", 42, 21, 7};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_FALSE(port.Open(pty.SlavePath(), {}));
+        std::size_t pauses = 0;
+        const busport::Pause pause = [&](std::chrono::milliseconds length) {
+            EXPECT_EQ(length, busport::kEchoPause);
+            ++pauses;
+            if (row.readInWait)
+                port.WaitForEvent(std::chrono::milliseconds(row.echoes ? 5000 : 0));
+        };
+        std::size_t asked = 0;
+        const auto goOn = [&] { return asked++ < row.stopAt; };
+        std::thread device([&] {
+            for (std::size_t i = 0; i < row.stopAt; ++i) {
+                const Bytes write = ReadDevice(bus::kGroupMessageSize);
+                if (row.echoes)
+                    pty.Send(write);
+            }
+        });
+        const busport::CBusPort::WritesSent sent = port.SendWrites(wanted, pause, goOn);
+        device.join();
+        EXPECT_EQ(sent.count, row.stopAt);
+        EXPECT_FALSE(sent.error);
+        EXPECT_EQ(pauses, row.pauses);
+    }
+}
+
+TEST_F(BusPortTest, AFailedWriteIsKeptAndAwaitsNoEcho)
 {
     ASSERT_FALSE(port.Open(pty.SlavePath(), {}));
-    ASSERT_FALSE(port.Send(bus::MakeLevelQuery(11), kNoPause));
-    pty.Send(ReadDevice(bus::kGroupMessageSize));
-    while (framer.AwaitingEcho() && !port.Failure())
-        ASSERT_FALSE(port.WaitForEvent(std::chrono::milliseconds(5000)));
-    EXPECT_FALSE(framer.AwaitingEcho());
-    EXPECT_FALSE(port.WaitForEvent(std::chrono::milliseconds(1))); // nothing more: no failure
-
     pty.CloseMaster(); // unplugged
-    const LineError gone = port.Send(bus::MakeLevelQuery(12), kNoPause);
+    const LineError gone = port.SendLevelQuery(12, kNoPause);
     EXPECT_EQ(gone.fault, LineFault::DeviceGone);
     EXPECT_EQ(port.Failure(), gone);
-    EXPECT_FALSE(framer.AwaitingEcho());
+    EXPECT_EQ(port.WhyNoAnswer(0), busport::NoAnswer::LineFault);
+    int pauses = 0;
+    port.AwaitEcho([&](std::chrono::milliseconds) { ++pauses; });
+    EXPECT_EQ(pauses, 0);
 }
 
-TEST_F(BusPortTest, AWaitReadsAllThatArrivedBeyondOneBuffer)
+// How one notification's event word is taken: only the two exact events do
+// anything, a read takes at most 1024 bytes, and a line error throws away
+// what it reads and starts the framer afresh.
+TEST_F(BusPortTest, ANotificationReadsOnceAndFramesOrDiscards)
+{
+    const Bytes reply = Packed(bus::MakeLevelReply(20, 99));
+    Bytes many;
+    for (int i = 0; i < 60; ++i) // 1200 bytes
+        many.insert(many.end(), reply.begin(), reply.end());
+    const Bytes half(reply.begin(), reply.begin() + 7);
+    struct Row {
+        const char* name;
+        Bytes before; // framed from an earlier data event
+        Bytes waiting;
+        std::uint32_t eventWord;
+        int replies;
+        std::uint64_t read;
+        std::vector<std::uint32_t> lineErrors;
+        int eventually; // once what was left has been read too
+    };
+    const Row rows[] = {
+        {"data", {}, reply, EV_RXCHAR, 1, reply.size(), {}, 1},
+        {"data with flags above", {}, reply, 0x00C0'0000 | EV_RXCHAR, 1, reply.size(), {}, 1},
+        {"more than one read takes", {}, many, EV_RXCHAR, 51, busport::kSerialReadSize, {}, 60},
+        {"a line error amid a message", half, reply, (CE_FRAME << 16) | EV_ERR, 0, reply.size(), {CE_FRAME}, 0},
+        {"data and error at once", {}, reply, EV_RXCHAR | EV_ERR, 0, 0, {}, 1},
+        {"another event", {}, reply, EV_TXEMPTY, 0, 0, {}, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_FALSE(port.Open(pty.SlavePath(), {}));
+        int replies = 0;
+        std::vector<std::uint32_t> lineErrors;
+        port.SetReplyHandler([&](const bus::GroupReply&) { ++replies; });
+        port.SetLineErrorObserver([&](std::uint32_t errors) { lineErrors.push_back(errors); });
+        if (!row.before.empty()) {
+            Waiting(row.before);
+            port.OnSerialEvent(EV_RXCHAR);
+        }
+        const std::uint64_t before = port.BytesReceived();
+        Waiting(row.waiting);
+        port.OnSerialEvent(row.eventWord);
+        EXPECT_EQ(replies, row.replies);
+        EXPECT_EQ(port.BytesReceived() - before, row.read);
+        EXPECT_EQ(lineErrors, row.lineErrors);
+        // What was left waiting is framed by the next data event.
+        port.OnSerialEvent(EV_RXCHAR);
+        EXPECT_EQ(replies, row.eventually);
+    }
+}
+
+TEST_F(BusPortTest, AWaitReadsAllThatArrivedBeyondOneBufferAndAGoneDeviceStaysReported)
 {
     ASSERT_FALSE(port.Open(pty.SlavePath(), {}));
     // More than one read takes; the line reports the arrival only once.
-    const std::vector<std::uint8_t> noise(3 * bus::kSerialReadSize + 5, 0x11);
+    const Bytes noise(3 * busport::kSerialReadSize + 5, 0x11);
     pty.Send(noise);
     // The bytes may come in a few pieces, each a new arrival.
     for (int wait = 0; wait < 10 && port.BytesReceived() < noise.size(); ++wait)
         ASSERT_FALSE(port.WaitForEvent(std::chrono::milliseconds(1000)));
     EXPECT_EQ(port.BytesReceived(), noise.size());
+    EXPECT_FALSE(port.WaitForEvent(std::chrono::milliseconds(1))); // nothing more: no failure
+
+    pty.CloseMaster();
+    const LineError gone = port.WaitForEvent(std::chrono::milliseconds(1000));
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(port.Failure(), gone);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "controls/ColorButton.h"
 #include "controls/ControlClasses.h"
 #include "controls/RssiCtrl.h"
+#include "bus/BusLimits.h"
 #include "controls/SysColors.h"
 #include "platform/DialogBuilder.h"
 #include "res/DialogTemplates.h"
@@ -62,6 +63,8 @@ int main(int argc, char** argv)
     auto* graph = form.findChild<CRssiCtrl*>(QString::number(IDC_RSSI));
     auto* clock = form.findChild<CClockCtrl*>(QString::number(IDC_CLOCK));
     auto* button = form.findChild<CColorButton*>(QString::number(IDC_SCAN_BUTTON));
+    if (graph)
+        graph->SetChannels(bus::kFirstChannel, bus::kChannelCount);
     if (!graph || !clock || !button) {
         QTextStream(stderr) << "the form template did not make the controls\n";
         return 1;

@@ -13,6 +13,10 @@ using namespace rssi_geometry;
 
 namespace {
 
+// The form's channels, 11 to 26.
+constexpr int kFirst = 11;
+constexpr int kChannels = 16;
+
 const QColor kCyan(0, 255, 255);
 const QColor kRed(255, 0, 0);
 const QColor kGreen(0, 255, 0);
@@ -41,8 +45,8 @@ TEST(RssiGeometry, ColumnEdgesOfAGraph170PixelsWide)
 {
     const int expected[] = {0, 10, 21, 31, 42, 53, 63, 74, 85, 95, 106, 116, 127, 138, 148, 159, 170};
     for (int i = 0; i <= kChannels; ++i)
-        EXPECT_EQ(ColumnEdge(170, i), expected[i]) << i;
-    EXPECT_EQ(ColumnMiddle(170, 1), 15); // 10 + 11 / 2
+        EXPECT_EQ(ColumnEdge(170, i, kChannels), expected[i]) << i;
+    EXPECT_EQ(ColumnMiddle(170, 1, kChannels), 15); // 10 + 11 / 2
 }
 
 TEST(RssiGeometry, AverageTruncatesAfterTheProducts)
@@ -54,9 +58,35 @@ TEST(RssiGeometry, AverageTruncatesAfterTheProducts)
     EXPECT_EQ(LabelPixelSize(72), 7);
 }
 
+TEST(RssiCtrl, TheChannelsAreTheCallersAndOthersAreIgnored)
+{
+    struct Row {
+        const char* name;
+        int first;
+        int count;
+        CRssiCtrl::ChannelValues samples; // after one report on each of channels 0 to 5
+    };
+    const Row rows[] = {
+        {"three from 1", 1, 3, {1, 1, 1}},
+        {"two from 4", 4, 2, {1, 1}},
+        {"none, as a template makes it", 0, 0, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CRssiCtrl ctrl;
+        ctrl.SetChannels(row.first, row.count);
+        for (int channel = 0; channel <= 5; ++channel)
+            ctrl.SetLevel(channel, 50);
+        EXPECT_EQ(ctrl.Samples(), row.samples);
+        EXPECT_EQ(ctrl.Description().contains(QStringLiteral("channel %1:").arg(row.first)), row.count > 0);
+        EXPECT_FALSE(ctrl.Description().contains(QStringLiteral("channel %1:").arg(row.first + row.count)));
+        Picture(ctrl, QSize(60, 40)); // draws whatever the count
+    }
+}
+
 TEST(RssiCtrl, LevelReportsBuildTheStatistics)
 {
-    CRssiCtrl ctrl;
+    CRssiCtrl ctrl {kFirst, kChannels};
     for (int level : {10, 20, 31})
         ctrl.SetLevel(15, level);
     EXPECT_EQ(ctrl.Sums()[4], 61);
@@ -81,7 +111,7 @@ TEST(RssiCtrl, LevelReportsBuildTheStatistics)
 
 TEST(RssiCtrl, InvalidReportsChangeNothingAndDoNotRepaint)
 {
-    CRssiCtrl ctrl;
+    CRssiCtrl ctrl {kFirst, kChannels};
     ctrl.resize(170, 93);
     ShowAndSettle(ctrl);
     PaintCounter paints(ctrl);
@@ -103,7 +133,7 @@ TEST(RssiCtrl, InvalidReportsChangeNothingAndDoNotRepaint)
 TEST(RssiCtrl, PaintsBarsLinesSeparatorsAndThresholdInOrder)
 {
     const QSize size(320, 200); // columns 20 pixels wide
-    CRssiCtrl ctrl;
+    CRssiCtrl ctrl {kFirst, kChannels};
     for (int ch = 11; ch <= 26; ++ch) {
         ctrl.SetLevel(ch, 200); // peak 200
         ctrl.SetLevel(ch, 50);  // average 125, bar 50
@@ -114,7 +144,7 @@ TEST(RssiCtrl, PaintsBarsLinesSeparatorsAndThresholdInOrder)
     const int barTop = LevelY(200, 50);     // 161
     const int peakY = LevelY(200, 200);     // 44
     const int averageY = AverageY(200, 250, 2); // 102
-    const int x = ColumnMiddle(320, 5) + 3;
+    const int x = ColumnMiddle(320, 5, kChannels) + 3;
     EXPECT_EQ(image.pixelColor(x, barTop + 5), kCyan);
     EXPECT_EQ(image.pixelColor(x, barTop - 5), kBlack);
     EXPECT_EQ(image.pixelColor(x, peakY), kRed);
@@ -122,7 +152,7 @@ TEST(RssiCtrl, PaintsBarsLinesSeparatorsAndThresholdInOrder)
     EXPECT_EQ(image.pixelColor(x, (peakY + averageY) / 2), kBlack);
     // Separators cut through bars and lines alike.
     for (int y : {0, peakY, averageY, barTop + 5})
-        EXPECT_EQ(image.pixelColor(ColumnEdge(320, 6), y), kOlive) << y;
+        EXPECT_EQ(image.pixelColor(ColumnEdge(320, 6, kChannels), y), kOlive) << y;
 
     // The level-96 line: yellow dots with opaque black gaps, over the bar too.
     const int y96 = LevelY(200, kThresholdLevel);
@@ -135,9 +165,9 @@ TEST(RssiCtrl, PaintsBarsLinesSeparatorsAndThresholdInOrder)
 TEST(RssiCtrl, LinesLieOnTheBottomEdgeWithoutReportsAndLabelsSitAtTheFoot)
 {
     const QSize size(320, 200);
-    CRssiCtrl ctrl;
+    CRssiCtrl ctrl {kFirst, kChannels};
     const QImage image = Picture(ctrl, size);
-    const int x = ColumnMiddle(320, 3) + 4;
+    const int x = ColumnMiddle(320, 3, kChannels) + 4;
     // The green line is drawn last, along the bottom row.
     EXPECT_EQ(image.pixelColor(x, 199), kGreen);
     EXPECT_EQ(image.pixelColor(x, 150), kBlack);
@@ -145,10 +175,11 @@ TEST(RssiCtrl, LinesLieOnTheBottomEdgeWithoutReportsAndLabelsSitAtTheFoot)
     // Each label is centred in the lowest quarter of its column.
     const auto isLabel = [](QColor c) { return c != kBlack && c != kGreen && c != kRed && c != kOlive; };
     for (int i = 0; i < kChannels; ++i) {
-        const QRect column(ColumnEdge(320, i), 150, ColumnEdge(320, i + 1) - ColumnEdge(320, i) - 1, 48);
+        const int left = ColumnEdge(320, i, kChannels);
+        const QRect column(left, 150, ColumnEdge(320, i + 1, kChannels) - left - 1, 48);
         const QRect label = BoundingBox(image, isLabel, column);
         ASSERT_FALSE(label.isNull()) << i;
-        EXPECT_NEAR(label.center().x(), ColumnMiddle(320, i), 2) << i;
+        EXPECT_NEAR(label.center().x(), ColumnMiddle(320, i, kChannels), 2) << i;
     }
 }
 
@@ -157,7 +188,7 @@ TEST(RssiCtrl, EveryLabelPixelHasTheFullLabelColourOnBlackAndOnBars)
     const QSize size(170, 93); // the form's graph
     const QColor label = GetSysColor(COLOR_BACKGROUND);
     for (int level : {0, 255}) {
-        CRssiCtrl ctrl;
+        CRssiCtrl ctrl {kFirst, kChannels};
         for (int ch = 11; ch <= 26; ++ch)
             ctrl.SetLevel(ch, level);
         const QImage image = Picture(ctrl, size);
@@ -179,11 +210,11 @@ TEST(RssiCtrl, EveryLabelPixelHasTheFullLabelColourOnBlackAndOnBars)
 
 TEST(RssiCtrl, WidgetPaintShowsTheRenderedPicture)
 {
-    CRssiCtrl ctrl;
+    CRssiCtrl ctrl {kFirst, kChannels};
     ctrl.resize(170, 93);
     ctrl.SetLevel(13, 128);
     const QImage grabbed = ctrl.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(grabbed, Picture(ctrl, {170, 93}));
-    EXPECT_EQ(grabbed.pixelColor(ColumnEdge(170, 2) + 2, 50), kCyan);
-    EXPECT_EQ(grabbed.pixelColor(ColumnEdge(170, 2) + 2, 45), kBlack);
+    EXPECT_EQ(grabbed.pixelColor(ColumnEdge(170, 2, kChannels) + 2, 50), kCyan);
+    EXPECT_EQ(grabbed.pixelColor(ColumnEdge(170, 2, kChannels) + 2, 45), kBlack);
 }

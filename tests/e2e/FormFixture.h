@@ -13,7 +13,6 @@
 #include "app/BrenvikApp.h"
 #include "app/BrenvikDoc.h"
 #include "app/BrenvikView.h"
-#include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/PortSelectionDialog.h"
 #include "platform/MessageBox.h"
@@ -67,7 +66,6 @@ class FormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        g_ProjectFilePath.clear();
         SetMessageBoxHook([this](QWidget*, const QString& text, MessageIcon) { m_messages << text; });
         // In one write: each profile write replaces the file and syncs it.
         QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Olvarn", "Brenvik");

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "bus/BusFramer.h"
 #include "bus/GroupMessage.h"
 #include "busport/BusPort.h"
 #include "serial/SerialLine.h"
@@ -17,7 +16,7 @@ public:
     {
         return !m_port.Open(path, line);
     }
-    void Close() { m_line.Close(); }
+    void Close() { m_port.Close(); }
 
     bool Send(const bus::GroupMessageFields& fields)
     {
@@ -30,11 +29,12 @@ public:
     std::vector<std::uint8_t> Receive(size_t count, std::chrono::milliseconds watchdog = std::chrono::seconds(10))
     {
         std::vector<std::uint8_t> bytes(count);
-        m_line.SetReadTimeoutMode(CSerialLine::ReadModeWaitAll);
+        CSerialLine& line = m_port.Line();
+        line.SetReadTimeoutMode(CSerialLine::ReadModeWaitAll);
         win32::DWORD got = 0;
-        m_line.Read(bytes.data(), static_cast<win32::DWORD>(count), &got, nullptr,
+        line.Read(bytes.data(), static_cast<win32::DWORD>(count), &got, nullptr,
                     static_cast<win32::DWORD>(watchdog.count()));
-        m_line.SetReadTimeoutMode(CSerialLine::ReadModeImmediate);
+        line.SetReadTimeoutMode(CSerialLine::ReadModeImmediate);
         bytes.resize(got);
         return bytes;
     }
@@ -49,10 +49,8 @@ public:
         return messages;
     }
 
-    CSerialLine& Line() { return m_line; }
+    CSerialLine& Line() { return m_port.Line(); }
 
 private:
-    CSerialLine m_line;
-    CBusFramer m_framer;
-    busport::CBusPort m_port {m_line, m_framer};
+    busport::CBusPort m_port;
 };

@@ -1,4 +1,0 @@
-#include "app/Globals.h"
-
-QString g_ProjectFilePath;
-QString g_AppFolder;
