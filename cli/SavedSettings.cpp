@@ -36,6 +36,12 @@ bool StoreSavedPort(int comNumber, const std::optional<std::string>& devicePath)
     return settings::WriteInt(store, settings::kActiveComPort, comNumber);
 }
 
+bool ForgetSavedPortPath(int comNumber)
+{
+    UserSettingsStore store;
+    return settings::RemovePortPath(store, comNumber);
+}
+
 PortLookup SavedPortLookup()
 {
     return settings::PortsLookupOf(std::make_shared<UserSettingsStore>());

@@ -15,6 +15,9 @@ std::optional<int> SavedComPort();
 // "COM<n>" -> devicePath when one is given. False when the store cannot be written.
 bool StoreSavedPort(int comNumber, const std::optional<std::string>& devicePath);
 
+// Removes "Ports" entry "COM<n>". False when the store cannot be written.
+bool ForgetSavedPortPath(int comNumber);
+
 // The "Ports" section, entry "COM<n>" -> device path; nothing for a missing or empty entry.
 PortLookup SavedPortLookup();
 

@@ -14,6 +14,11 @@ bool StoreSavedPort(int, const std::optional<std::string>&)
     return false;
 }
 
+bool ForgetSavedPortPath(int)
+{
+    return false;
+}
+
 PortLookup SavedPortLookup()
 {
     return {};

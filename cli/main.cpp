@@ -37,6 +37,7 @@ int main(int argc, char** argv)
     context.lineLookup = cli::SavedLineLookup();
     context.savedComPort = cli::SavedComPort();
     context.storePort = cli::StoreSavedPort;
+    context.forgetPort = cli::ForgetSavedPortPath;
     if (const char* port = std::getenv("BRENVIK_PORT"); port && *port)
         context.environmentPort = cli::PortArgument(port);
     context.stop = &g_stop;
