@@ -7,6 +7,7 @@
 #include "settings/RegistrySettingsStore.h"
 #else
 #include "settings/QtSettingsStore.h"
+#include "settings/SettingsFile.h"
 #endif
 
 // The program's settings, where the window keeps them: the registry on
@@ -22,6 +23,21 @@ using UserSettingsStore = settings::CQtSettingsStore;
 #endif
 
 } // namespace
+
+std::optional<std::string> CheckSettingsFile()
+{
+#ifdef _WIN32
+    return std::nullopt;
+#else
+    const std::string path = UserSettingsStore::FilePath();
+    if (auto refusal = settings::RefusalOf(path))
+        return refusal;
+    if (settings::MakePrivate(path))
+        return "the settings file " + path + " holds the password key and was open to other users; it is now "
+               "yours alone (0600)";
+    return std::nullopt;
+#endif
+}
 
 std::optional<int> SavedComPort()
 {

@@ -7,6 +7,11 @@
 // program last used, the user's "Ports" map and each port's line.
 namespace cli {
 
+// Looks at the settings file before anything reads it: the one line to say
+// when it is refused (a FIFO, a folder, ...) or was open to other users and
+// has just been made private; nothing otherwise.
+std::optional<std::string> CheckSettingsFile();
+
 // "Settings\Ints" / "m_ActiveComPort", read as "%i" text; nothing when
 // missing, 1 when not a number (as the program reads it).
 std::optional<int> SavedComPort();

@@ -4,6 +4,11 @@
 // port table and the bus's own line.
 namespace cli {
 
+std::optional<std::string> CheckSettingsFile()
+{
+    return std::nullopt;
+}
+
 std::optional<int> SavedComPort()
 {
     return std::nullopt;

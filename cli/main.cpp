@@ -32,6 +32,8 @@ int main(int argc, char** argv)
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
 
+    if (const std::optional<std::string> note = cli::CheckSettingsFile())
+        std::cerr << "brenvik-cli: " << *note << '\n';
     cli::CliContext context(std::cout, std::cerr);
     context.portLookup = cli::SavedPortLookup();
     context.lineLookup = cli::SavedLineLookup();
