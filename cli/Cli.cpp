@@ -43,6 +43,13 @@ int RunCli(const std::vector<std::string>& args, const CliContext& context)
     }
     if (options.command == "ports")
         return RunPorts(context, options);
+    // BRENVIK_PORT is typed by the user as --port is, and refused alike.
+    const auto wrongEnvironment = context.environmentPort && !options.port
+        ? CheckPortForm("BRENVIK_PORT", *context.environmentPort) : std::nullopt;
+    if (wrongEnvironment) {
+        context.err << "brenvik-cli: " << *wrongEnvironment << '\n';
+        return ExitUsage;
+    }
     CliContext bus = context;
     bus.savedComPort = ChosenComPort(context);
     if (options.command == "get")

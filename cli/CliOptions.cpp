@@ -118,18 +118,6 @@ bool ParseSeconds(const std::string& text, double& value)
     return !text.empty() && err == std::errc() && stop == end && value >= 0.1 && value <= 86400;
 }
 
-// Why a port the user typed cannot be opened, checked for its form only: a
-// URL must name one of the network interfaces the program speaks to.
-std::optional<std::string> CheckPortForm(const std::string& option, const std::string& port)
-{
-    if (port.empty())
-        return option + " needs a COM number (COM5) or a device path";
-    const auto parsed = ParseNetworkAddress(port);
-    if (const auto* wrong = parsed ? std::get_if<NetworkAddressError>(&*parsed) : nullptr)
-        return option + " " + port + ": " + wrong->reason;
-    return std::nullopt;
-}
-
 // Why the scan could not write its CSV to `path` at the end, said before it
 // starts: the path is a folder, or its folder takes no new file (tried with
 // the temporary file the scan would write, removed at once).
@@ -160,6 +148,16 @@ std::optional<std::string> CheckGroupName(const std::string& name)
         return "the group name takes 1 to 8 characters, not " + std::to_string(bytes.size());
     if (!std::all_of(bytes.begin(), bytes.end(), [](char c) { return IsPrintableLatin1(static_cast<unsigned char>(c)); }))
         return "the group name takes printable characters only";
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckPortForm(const std::string& what, const std::string& port)
+{
+    if (port.empty())
+        return what + " needs a COM number (COM5) or a device path";
+    const auto parsed = ParseNetworkAddress(port);
+    if (const auto* wrong = parsed ? std::get_if<NetworkAddressError>(&*parsed) : nullptr)
+        return what + " " + port + ": " + wrong->reason;
     return std::nullopt;
 }
 

@@ -60,6 +60,10 @@ busport::LineSettings LineFor(const CliOptions& options, const busport::LineSett
 // reason when the name breaks it, nothing when it is good.
 std::optional<std::string> CheckGroupName(const std::string& name);
 
+// Why a port the user gave (`what`: the option, or BRENVIK_PORT) cannot be
+// opened, from its form alone: empty, or a URL the program cannot read.
+std::optional<std::string> CheckPortForm(const std::string& what, const std::string& port);
+
 // A port as the user may type it: "3" is COM3, anything else stands.
 std::string PortArgument(const std::string& text);
 

@@ -134,6 +134,10 @@ TEST(CliNetwork, BadNamesAndDeadEndsGiveOneClearLine)
     for (const auto& [url, timeout, words, code] : cases) {
         const CliRun run = CliHarness().Run({"get", "--port", url, "--timeout", timeout});
         EXPECT_EQ(run.code, code) << url;
+        CliHarness fromEnvironment;
+        fromEnvironment.SetEnvironmentPort(url);
+        if (code == ExitUsage)
+            EXPECT_EQ(fromEnvironment.Run({"get"}).code, ExitUsage) << url;
         EXPECT_EQ(CountLines(run.err), 1) << run.err;
         EXPECT_NE(run.err.find(words), std::string::npos) << run.err;
     }
