@@ -1,10 +1,27 @@
 #include "cli/CliHelp.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
+#include "cli/SystemPorts.h"
+#include "serial/NetworkAddress.h"
 
 #include "BrenvikVersion.h"
 
 namespace cli {
+namespace {
+
+// The window stores COM1 when it closes whether or not anyone chose it, so a
+// saved COM1 without a device counts as no choice yet: the first-run guidance
+// still shows.
+std::optional<int> ChosenComPort(const CliContext& context)
+{
+    if (context.savedComPort != 1)
+        return context.savedComPort;
+    const std::string path = ResolvePortName("COM1", context.portLookup).value_or("");
+    const bool noDevice = !LooksLikeUrl(path) && !DevicePresent(path);
+    return noDevice ? std::nullopt : context.savedComPort;
+}
+
+} // namespace
 
 int RunCli(const std::vector<std::string>& args, const CliContext& context)
 {
@@ -26,13 +43,22 @@ int RunCli(const std::vector<std::string>& args, const CliContext& context)
     }
     if (options.command == "ports")
         return RunPorts(context, options);
+    // BRENVIK_PORT is typed by the user as --port is, and refused alike.
+    const auto wrongEnvironment = context.environmentPort && !options.port
+        ? CheckPortForm("BRENVIK_PORT", *context.environmentPort) : std::nullopt;
+    if (wrongEnvironment) {
+        context.err << "brenvik-cli: " << *wrongEnvironment << '\n';
+        return ExitUsage;
+    }
+    CliContext bus = context;
+    bus.savedComPort = ChosenComPort(context);
     if (options.command == "get")
-        return RunGet(context, options);
+        return RunGet(bus, options);
     if (options.command == "set")
-        return RunSet(context, options);
+        return RunSet(bus, options);
     if (options.command == "scan")
-        return RunScan(context, options);
-    return RunMonitor(context, options);
+        return RunScan(bus, options);
+    return RunMonitor(bus, options);
 }
 
 } // namespace cli

@@ -34,6 +34,8 @@ struct CliContext {
     // Stores the saved port, and the device path of a new "Ports" entry for
     // it; false when the settings could not be written.
     std::function<bool(int comNumber, const std::optional<std::string>& devicePath)> storePort;
+    // Removes COM n from the "Ports" map; false when the settings could not be written.
+    std::function<bool(int comNumber)> forgetPort;
     // Where `ports` reads what the system tells about a device.
     port_identity::Roots identityRoots;
     // The signal (SIGINT, SIGTERM) that asked the program to stop, 0 while

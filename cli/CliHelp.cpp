@@ -3,7 +3,7 @@
 namespace cli {
 namespace {
 
-constexpr const char* kBusOptions = R"(  --port PORT      COM number (COM5 or 5, through the same port map as the
+constexpr const char* kBusOptions = R"(  -p, --port PORT  COM number (COM5 or 5, through the same port map as the
                    program), a device path (/dev/ttyUSB0) or a bus interface
                    on the network: rfc2217://HOST:PORT or tcp://HOST:PORT
                    (IPv6 as [::1]:PORT); default: $BRENVIK_PORT, else the
@@ -17,7 +17,7 @@ constexpr const char* kBusOptions = R"(  --port PORT      COM number (COM5 or 5,
 
 constexpr const char* kExitCodes = R"(
 A value that starts with - goes after an equals sign (--name=-x); -- ends
-the options.
+the options. -h is --help, -V is --version.
 
 Exit codes: 0 success, 1 usage or validation error, 2 no reply (or the
 transceiver did not take what was written), 3 port error, 130 interrupted
@@ -39,7 +39,7 @@ Commands:
   monitor   show every bus message until Ctrl+C
 
 brenvik-cli COMMAND --help shows a command's options; brenvik-cli --version
-shows the version.
+shows the version. Bash completes commands, options and ports (Tab).
 )") + kExitCodes;
 }
 
@@ -50,24 +50,31 @@ std::string HelpText(const std::string& command)
     const std::string bus = kBusOptions;
     if (command == "ports")
         return std::string(R"(Usage: brenvik-cli ports [--probe] [--json]
-       brenvik-cli ports --use PORT
+       brenvik-cli ports --use PORT [--force]
+       brenvik-cli ports --forget COMn
 
 Lists COM1 to COM20 with their device paths, and every other USB serial
 device present (/dev/ttyACM*, /dev/ttyUSB*), without opening any of them:
 whether the device is there and is a serial device, whether this user may
 use it (with the command that grants access), which program holds it open,
 and for a USB adapter its maker, product, serial number, vendor and product
-IDs and its stable /dev/serial/by-id name. The saved port is marked.
+IDs and its stable /dev/serial/by-id name. A COM number mapped to a URL is
+a network interface. The saved port is marked.
 
   --probe          also open each device briefly for the exact answer
-                   (free or busy); some USB boards restart when opened
-  --json           one JSON object instead of the table
-  --use PORT       store PORT (COM3, 3 or a device path) as the saved port,
-                   the one the program and brenvik-cli use from then on; a
-                   device path gets a COM number in the port map
+                   (free or busy; a network interface: reachable or not);
+                   some USB boards restart when opened
+  -j, --json       one JSON object instead of the table
+  --use PORT       store PORT (COM3, 3, a device path or a URL) as the saved
+                   port, the one the program and brenvik-cli use from then
+                   on; a device path gets a COM number in the port map. A
+                   device that is not there now is refused (exit 1)
+  --force          with --use: store a device that is not there now
+  --forget COMn    remove COMn from the port map; it names its built-in
+                   device again
 )") + kExitCodes;
     if (command == "get")
-        return R"(Usage: brenvik-cli get [--port PORT] [--timeout MS] [--json]
+        return R"(Usage: brenvik-cli get [-p PORT] [--timeout MS] [-j]
 
 Sends the Get request and shows the settings the transceiver answered:
 group name (in quotes, so blanks show), group ID, key and RF channel. When
@@ -78,10 +85,10 @@ bus echoed, the transceiver did not answer), bad_checksum (garbled replies:
 wrong speed or noise).
 
 )" + bus + R"(  --timeout MS     how long to wait for the reply (1000)
-  --json           one JSON object instead of text
+  -j, --json       one JSON object instead of text
 )" + kExitCodes;
     if (command == "set")
-        return R"(Usage: brenvik-cli set [--port PORT] [--name TEXT] [--channel N] [--key N]
+        return R"(Usage: brenvik-cli set [-p PORT] [--name TEXT] [--channel N] [--key N]
                        [--no-verify]
 
 Writes new settings. Every value is checked first; if any is wrong nothing
@@ -98,7 +105,7 @@ key), and a second Get checks that the transceiver holds them.
 The group ID cannot be written.
 )" + kExitCodes;
     if (command == "scan")
-        return R"(Usage: brenvik-cli scan [--port PORT] [--seconds N] [--csv FILE] [--json]
+        return R"(Usage: brenvik-cli scan [-p PORT] [--seconds N] [--csv FILE] [-j]
 
 Queries the signal level of one channel per interval, channels 11 to 26
 round and round, then shows per channel the samples, last, peak and average
@@ -111,12 +118,14 @@ Do not use the throttles during a scan.
   --seconds N      length of the scan in seconds, tenths allowed (60)
   --interval MS    time between queries (200)
   --csv FILE       also write the table to FILE as CSV, replacing it only
-                   once the scan has ended; --csv - writes CSV to stdout
-                   instead of the table
-  --json           one JSON object instead of the table
+                   once the scan has ended; a folder, or a place where no
+                   file can be written, is refused before the scan starts
+                   (exit 1); --csv - writes CSV to stdout instead of the
+                   table
+  -j, --json       one JSON object instead of the table
 )" + kExitCodes;
     if (command == "monitor")
-        return R"(Usage: brenvik-cli monitor [--port PORT] [--wait]
+        return R"(Usage: brenvik-cli monitor [-p PORT] [--wait]
 
 Shows every bus message that is framed with a good checksum, one line each:
 time, bytes in hex and, for group configuration messages, what they mean.

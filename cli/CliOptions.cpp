@@ -1,11 +1,15 @@
 #include "cli/CliOptions.h"
 
 #include "bus/Latin1.h"
+#include "bus/BusLimits.h"
 #include "bus/GroupRequests.h"
 #include "cli/NearestWord.h"
+#include "cli/ReplacedFile.h"
+#include "serial/NetworkAddress.h"
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 
 namespace cli {
 namespace {
@@ -20,8 +24,24 @@ constexpr KnownOption kOptions[] = {
     {"--port", true},     {"--baud", true},      {"--flow", true},      {"--timeout", true}, {"--json", false},
     {"--name", true},     {"--channel", true},   {"--key", true},       {"--verify", false}, {"--no-verify", false},
     {"--seconds", true},  {"--interval", true},  {"--csv", true},       {"--probe", false},  {"--use", true},
-    {"--group-id", true}, {"--wait", false},
+    {"--group-id", true}, {"--wait", false},     {"--force", false},    {"--forget", true},
 };
+
+// The short forms, each standing for its long option.
+constexpr std::pair<const char*, const char*> kShortOptions[] = {
+    {"-p", "--port"}, {"-j", "--json"}, {"-h", "--help"}, {"-V", "--version"},
+};
+
+std::string LongForm(const std::string& word)
+{
+    for (const auto& [shortForm, longForm] : kShortOptions) {
+        if (word == shortForm)
+            return longForm;
+    }
+    return word;
+}
+
+constexpr const char* kCommands[] = {"ports", "get", "set", "scan", "monitor", "help"};
 
 const KnownOption* FindOption(const std::string& name)
 {
@@ -38,7 +58,7 @@ const KnownOption* FindOption(const std::string& name)
 std::vector<std::string> OptionsOf(const std::string& command)
 {
     if (command == "ports")
-        return {"--json", "--probe", "--use"};
+        return {"--json", "--probe", "--use", "--force", "--forget"};
     std::vector<std::string> allowed = {"--port", "--baud", "--flow", "--timeout"};
     if (command == "get")
         allowed.push_back("--json");
@@ -55,8 +75,16 @@ std::vector<std::string> OptionsOf(const std::string& command)
 
 bool IsCommand(const std::string& word)
 {
-    return word == "ports" || word == "get" || word == "set" || word == "scan" || word == "monitor"
-        || word == "help";
+    return std::find(std::begin(kCommands), std::end(kCommands), word) != std::end(kCommands);
+}
+
+// A word where the command should be, in words, with the command it most likely meant.
+std::string UnknownCommand(const std::string& word)
+{
+    std::string text = "unknown command \"" + word + "\"";
+    if (const auto nearest = NearestWord(word, {std::begin(kCommands), std::end(kCommands)}))
+        text += " (did you mean " + *nearest + "?)";
+    return text;
 }
 
 // An option the command does not take, in words, with the one it most likely meant.
@@ -90,6 +118,19 @@ bool ParseSeconds(const std::string& text, double& value)
     return !text.empty() && err == std::errc() && stop == end && value >= 0.1 && value <= 86400;
 }
 
+// Why the scan could not write its CSV to `path` at the end, said before it
+// starts: the path is a folder, or its folder takes no new file (tried with
+// the temporary file the scan would write, removed at once).
+std::optional<std::string> CheckCsvTarget(const std::string& path)
+{
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored))
+        return "--csv takes a file name, and " + path + " is a folder";
+    if (const std::string failed = CReplacedFile(path).Prepare(); !failed.empty())
+        return "--csv cannot write " + path + ": " + failed;
+    return std::nullopt;
+}
+
 bool IsPrintableLatin1(unsigned char c)
 {
     return (c >= 0x20 && c <= 0x7E) || c >= 0xA0;
@@ -107,6 +148,16 @@ std::optional<std::string> CheckGroupName(const std::string& name)
         return "the group name takes 1 to 8 characters, not " + std::to_string(bytes.size());
     if (!std::all_of(bytes.begin(), bytes.end(), [](char c) { return IsPrintableLatin1(static_cast<unsigned char>(c)); }))
         return "the group name takes printable characters only";
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckPortForm(const std::string& what, const std::string& port)
+{
+    if (port.empty())
+        return what + " needs a COM number (COM5) or a device path";
+    const auto parsed = ParseNetworkAddress(port);
+    if (const auto* wrong = parsed ? std::get_if<NetworkAddressError>(&*parsed) : nullptr)
+        return what + " " + port + ": " + wrong->reason;
     return std::nullopt;
 }
 
@@ -129,8 +180,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
         return std::any_of(args.begin(), optionsEnd,
                            [&](const std::string& arg) { return std::find(words.begin(), words.end(), arg) != words.end(); });
     };
-    if (present({"--help", "-h", "--version"})) {
-        options.version = present({"--version"});
+    if (present({"--help", "-h", "--version", "-V"})) {
+        options.version = present({"--version", "-V"});
         options.help = !options.version;
         std::vector<std::string> commands;
         std::copy_if(args.begin(), optionsEnd, std::back_inserter(commands), IsCommand);
@@ -155,8 +206,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
                 options.command = word;
                 options.help = true;
             } else {
-                error = options.command.empty() ? "unknown command \"" + word + "\""
-                                                : "unexpected argument \"" + word + "\"";
+                error = options.command.empty() ? UnknownCommand(word) : "unexpected argument \"" + word + "\"";
                 return false;
             }
             continue;
@@ -168,6 +218,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             value = word.substr(equals + 1);
             word.resize(equals);
         }
+        const std::string typed = word; // named as typed when its value is missing
+        word = LongForm(word);
         const KnownOption* known = FindOption(word);
         if (!known) { // refused once the command is known, so the refusal can name the one meant
             if (!options.command.empty()) {
@@ -179,12 +231,12 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
         }
         if (known->takesValue && !inlineValue) {
             if (i + 1 >= args.size()) {
-                error = word + " needs a value";
+                error = typed + " needs a value";
                 return false;
             }
             const std::string& next = args[i + 1];
             if (next.starts_with("-") && next != "-") {
-                error = word + " needs a value (a value that starts with - goes as " + word + "=" + next + ")";
+                error = typed + " needs a value (a value that starts with - goes as " + word + "=" + next + ")";
                 return false;
             }
             value = args[++i];
@@ -221,11 +273,20 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             error = UnknownOption(option, options.command);
             return false;
         } else if (option == "--port" || option == "--use") {
-            if (value.empty()) {
-                error = option + " needs a COM number (COM5) or a device path";
+            if (const auto wrong = CheckPortForm(option, value)) {
+                error = *wrong;
                 return false;
             }
             (option == "--port" ? options.port : options.usePort) = PortArgument(value);
+        } else if (option == "--forget") {
+            const std::string port = PortArgument(value);
+            if (!port.starts_with("COM") || !ParseNumber(port.substr(3), bus::kFirstComPort, bus::kLastComPort, n)) {
+                error = "--forget takes COM1 to COM20, not \"" + value + "\"";
+                return false;
+            }
+            options.forgetPort = n;
+        } else if (option == "--force") {
+            options.force = true;
         } else if (option == "--baud") {
             if (!number(int(bus::kMinBaudRate), int(bus::kMaxBaudRate), n))
                 return false;
@@ -275,11 +336,23 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
                 error = "--csv needs a file name";
                 return false;
             }
+            if (const auto wrong = value == "-" ? std::nullopt : CheckCsvTarget(value)) {
+                error = *wrong;
+                return false;
+            }
             options.csvPath = value;
         }
     }
     if (options.json && options.csvPath == "-") {
         error = "--json and --csv - both write to stdout; give one of them";
+        return false;
+    }
+    if (options.usePort && options.forgetPort) {
+        error = "--use and --forget: give one of them";
+        return false;
+    }
+    if (options.force && !options.usePort) {
+        error = "--force goes with --use";
         return false;
     }
     if (options.command == "set" && !options.name && !options.channel && !options.key) {

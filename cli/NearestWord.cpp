@@ -6,21 +6,24 @@
 namespace cli {
 namespace {
 
-// Insertions, deletions and substitutions that turn one text into the other.
+// Insertions, deletions, substitutions and swaps of two neighbours ("gte"
+// for "get" is one slip of the fingers) that turn one text into the other.
 std::size_t EditDistance(const std::string& a, const std::string& b)
 {
-    std::vector<std::size_t> row(b.size() + 1);
-    std::iota(row.begin(), row.end(), std::size_t {0});
+    // Three rows: a swap looks two characters back.
+    std::vector<std::size_t> before(b.size() + 1), previous(b.size() + 1), row(b.size() + 1);
+    std::iota(previous.begin(), previous.end(), std::size_t {0});
     for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
         row[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
+            row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                row[j] = std::min(row[j], before[j - 2] + 1);
         }
+        before.swap(previous);
+        previous.swap(row);
     }
-    return row[b.size()];
+    return previous[b.size()];
 }
 
 } // namespace

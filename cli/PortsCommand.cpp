@@ -1,9 +1,12 @@
+#include "busport/BusPort.h"
+#include "busport/LineErrorText.h"
 #include "busport/LineSettingsText.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "busreport/Json.h"
 #include "cli/PortCheck.h"
 #include "cli/SystemPorts.h"
+#include "serial/NetworkAddress.h"
 #include "serial/PortNames.h"
 
 #include <cstdio>
@@ -13,6 +16,24 @@ namespace cli {
 using busreport::JsonString;
 
 namespace {
+
+// A network interface is never absent: whether it answers shows only when
+// the program connects (--probe).
+void LookAtNetworkInterface(PortReport& report)
+{
+    report.state = "network";
+    report.text = "network interface";
+}
+
+// Connects to the network interface with the bus's own line and goes at once.
+void ProbeNetworkInterface(PortReport& report)
+{
+    busport::CBusPort port;
+    const bus::LineError error = port.Open(report.candidate.path, busport::LineSettings {});
+    port.Close();
+    report.state = error ? "unreachable" : "reachable";
+    report.text = error ? "unreachable: " + busport::OpenErrorText(report.candidate.path, error) : "reachable";
+}
 
 // The exact answer: an exclusive open, released at once.
 void Probe(PortReport& report)
@@ -103,13 +124,21 @@ std::string HolderText(const std::vector<port_identity::Holder>& holders)
 int RunPorts(const CliContext& context, const CliOptions& options)
 {
     if (options.usePort)
-        return UsePort(context, *options.usePort);
+        return UsePort(context, *options.usePort, options.force);
+    if (options.forgetPort)
+        return ForgetPort(context, *options.forgetPort);
     std::vector<PortReport> reports;
     for (const Candidate& candidate : SystemPorts(context)) {
         PortReport report;
         report.candidate = candidate;
-        LookWithoutOpening(report, context);
-        if (options.probe && report.state != "absent" && report.state != "not_serial")
+        const bool network = LooksLikeUrl(candidate.path);
+        if (network)
+            LookAtNetworkInterface(report);
+        else
+            LookWithoutOpening(report, context);
+        if (options.probe && network)
+            ProbeNetworkInterface(report);
+        else if (options.probe && report.state != "absent" && report.state != "not_serial")
             Probe(report);
         if (const std::optional<int> number = ComNumberOf(candidate.name); number && context.lineLookup)
             report.line = context.lineLookup(*number);

@@ -7,6 +7,7 @@
 #include "settings/RegistrySettingsStore.h"
 #else
 #include "settings/QtSettingsStore.h"
+#include "settings/SettingsFile.h"
 #endif
 
 // The program's settings, where the window keeps them: the registry on
@@ -23,6 +24,21 @@ using UserSettingsStore = settings::CQtSettingsStore;
 
 } // namespace
 
+std::optional<std::string> CheckSettingsFile()
+{
+#ifdef _WIN32
+    return std::nullopt;
+#else
+    const std::string path = UserSettingsStore::FilePath();
+    if (auto refusal = settings::RefusalOf(path))
+        return refusal;
+    if (settings::MakePrivate(path))
+        return "the settings file " + path + " holds the password key and was open to other users; it is now "
+               "yours alone (0600)";
+    return std::nullopt;
+#endif
+}
+
 std::optional<int> SavedComPort()
 {
     return settings::ReadStoredInt(UserSettingsStore(), settings::kActiveComPort);
@@ -34,6 +50,12 @@ bool StoreSavedPort(int comNumber, const std::optional<std::string>& devicePath)
     if (devicePath && !settings::StorePortPath(store, comNumber, *devicePath))
         return false;
     return settings::WriteInt(store, settings::kActiveComPort, comNumber);
+}
+
+bool ForgetSavedPortPath(int comNumber)
+{
+    UserSettingsStore store;
+    return settings::RemovePortPath(store, comNumber);
 }
 
 PortLookup SavedPortLookup()

@@ -4,12 +4,22 @@
 // port table and the bus's own line.
 namespace cli {
 
+std::optional<std::string> CheckSettingsFile()
+{
+    return std::nullopt;
+}
+
 std::optional<int> SavedComPort()
 {
     return std::nullopt;
 }
 
 bool StoreSavedPort(int, const std::optional<std::string>&)
+{
+    return false;
+}
+
+bool ForgetSavedPortPath(int)
 {
     return false;
 }

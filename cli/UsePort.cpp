@@ -37,7 +37,7 @@ std::optional<ComChoice> ComNumberFor(const std::string& path, const PortLookup&
 
 } // namespace
 
-int UsePort(const CliContext& context, const std::string& port)
+int UsePort(const CliContext& context, const std::string& port, bool force)
 {
     std::optional<ComChoice> choice;
     if (const std::optional<int> number = ComNumberOf(port)) {
@@ -54,6 +54,12 @@ int UsePort(const CliContext& context, const std::string& port)
     const bool mapNew = choice->mapNew;
     const std::string name = "COM" + std::to_string(choice->number);
     const std::string path = mapNew ? port : ResolvePortName(name, context.portLookup).value_or("");
+    const bool absent = !LooksLikeUrl(path) && !DevicePresent(path);
+    if (absent && !force) {
+        context.err << "brenvik-cli: " << (path.empty() ? name + " has no device" : path + " is not there now")
+                    << "; nothing stored (--force stores it all the same)\n";
+        return ExitUsage;
+    }
     if (!context.storePort || !context.storePort(choice->number, mapNew ? std::optional<std::string>(port) : std::nullopt)) {
         context.err << "brenvik-cli: cannot store the saved port in the program's settings\n";
         return ExitUsage;
@@ -62,8 +68,26 @@ int UsePort(const CliContext& context, const std::string& port)
         context.out << "Mapped " << name << " to " << port << " in the port map.\n";
     context.out << "Saved port: " << name << " (" << path
                 << "); the Brenvik window and brenvik-cli use it from now on.\n";
-    if (!LooksLikeUrl(path) && !DevicePresent(path))
+    if (absent)
         context.err << "brenvik-cli: warning: " << path << " is not there now\n";
+    return ExitOk;
+}
+
+int ForgetPort(const CliContext& context, int comNumber)
+{
+    const std::string name = "COM" + std::to_string(comNumber);
+    const std::optional<std::string> mapped = context.portLookup ? context.portLookup(comNumber) : std::nullopt;
+    if (!mapped) {
+        context.out << name << " is not in the port map; nothing changed.\n";
+        return ExitOk;
+    }
+    if (!context.forgetPort || !context.forgetPort(comNumber)) {
+        context.err << "brenvik-cli: cannot remove " << name << " from the program's settings\n";
+        return ExitUsage;
+    }
+    const std::optional<std::string> builtIn = BuiltInPortPath(comNumber);
+    context.out << "Removed " << name << " (" << *mapped << ") from the port map"
+                << (builtIn ? "; " + name + " is " + *builtIn + " again" : std::string()) << ".\n";
     return ExitOk;
 }
 

@@ -32,11 +32,14 @@ int main(int argc, char** argv)
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
 
+    if (const std::optional<std::string> note = cli::CheckSettingsFile())
+        std::cerr << "brenvik-cli: " << *note << '\n';
     cli::CliContext context(std::cout, std::cerr);
     context.portLookup = cli::SavedPortLookup();
     context.lineLookup = cli::SavedLineLookup();
     context.savedComPort = cli::SavedComPort();
     context.storePort = cli::StoreSavedPort;
+    context.forgetPort = cli::ForgetSavedPortPath;
     if (const char* port = std::getenv("BRENVIK_PORT"); port && *port)
         context.environmentPort = cli::PortArgument(port);
     context.stop = &g_stop;

@@ -41,6 +41,12 @@ add_custom_target(brenvik_gzipped ALL DEPENDS ${gzipped_files})
 
 install(FILES ${changelog_gz} ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${BRENVIK_DOC_INSTALL_DIR})
 
+# bash-completion loads a program's file by the program's name, on first use.
+if(NOT WIN32)
+  install(FILES ${PROJECT_SOURCE_DIR}/res/completion/brenvik-cli ${PROJECT_SOURCE_DIR}/res/completion/brenvik-sim
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+endif()
+
 if(BRENVIK_BUILD_GUI)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/help/ DESTINATION ${BRENVIK_HELP_INSTALL_DIR})
   install(FILES ${PROJECT_SOURCE_DIR}/res/${BRENVIK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -33,4 +33,9 @@ bool StorePortPath(ISettingsStore& store, int comNumber, std::string_view path)
     return store.Write(kPortsSection, ComEntry(comNumber), path);
 }
 
+bool RemovePortPath(ISettingsStore& store, int comNumber)
+{
+    return store.Remove(kPortsSection, ComEntry(comNumber));
+}
+
 } // namespace settings

@@ -18,5 +18,7 @@ PortLookup PortsLookupOf(std::shared_ptr<const ISettingsStore> store);
 
 // Maps COM n to a path or URL; false when the store could not be written.
 bool StorePortPath(ISettingsStore& store, int comNumber, std::string_view path);
+// Removes COM n from the map; false when the store could not be written.
+bool RemovePortPath(ISettingsStore& store, int comNumber);
 
 } // namespace settings

@@ -1,7 +1,11 @@
 #include "settings/QtSettingsStore.h"
 
 #include "settings/Schema.h"
+#ifndef _WIN32
+#include "settings/SettingsFile.h"
+#endif
 
+#include <QFileInfo>
 #include <QSettings>
 
 namespace settings {
@@ -32,10 +36,46 @@ public:
     }
 };
 
+// Whether the settings file may be opened: a regular file or none. For a
+// write it is made first, private, so the key is never readable by others.
+bool FileUsable(bool writing)
+{
+#ifdef _WIN32
+    (void)writing;
+    return true;
+#else
+    const std::string path = CQtSettingsStore::FilePath();
+    if (RefusalOf(path))
+        return false;
+    if (writing && !CreatePrivate(path))
+        return false;
+    MakePrivate(path);
+    return true;
+#endif
+}
+
 } // namespace
+
+std::string CQtSettingsStore::FilePath()
+{
+#ifdef _WIN32
+    return {};
+#else
+    // QSettings reads its file as it is made, so the path comes from the
+    // organisation's own file (read as a fallback by every QSettings anyway),
+    // beside which the application's folder lies.
+    const QString organisationFile =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, FromUtf8(kOrganisation)).fileName();
+    return (QFileInfo(organisationFile).path() + QLatin1Char('/') + FromUtf8(kOrganisation) + QLatin1Char('/')
+            + FromUtf8(kApplication) + QStringLiteral(".conf"))
+        .toStdString();
+#endif
+}
 
 std::optional<std::string> CQtSettingsStore::Read(std::string_view section, std::string_view name) const
 {
+    if (!FileUsable(false))
+        return std::nullopt;
     const QVariant value = CUserSettings().value(KeyOf(section, name));
     if (!value.isValid())
         return std::nullopt;
@@ -44,6 +84,8 @@ std::optional<std::string> CQtSettingsStore::Read(std::string_view section, std:
 
 bool CQtSettingsStore::Write(std::string_view section, std::string_view name, std::string_view text)
 {
+    if (!FileUsable(true))
+        return false;
     CUserSettings settings;
     settings.setValue(KeyOf(section, name), FromUtf8(text));
     return settings.Flushed();
@@ -51,6 +93,8 @@ bool CQtSettingsStore::Write(std::string_view section, std::string_view name, st
 
 bool CQtSettingsStore::Remove(std::string_view section, std::string_view name)
 {
+    if (!FileUsable(false))
+        return false;
     CUserSettings settings;
     settings.remove(KeyOf(section, name));
     return settings.Flushed();

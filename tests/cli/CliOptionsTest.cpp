@@ -85,6 +85,25 @@ TEST(CliOptions, RefusalsSayWhatIsWrong)
 {
     EXPECT_EQ(Refusal({}), "no command given");
     EXPECT_EQ(Refusal({"fetch"}), "unknown command \"fetch\"");
+    EXPECT_EQ(Refusal({"gte", "--port", "COM3"}), "unknown command \"gte\" (did you mean get?)");
+    EXPECT_EQ(Refusal({"sacn"}), "unknown command \"sacn\" (did you mean scan?)");
+    EXPECT_EQ(Refusal({"monitr"}), "unknown command \"monitr\" (did you mean monitor?)");
+    EXPECT_EQ(Refusal({"get", "-p"}), "-p needs a value");
+    EXPECT_EQ(Refusal({"get", "-p", "-j"}), "-p needs a value (a value that starts with - goes as --port=-j)");
+    EXPECT_EQ(Refusal({"get", "-P", "COM3"}), "unknown option -P");
+    EXPECT_EQ(Refusal({"ports", "-p", "COM3"}), "unknown option --port for ports");
+    EXPECT_EQ(Refusal({"ports", "--forget"}), "--forget needs a value");
+    EXPECT_EQ(Refusal({"ports", "--forget", "-3"}), "--forget needs a value (a value that starts with - goes as --forget=-3)");
+    for (const std::string wrong : {"COM21", "0", "COM", "/dev/ttyUSB0", "COM3x", "-3", ""})
+        EXPECT_EQ(Refusal({"ports", "--forget=" + wrong}), "--forget takes COM1 to COM20, not \"" + wrong + "\"");
+    EXPECT_EQ(Refusal({"ports", "--forgt", "3"}), "unknown option --forgt (did you mean --forget?)");
+    EXPECT_EQ(Refusal({"ports", "--force"}), "--force goes with --use");
+    EXPECT_EQ(Refusal({"ports", "--force=yes", "--use", "3"}), "--force takes no value");
+    EXPECT_EQ(Refusal({"get", "--force"}), "unknown option --force for get");
+    EXPECT_EQ(Refusal({"ports", "--use", "3", "--forget", "3"}), "--use and --forget: give one of them");
+    EXPECT_EQ(Refusal({"ports", "--use", "tcp://127.0.0.1"}), "--use tcp://127.0.0.1: no port: write HOST:PORT");
+    EXPECT_EQ(Refusal({"get", "-p", "http://example.org:80"}),
+              "--port http://example.org:80: unknown scheme \"http\" (rfc2217:// or tcp://)");
     EXPECT_EQ(Refusal({"get", "--channel", "12"}), "unknown option --channel for get");
     EXPECT_EQ(Refusal({"get", "--verbose"}), "unknown option --verbose");
     EXPECT_EQ(Refusal({"get", "--jsn", "--port", "X"}), "unknown option --jsn (did you mean --json?)");
@@ -117,6 +136,19 @@ TEST(CliOptions, OptionLikeValuesOnlyAfterAnEqualsSignAndDashDashEndsOptions)
     EXPECT_EQ(Parsed({"get", "--port", "3"}).port, "COM3");
     EXPECT_EQ(Parsed({"get", "--port", "/dev/ttyUSB3"}).port, "/dev/ttyUSB3");
     EXPECT_EQ(Parsed({"ports", "--use", "12"}).usePort, "COM12");
+    EXPECT_EQ(Parsed({"ports", "--forget", "COM12"}).forgetPort, 12);
+    EXPECT_EQ(Parsed({"ports", "--forget=4"}).forgetPort, 4);
+    EXPECT_TRUE(Parsed({"ports", "--use", "/dev/ttyUSB9", "--force"}).force);
+}
+
+TEST(CliOptions, ShortOptionsStandForTheirLongOnes)
+{
+    const cli::CliOptions options = Parsed({"-p", "5", "get", "-j"});
+    EXPECT_EQ(options.port, "COM5");
+    EXPECT_TRUE(options.json);
+    EXPECT_EQ(Parsed({"scan", "-j", "-p=/dev/ttyUSB0"}).port, "/dev/ttyUSB0");
+    EXPECT_TRUE(Parsed({"get", "-V"}).version);
+    EXPECT_TRUE(Parsed({"-h", "set"}).help);
 }
 
 TEST(CliOptions, VersionAndHelpAnywhere)

@@ -10,14 +10,29 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <regex>
 
 namespace {
+
+// Leaves a Unix socket at `path`, as a server that went away would.
+void BindSocket(const std::filesystem::path& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    path.string().copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0) << path;
+    ::close(fd);
+}
 
 class CliProgram : public ::testing::Test {
 protected:
@@ -29,7 +44,13 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(m_home); }
 
-    void WriteSettings(const std::string& text) { std::ofstream(m_home / "Olvarn" / "Brenvik.conf") << text; }
+    // A settings file as the program keeps it: the user's alone.
+    void WriteSettings(const std::string& text)
+    {
+        const std::filesystem::path file = m_home / "Olvarn" / "Brenvik.conf";
+        std::ofstream(file) << text;
+        std::filesystem::permissions(file, std::filesystem::perms(0600));
+    }
     std::string Home() const { return m_home.string(); }
 
     // brenvik-cli in a child process with this test's settings folder (never the user's).
@@ -111,14 +132,59 @@ TEST_F(CliProgram, AFirstRunWithoutADeviceNamesTheWayOut)
 {
     if (!BRENVIK_CLI_READS_SETTINGS)
         GTEST_SKIP() << "built without QtCore: COM1 could not be mapped away from the machine's device";
-    // No saved port, and COM1 mapped to a missing device, as on a machine without one.
-    WriteSettings("[Ports]\nCOM1=/nonexistent/brenvik-first-run\n");
-    const CliRun run = Run({"get"});
-    EXPECT_EQ(run.code, cli::ExitPortError);
-    EXPECT_EQ(CountLines(run.err), 1) << run.err;
-    for (const char* hint : {"no port has been chosen yet", "brenvik-cli ports,", "--port", "brenvik-cli ports --use",
-                             "BRENVIK_PORT"})
-        EXPECT_NE(run.err.find(hint), std::string::npos) << hint << ": " << run.err;
+    // COM1 mapped to a missing device, as on a machine without one: no saved
+    // port, or the COM1 the window stores on closing.
+    for (const char* saved : {"", "[Settings]\nInts\\m_ActiveComPort=1\n"}) {
+        WriteSettings(saved + std::string("[Ports]\nCOM1=/nonexistent/brenvik-first-run\n"));
+        const CliRun run = Run({"get"});
+        EXPECT_EQ(run.code, cli::ExitPortError);
+        EXPECT_EQ(CountLines(run.err), 1) << run.err;
+        for (const char* hint : {"no port has been chosen yet", "brenvik-cli ports,", "--port", "brenvik-cli ports --use",
+                                 "BRENVIK_PORT"})
+            EXPECT_NE(run.err.find(hint), std::string::npos) << hint << ": " << run.err;
+    }
+}
+
+// The settings hold the password key: the file is the user's alone, and a
+// path that is no regular file is refused with one line instead of opened.
+TEST_F(CliProgram, TheSettingsFileIsPrivateAndNeverAFifoOrAFolder)
+{
+    if (!BRENVIK_CLI_READS_SETTINGS)
+        GTEST_SKIP() << "built without QtCore: no settings file";
+    namespace fs = std::filesystem;
+    const fs::path file = fs::path(Home()) / "Olvarn" / "Brenvik.conf";
+    const fs::path elsewhere = fs::path(Home()) / "elsewhere";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        std::string says; // the first line on stderr
+    };
+    const std::string refused = "brenvik-cli: the settings path " + file.string() + " is ";
+    const Case cases[] = {
+        {"missing", [] {}, ""},
+        {"private", [&] { WriteSettings("[Settings]\n"); }, ""},
+        {"open to others", [&] { WriteSettings("[Settings]\n"); fs::permissions(file, fs::perms(0644)); },
+         "brenvik-cli: the settings file " + file.string() + " holds the password key and was open to other users"},
+        {"fifo", [&] { ::mkfifo(file.c_str(), 0600); }, refused + "a FIFO, not a file"},
+        {"folder", [&] { fs::create_directory(file); }, refused + "a folder, not a file"},
+        {"socket", [&] { BindSocket(file); }, refused + "a socket, not a file"},
+        {"link to a fifo", [&] { ::mkfifo(elsewhere.c_str(), 0600); fs::create_symlink(elsewhere, file); },
+         refused + "a FIFO, not a file"},
+        {"link to a folder", [&] { fs::create_directory(elsewhere); fs::create_symlink(elsewhere, file); },
+         refused + "a folder, not a file"},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(file);
+        fs::remove_all(elsewhere);
+        c.make();
+        const bool usable = c.says.empty() || c.says.find(refused) != 0;
+        const CliRun run = Run({"ports", "--use", "COM3", "--force"});
+        EXPECT_EQ(run.code, usable ? cli::ExitOk : cli::ExitUsage) << c.name << ": " << run.err;
+        EXPECT_EQ(run.err.rfind(c.says, 0), 0u) << c.name << ": " << run.err;
+        EXPECT_TRUE(c.says.empty() || run.err.find(c.says, 1) == std::string::npos) << c.name << ": " << run.err;
+        if (usable)
+            EXPECT_EQ(fs::status(file).permissions(), fs::perms(0600)) << c.name;
+    }
 }
 
 TEST_F(CliProgram, ExitCodesWithOneLineOnStderr)

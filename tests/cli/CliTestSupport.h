@@ -35,6 +35,8 @@ public:
     void SetIdentityRoots(port_identity::Roots roots) { m_roots = std::move(roots); }
     // What ports --use stored: the COM number and a new port map entry.
     std::vector<std::pair<int, std::optional<std::string>>>& Stored() { return m_stored; }
+    // The COM numbers ports --forget removed from the port map.
+    std::vector<int>& Forgotten() { return m_forgotten; }
     void ListDevices(std::vector<std::string> patterns) { m_patterns = std::move(patterns); }
     // stderr plays a terminal, one that takes escape sequences or not.
     void ProgressTerminal(bool plain) { m_progress = true, m_plain = plain; }
@@ -58,6 +60,10 @@ public:
             m_stored.emplace_back(number, path);
             return true;
         };
+        context.forgetPort = [this](int number) {
+            m_forgotten.push_back(number);
+            return true;
+        };
         context.extraDevicePatterns = m_patterns;
         context.stop = stop;
         context.progressLine = m_progress;
@@ -78,6 +84,7 @@ private:
     std::optional<std::string> m_environmentPort;
     port_identity::Roots m_roots {"/nonexistent/sys", "/nonexistent/by-id", "/nonexistent/proc"};
     mutable std::vector<std::pair<int, std::optional<std::string>>> m_stored;
+    mutable std::vector<int> m_forgotten;
     std::vector<std::string> m_patterns;
     bool m_progress = false;
     bool m_plain = false;

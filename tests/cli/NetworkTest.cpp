@@ -19,6 +19,7 @@ namespace {
 using cli::ExitNoReply;
 using cli::ExitOk;
 using cli::ExitPortError;
+using cli::ExitUsage;
 
 // The simulator answers only at the bus speed, and ser2net's RFC 2217 side
 // starts the device at 9600 baud: only the client's negotiation makes the
@@ -118,17 +119,25 @@ TEST(CliNetwork, BadNamesAndDeadEndsGiveOneClearLine)
         });
     });
     // Only the silent server is waited out, so only it gets a short --timeout.
-    const std::tuple<std::string, const char*, std::string> cases[] = {
-        {"rfc2217://127.0.0.1", "2000", "no port: write HOST:PORT"},
-        {"tcp://127.0.0.1:99999", "2000", "not a number from 1 to 65535"},
-        {"ssh://127.0.0.1:22", "2000", "unknown scheme \"ssh\""},
-        {"rfc2217://host.invalid:2217", "2000", "cannot connect: host not found"},
-        {silent.Url("rfc2217"), "100", "cannot open: timed out"},
-        {refusesBaud.Url("rfc2217"), "2000", "cannot set 16457 baud 8N1: the device refused the line settings"},
+    // A URL the program cannot read is a usage error: nothing is opened.
+    const std::tuple<std::string, const char*, std::string, int> cases[] = {
+        {"rfc2217://127.0.0.1", "2000", "no port: write HOST:PORT", ExitUsage},
+        {"tcp://127.0.0.1", "2000", "--port tcp://127.0.0.1: no port: write HOST:PORT", ExitUsage},
+        {"tcp://127.0.0.1:99999", "2000", "not a number from 1 to 65535", ExitUsage},
+        {"ssh://127.0.0.1:22", "2000", "unknown scheme \"ssh\"", ExitUsage},
+        {"http://127.0.0.1:80/", "2000", "unknown scheme \"http\"", ExitUsage},
+        {"rfc2217://host.invalid:2217", "2000", "cannot connect: host not found", ExitPortError},
+        {silent.Url("rfc2217"), "100", "cannot open: timed out", ExitPortError},
+        {refusesBaud.Url("rfc2217"), "2000", "cannot set 16457 baud 8N1: the device refused the line settings",
+         ExitPortError},
     };
-    for (const auto& [url, timeout, words] : cases) {
+    for (const auto& [url, timeout, words, code] : cases) {
         const CliRun run = CliHarness().Run({"get", "--port", url, "--timeout", timeout});
-        EXPECT_EQ(run.code, ExitPortError) << url;
+        EXPECT_EQ(run.code, code) << url;
+        CliHarness fromEnvironment;
+        fromEnvironment.SetEnvironmentPort(url);
+        if (code == ExitUsage)
+            EXPECT_EQ(fromEnvironment.Run({"get"}).code, ExitUsage) << url;
         EXPECT_EQ(CountLines(run.err), 1) << run.err;
         EXPECT_NE(run.err.find(words), std::string::npos) << run.err;
     }

@@ -5,6 +5,7 @@
 
 #include "CliTestSupport.h"
 #include "tests/support/FakeSystemTree.h"
+#include "tests/support/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 
@@ -133,26 +134,37 @@ TEST(CliPorts, ProbeOpensEachDeviceForTheExactAnswer)
 TEST(CliPorts, UseStoresAComNumberOrTheOneAPathIsMappedTo)
 {
     PseudoTerminal pty;
+    // A device that is not there now is stored only with --force, and then with a warning.
     struct Case {
-        std::string port;
-        int stored;
-        std::optional<std::string> mapped;
+        std::vector<std::string> args;
+        std::optional<int> stored;
         std::string says;
+        std::string warns;
     };
+    const std::string absent = "/nonexistent/brenvik-test-COM3";
     const std::vector<Case> cases = {
-        {"COM3", 3, std::nullopt, "Saved port: COM3 (/nonexistent/brenvik-test-COM3)"},
-        {"7", 7, std::nullopt, "Saved port: COM7 "},
-        {pty.SlavePath(), 5, std::nullopt, "Saved port: COM5 (" + pty.SlavePath() + ")"}, // already mapped
+        {{"--use", "COM3"}, std::nullopt, "",
+         "brenvik-cli: " + absent + " is not there now; nothing stored (--force stores it all the same)\n"},
+        {{"--use", "COM3", "--force"}, 3, "Saved port: COM3 (" + absent + ")",
+         "brenvik-cli: warning: " + absent + " is not there now\n"},
+        {{"--force", "--use=7"}, 7, "Saved port: COM7 ", "brenvik-cli: warning: "},
+        {{"--use", pty.SlavePath()}, 5, "Saved port: COM5 (" + pty.SlavePath() + ")", ""}, // already mapped
     };
     for (const Case& c : cases) {
         CliHarness cli;
         cli.Map(5, pty.SlavePath());
-        const CliRun run = cli.Run({"ports", "--use", c.port});
-        EXPECT_EQ(run.code, cli::ExitOk) << run.err;
+        std::vector<std::string> args = {"ports"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliRun run = cli.Run(args);
+        EXPECT_EQ(run.code, c.stored ? cli::ExitOk : cli::ExitUsage) << run.err;
         EXPECT_NE(run.out.find(c.says), std::string::npos) << run.out;
-        ASSERT_EQ(cli.Stored().size(), 1u) << c.port;
-        EXPECT_EQ(cli.Stored()[0].first, c.stored);
-        EXPECT_EQ(cli.Stored()[0].second, c.mapped);
+        EXPECT_EQ(run.err.rfind(c.warns, 0), 0u) << run.err;
+        EXPECT_EQ(CountLines(run.err), c.warns.empty() ? 0 : 1) << run.err;
+        ASSERT_EQ(cli.Stored().size(), c.stored ? 1u : 0u) << args.back();
+        if (c.stored) {
+            EXPECT_EQ(cli.Stored()[0].first, *c.stored);
+            EXPECT_EQ(cli.Stored()[0].second, std::nullopt);
+        }
     }
 
     EXPECT_EQ(CliHarness().Run({"ports", "--use", "COM21"}).code, cli::ExitUsage);
@@ -165,6 +177,42 @@ TEST(CliPorts, UseStoresAComNumberOrTheOneAPathIsMappedTo)
     EXPECT_EQ(run.err, "");
     ASSERT_EQ(cli.Stored().size(), 1u);
     EXPECT_EQ(cli.Stored()[0].first, 6);
+}
+
+TEST(CliPorts, ForgetRemovesAMappingAndGivesTheNumberBackToTheBuiltInTable)
+{
+    CliHarness cli;
+    const CliRun run = cli.Run({"ports", "--forget", "3"});
+    EXPECT_EQ(run.code, cli::ExitOk) << run.err;
+    EXPECT_EQ(run.out, "Removed COM3 (/nonexistent/brenvik-test-COM3) from the port map; COM3 is /dev/ttyACM2 again.\n");
+    EXPECT_EQ(cli.Forgotten(), std::vector<int> {3});
+}
+
+TEST(CliPorts, ANetworkInterfaceIsNeverAbsentAndOnlyAProbeConnects)
+{
+    ScriptedServer listening([](int) {});
+    const std::string reachable = listening.Url("tcp");
+    // A port that was listening a moment ago and is closed now.
+    const std::string unreachable = ScriptedServer([](int) {}, false).Url("tcp");
+    struct Case {
+        bool probe;
+        std::string com4, com6;
+    };
+    const Case cases[] = {
+        {false, "network interface", "network interface"},
+        {true, "reachable", "unreachable: "},
+    };
+    for (const Case& c : cases) {
+        CliHarness cli;
+        cli.Map(4, reachable);
+        cli.Map(6, unreachable);
+        const CliRun run = cli.Run(c.probe ? std::vector<std::string> {"ports", "--probe"} : std::vector<std::string> {"ports"});
+        ASSERT_EQ(run.code, cli::ExitOk) << run.err;
+        EXPECT_NE(LineOf(run.out, "COM4 ").find("  " + c.com4), std::string::npos) << run.out;
+        EXPECT_NE(LineOf(run.out, "COM6 ").find("  " + c.com6), std::string::npos) << run.out;
+        const CliRun json = cli.Run({"ports", "--json"});
+        EXPECT_NE(json.out.find("\"device\": \"" + reachable + "\", \"state\": \"network\""), std::string::npos);
+    }
 }
 
 TEST(CliPorts, NamesTheGroupThatGrantsAccess)

@@ -174,9 +174,18 @@ TEST(CliScan, TheProgressLineUsesNoEscapeSequencesOnAPlainTerminal)
 TEST(CliScan, AFileThatCannotBeWrittenIsRefusedBeforeAnythingIsSent)
 {
     SimOnPty sim;
-    const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--csv", "/nonexistent/dir/scan.csv"});
-    EXPECT_EQ(run.code, cli::ExitUsage);
-    EXPECT_EQ(run.err, "brenvik-cli: cannot write /nonexistent/dir/scan.csv: No such file or directory\n");
+    const std::string folder = ::testing::TempDir();
+    const std::pair<std::string, std::string> cases[] = {
+        {"/nonexistent/dir/scan.csv", "--csv cannot write /nonexistent/dir/scan.csv: No such file or directory"},
+        {folder, "--csv takes a file name, and " + folder + " is a folder"},
+        {"/proc/brenvik-scan.csv", "--csv cannot write /proc/brenvik-scan.csv: "}, // unwritable, even for root
+    };
+    for (const auto& [path, says] : cases) {
+        const CliRun run = CliHarness().Run({"scan", "--port", sim.Path(), "--csv", path});
+        EXPECT_EQ(run.code, cli::ExitUsage) << path;
+        EXPECT_EQ(run.err.rfind("brenvik-cli: " + says, 0), 0u) << run.err;
+        EXPECT_EQ(CountLines(run.err), 1) << run.err;
+    }
     EXPECT_TRUE(sim.Received().empty());
 }
 

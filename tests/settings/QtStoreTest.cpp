@@ -5,6 +5,12 @@
 
 #include <QFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "settings/Profile.h"
 #include "settings/QtSettingsStore.h"
 #include "tests/settings/TempSettings.h"
@@ -47,6 +53,40 @@ TEST(QtSettingsStore, AFileThatCannotBeReplacedIsReported)
     QFile::remove(settings.File());
     ASSERT_TRUE(QDir().mkpath(settings.File()));
     EXPECT_FALSE(WriteProfileString("FilePaths", "g_ProjectFilePath", "/b"));
+}
+
+// The window goes through the same store: it never opens a settings path
+// that is no regular file (a FIFO would hold it for good), and every file
+// it writes is the user's alone, a new one from its first byte.
+TEST(QtSettingsStore, KeepsTheFilePrivateAndOpensNothingButARegularFile)
+{
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* name;
+        int (*make)(const char* path); // leaves something at the path
+        bool regular;
+    };
+    const Case cases[] = {
+        {"none", [](const char*) { return 0; }, true},
+        {"open to others", [](const char* p) { return ::close(::creat(p, 0644)); }, true},
+        {"fifo", [](const char* p) { return ::mkfifo(p, 0600); }, false},
+        {"folder", [](const char* p) { return ::mkdir(p, 0700); }, false},
+        {"link to a fifo", [](const char* p) { return ::mkfifo((std::string(p) + ".fifo").c_str(), 0600)
+                                                      | ::symlink((std::string(p) + ".fifo").c_str(), p); }, false},
+    };
+    for (const Case& c : cases) {
+        TempSettings settings;
+        const std::string file = settings.File().toStdString();
+        fs::create_directories(fs::path(file).parent_path());
+        ::umask(022);
+        ASSERT_EQ(c.make(file.c_str()), 0) << c.name;
+        EXPECT_EQ(settings::CQtSettingsStore::FilePath(), file);
+        EXPECT_EQ(WriteProfileString("Settings\\Ints", "m_PasswordKey", "1234"), c.regular) << c.name;
+        EXPECT_EQ(GetProfileString("Settings\\Ints", "m_PasswordKey"), c.regular ? "1234" : QString()) << c.name;
+        EXPECT_EQ(RemoveProfileEntry("Settings\\Ints", "m_PasswordKey"), c.regular) << c.name;
+        if (c.regular)
+            EXPECT_EQ(fs::status(file).permissions(), fs::perms(0600)) << c.name;
+    }
 }
 
 TEST(Profile, MissingEntryGivesTheDefaultAndAnEmptyOneStaysEmpty)
