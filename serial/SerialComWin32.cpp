@@ -1,5 +1,7 @@
 #include "serial/SerialComWin32.h"
 
+#include <algorithm>
+
 using namespace win32;
 
 namespace {
@@ -76,6 +78,8 @@ LONG CComPortWin32::Open(const char* device, DWORD inQueue, DWORD outQueue, std:
     DWORD size = sizeof config;
     if (::GetDefaultCommConfigA(device, &config, &size))
         ::SetCommConfig(file, &config, size);
+    // Bytes an earlier user left in the queues belong to no one.
+    ::PurgeComm(file, PURGE_RXCLEAR | PURGE_TXCLEAR);
     backend = std::move(port);
     return 0;
 }
@@ -242,8 +246,23 @@ LONG CComPortWin32::Read(void* buffer, DWORD count, DWORD& done, DWORD timeoutMs
 
 LONG CComPortWin32::Write(const void* data, DWORD count, DWORD& done, DWORD timeoutMs, int& systemError)
 {
-    return Overlapped([&](OVERLAPPED& overlapped) { return ::WriteFile(m_port, data, count, nullptr, &overlapped); },
-                      done, timeoutMs, systemError);
+    const LONG result = Overlapped(
+        [&](OVERLAPPED& overlapped) { return ::WriteFile(m_port, data, count, nullptr, &overlapped); }, done,
+        timeoutMs, systemError);
+    if (result == ERROR_TIMEOUT)
+        done = DiscardUnsentOutput(done);
+    return result;
+}
+
+DWORD CComPortWin32::DiscardUnsentOutput(DWORD written)
+{
+    DWORD errors = 0;
+    COMSTAT status {};
+    const DWORD queued = ::ClearCommError(m_port, &errors, &status) ? status.cbOutQue : 0;
+    ::PurgeComm(m_port, PURGE_TXCLEAR);
+    // The queue may still hold the tail of an earlier write, which this
+    // call's count never included.
+    return written - std::min(written, queued);
 }
 
 LONG CComPortWin32::TakeLineErrors(DWORD& errors, int& systemError)

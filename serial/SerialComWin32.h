@@ -11,7 +11,8 @@
 // the system's, as GetLastError gives them.
 //
 // Reads and writes are overlapped, each bounded by WaitForSingleObject; one
-// that runs out of time is cancelled (CancelIo) and counts what moved. A
+// that runs out of time is cancelled (CancelIo) and counts what moved; a
+// write's bytes still in the driver's queue are discarded and not counted. A
 // wait is an overlapped WaitCommEvent beside an event that SetMask and
 // EndWaits signal; the listener's pass is its own WaitCommEvent beside a
 // stop event, in one WaitForMultipleObjects, and stays pending across
@@ -19,7 +20,8 @@
 class CComPortWin32 final : public ISerialBackend {
 public:
     // Opens `device` ("\\.\COMn"), sets the driver's queues when either
-    // size is given, and applies the port's default configuration.
+    // size is given, applies the port's default configuration and discards
+    // what the queues still hold.
     static win32::LONG Open(const char* device, win32::DWORD inQueue, win32::DWORD outQueue,
                             std::unique_ptr<ISerialBackend>& backend, int& systemError);
     ~CComPortWin32() override;
@@ -48,6 +50,10 @@ private:
     // `transfer` starts it. A time-out cancels it and counts what moved.
     template <typename Transfer>
     win32::LONG Overlapped(Transfer transfer, win32::DWORD& done, win32::DWORD timeoutMs, int& systemError);
+    // After a write ran out of time: discards what the driver still holds
+    // for output, so nothing goes out after the call, and gives how many of
+    // the call's `written` bytes left.
+    win32::DWORD DiscardUnsentOutput(win32::DWORD written);
     // Reads the DCB, lets `change` edit it, writes it back.
     template <typename Change>
     win32::LONG ChangeState(Change change, int& systemError);
