@@ -8,14 +8,13 @@
 #include "bus/GroupRequests.h"
 #include "serial/ProbePort.h"
 #include "serial/SerialWnd.h"
+#include "tests/serial/PendingWaitCheck.h"
 #include "tests/serial/RecordingTarget.h"
 #include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
-#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -146,29 +145,8 @@ TEST_F(ComPortWin32Test, AWriteThePeerNeverTakesTimesOutAndCountsWhatLeft)
 
 TEST_F(ComPortWin32Test, SetMaskOrCloseFromAnotherThreadEndsAPendingWait)
 {
-    struct Row {
-        const char* name;
-        std::function<void(CSerialLine&)> act;
-        LONG code;
-    };
-    const Row rows[] = {
-        {"SetMask", [](CSerialLine& l) { l.SetMask(EV_RXCHAR | EV_ERR); }, 0},
-        {"Close", [](CSerialLine& l) { l.Close(); }, ERROR_INVALID_HANDLE},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        struct ObservedLine : CSerialLine {
-            bool WaitPending() const { return m_waitArmed; }
-        } waiting;
-        ASSERT_EQ(OpenAtTestLine(waiting, simulator), 0);  // it says nothing unasked
-        // Long enough to tell an ended wait from one that ran out.
-        auto result = std::async(std::launch::async, [&] { return waiting.WaitForPortEvent(nullptr, 30000); });
-        ASSERT_TRUE(Eventually([&] { return waiting.WaitPending(); }));
-        row.act(waiting);
-        ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-        EXPECT_EQ(result.get(), row.code);
-        EXPECT_EQ(waiting.GetPendingEvents(), 0u);
-    }
+    // The simulator says nothing unasked.
+    ExpectSetMaskAndCloseEndAPendingWait([&](CSerialLine& waiting) { return OpenAtTestLine(waiting, simulator); });
 }
 
 class ListeningPort : public CSerialWnd {

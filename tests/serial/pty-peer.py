@@ -6,10 +6,13 @@ one thing: `stalled` never reads, so writes to the port fill up and wait;
 Prints "ready" once the link is in place."""
 import os
 import pty
+import signal
 import sys
 import tty
 
 mode, link = sys.argv[1], sys.argv[2]
+# The runner ends this process with SIGTERM; the link goes with it.
+signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
 master, slave = pty.openpty()
 tty.setraw(slave)
 path = os.ttyname(slave)
@@ -24,7 +27,8 @@ try:
         os.read(master, 1)
         os.close(master)
     # stalled, or hung up: wait until the runner ends this process
-    sys.stdin.read()
+    while True:
+        signal.pause()
 finally:
     if os.path.islink(link) and os.readlink(link) == path:
         os.unlink(link)
