@@ -162,7 +162,8 @@ LONG CComPortWin32::SetReadMode(int mode, int& systemError)
     COMMTIMEOUTS timeouts {};
     if (!::GetCommTimeouts(m_port, &timeouts))
         return LastFailure(systemError);
-    timeouts.ReadIntervalTimeout = mode == 0 ? MAXDWORD : 0;
+    const bool immediate = mode == 0;
+    timeouts.ReadIntervalTimeout = immediate ? MAXDWORD : 0;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
     // A write is bounded by its own time-out, which cancels it: a driver's
@@ -171,6 +172,7 @@ LONG CComPortWin32::SetReadMode(int mode, int& systemError)
     timeouts.WriteTotalTimeoutConstant = 0;
     if (!::SetCommTimeouts(m_port, &timeouts))
         return LastFailure(systemError);
+    m_readImmediate = immediate;
     return 0;
 }
 
@@ -240,8 +242,14 @@ LONG CComPortWin32::Overlapped(Transfer transfer, DWORD& done, DWORD timeoutMs, 
 
 LONG CComPortWin32::Read(void* buffer, DWORD count, DWORD& done, DWORD timeoutMs, int& systemError)
 {
-    return Overlapped([&](OVERLAPPED& overlapped) { return ::ReadFile(m_port, buffer, count, nullptr, &overlapped); },
-                      done, timeoutMs, systemError);
+    const auto read = [&](OVERLAPPED& overlapped) { return ::ReadFile(m_port, buffer, count, nullptr, &overlapped); };
+    if (!m_readImmediate)
+        return Overlapped(read, done, timeoutMs, systemError);
+    // The read time-outs alone do not make every driver return at once:
+    // Wine keeps an overlapped read with nothing to take pending. What is
+    // not there now is not waited for.
+    const LONG result = Overlapped(read, done, 0, systemError);
+    return result == ERROR_TIMEOUT ? 0 : result;
 }
 
 LONG CComPortWin32::Write(const void* data, DWORD count, DWORD& done, DWORD timeoutMs, int& systemError)

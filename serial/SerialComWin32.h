@@ -68,4 +68,5 @@ private:
     OVERLAPPED m_listenerOverlapped {};
     win32::DWORD m_listenerWord = 0;
     bool m_listenerPending = false;
+    bool m_readImmediate = true;
 };
