@@ -134,13 +134,26 @@ TEST_F(ComPortWin32Test, GetIsEchoedAndAnsweredAndSetIsEchoed)
     EXPECT_TRUE(std::equal(name.begin(), name.end(), echo.begin(), echo.end()));
 }
 
-TEST_F(ComPortWin32Test, AWriteThePeerNeverTakesTimesOutAndCountsWhatLeft)
+TEST_F(ComPortWin32Test, TransfersThatRunOutOfTimeAreCancelledAndCountWhatMoved)
 {
     ASSERT_EQ(OpenAtTestLine(line, stalled), 0);
     const std::vector<char> block(1 << 20, 'x');
     DWORD written = 0;
     EXPECT_EQ(line.Write(block.data(), DWORD(block.size()), &written, nullptr, 100), ERROR_TIMEOUT);
     EXPECT_LT(written, block.size());
+
+    // A read that waits for all it asked for, on a line that stays quiet.
+    CSerialLine quiet;
+    ASSERT_EQ(OpenAtTestLine(quiet, simulator), 0);
+    ASSERT_EQ(quiet.SetReadTimeoutMode(CSerialLine::ReadModeWaitAll), 0);
+    char buffer[20];
+    DWORD got = 1;
+    EXPECT_EQ(quiet.Read(buffer, sizeof buffer, &got, nullptr, 100), ERROR_TIMEOUT);
+    EXPECT_EQ(got, 0u);
+    // The next read finds the port usable: the cancelled one is over.
+    ASSERT_EQ(quiet.SetReadTimeoutMode(CSerialLine::ReadModeImmediate), 0);
+    EXPECT_EQ(quiet.Read(buffer, sizeof buffer, &got), 0);
+    EXPECT_EQ(got, 0u);
 }
 
 TEST_F(ComPortWin32Test, SetMaskOrCloseFromAnotherThreadEndsAPendingWait)
