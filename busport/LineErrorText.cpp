@@ -1,7 +1,6 @@
 #include "busport/LineErrorText.h"
 
 #include "serial/NetworkAddress.h"
-#include "serial/PortNames.h"
 
 namespace busport {
 
@@ -25,9 +24,9 @@ std::string LineErrorText(const bus::LineError& error)
     return error.system ? error.system.message() : "failed";
 }
 
-std::string OpenErrorText(const std::string& portName, const bus::LineError& error)
+std::string OpenErrorText(const std::string& port, const bus::LineError& error)
 {
-    const auto network = ParseNetworkAddress(ResolvePortName(portName).value_or(""));
+    const auto network = ParseNetworkAddress(port);
     if (network) {
         if (const auto* wrong = std::get_if<NetworkAddressError>(&*network))
             return "not a network interface: " + wrong->reason;

@@ -14,10 +14,11 @@ namespace busport {
 // kind of its own gives the system's text.
 std::string LineErrorText(const bus::LineError& error);
 
-// Why opening a port failed, in words. For a port that names a network
-// interface (directly or through the "Ports" map) it speaks of addresses and
-// connections: what the URL lacks, why nothing answered, a server that
-// turned the program away. Otherwise "cannot open: " and LineErrorText.
-std::string OpenErrorText(const std::string& portName, const bus::LineError& error);
+// Why opening a port failed, in words. `port` is what was opened, the
+// device path or URL a port name stood for; it is not looked up again. For a
+// network interface it speaks of addresses and connections: what the URL
+// lacks, why nothing answered, a server that turned the program away.
+// Otherwise "cannot open: " and LineErrorText.
+std::string OpenErrorText(const std::string& port, const bus::LineError& error);
 
 } // namespace busport

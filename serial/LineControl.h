@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstdint>
+#include "serial/LineParams.h"
+
 #include <functional>
 
 // The kernel's line settings of a tty descriptor, read and written with
@@ -9,16 +10,6 @@
 // <termios.h> or <pty.h>, so it stays alone in LineControl.cpp and nothing
 // here mentions a termios type. Every function returns 0 or an errno value.
 namespace serial_line {
-
-struct LineParams {
-    std::uint32_t baudRate = 0;
-    int byteSize = 8;          // 5..8
-    int parity = 0;            // NOPARITY .. SPACEPARITY; NOPARITY when parity is off
-    bool twoStopBits = false;
-    bool rtsCtsFlow = false;   // hardware flow control
-    bool xonXoffOut = false;   // IXON: the peer's XOFF stops our output
-    bool xonXoffIn = false;    // IXOFF: we send XOFF when our input fills
-};
 
 int ReadLineParams(int fd, LineParams& params);
 

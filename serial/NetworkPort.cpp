@@ -2,7 +2,6 @@
 
 #include "serial/ErrnoMap.h"
 #include "serial/PollRetry.h"
-#include "serial/PortNames.h"
 #include "serial/ProbePort.h"
 
 #include <netdb.h>
@@ -180,17 +179,11 @@ std::uint32_t RfcControl(const serial_line::LineParams& params)
 
 }  // namespace
 
-LONG CNetworkPort::Connect(const std::string& url, DWORD timeoutMs, std::unique_ptr<CNetworkPort>& port,
+LONG CNetworkPort::Connect(const NetworkAddress& address, DWORD timeoutMs, std::unique_ptr<CNetworkPort>& port,
                            int& systemError)
 {
     systemError = 0;
     port.reset();
-    const auto parsed = ParseNetworkAddress(url);
-    if (!parsed || !std::holds_alternative<NetworkAddress>(*parsed)) {
-        systemError = EINVAL;
-        return ERROR_PATH_NOT_FOUND;
-    }
-    const NetworkAddress& address = std::get<NetworkAddress>(*parsed);
     const auto end = EndAfter(timeoutMs);
 
     const std::shared_ptr<Resolution> resolution = Resolve(address, end);
@@ -442,19 +435,11 @@ int CNetworkPort::ReadLineCounters(LineCounters& counters) const
     return 0;
 }
 
-std::optional<std::string> NetworkUrlOf(const char* portName)
-{
-    std::optional<std::string> resolved = ResolvePortName(portName ? portName : "");
-    if (!resolved || !LooksLikeUrl(*resolved))
-        return std::nullopt;
-    return resolved;
-}
-
-int ProbeNetworkPort(const std::string& url, DWORD timeoutMs, std::error_code* reason)
+int ProbeNetworkPort(const NetworkAddress& address, DWORD timeoutMs, std::error_code* reason)
 {
     std::unique_ptr<CNetworkPort> port;
     int systemError = 0;
-    const LONG result = CNetworkPort::Connect(url, timeoutMs, port, systemError);
+    const LONG result = CNetworkPort::Connect(address, timeoutMs, port, systemError);
     // A failure always keeps a reason: one without an errno of its own (a
     // name that did not resolve) reads as an unreachable host.
     if (reason)

@@ -40,15 +40,11 @@
 // The descriptor is a non-blocking socket. The owning thread reads, writes
 // and sets the line; another thread may wait on the descriptor and read the
 // line-error counts.
-// The URL a port name stands for (after the user's "Ports" map), when it
-// names a network interface rather than a device.
-std::optional<std::string> NetworkUrlOf(const char* portName);
-
-// Whether a connection to the URL succeeds within `timeoutMs` (then closed
+// Whether a connection to the address succeeds within `timeoutMs` (then closed
 // at once): the probe's PortFree, PortAbsent (nothing answers there),
 // PortBusy (the server turned the probe away) or PortUnknown; `reason`, when
 // given, gets the system's reason of a failure.
-int ProbeNetworkPort(const std::string& url, win32::DWORD timeoutMs, std::error_code* reason);
+int ProbeNetworkPort(const NetworkAddress& address, win32::DWORD timeoutMs, std::error_code* reason);
 
 class CNetworkPort {
 public:
@@ -56,10 +52,10 @@ public:
     // the line's owner says otherwise.
     static constexpr win32::DWORD kDefaultTimeoutMs = 2000;
 
-    // Connects to a URL ("rfc2217://HOST:PORT", "tcp://HOST:PORT"); the
-    // name resolution and the connection together take at most `timeoutMs`.
+    // Connects to an address; the name resolution and the connection
+    // together take at most `timeoutMs`.
     // Over RFC 2217 the connection is up once the server has answered.
-    static win32::LONG Connect(const std::string& url, win32::DWORD timeoutMs, std::unique_ptr<CNetworkPort>& port,
+    static win32::LONG Connect(const NetworkAddress& address, win32::DWORD timeoutMs, std::unique_ptr<CNetworkPort>& port,
                                int& systemError);
     ~CNetworkPort();
     CNetworkPort(const CNetworkPort&) = delete;

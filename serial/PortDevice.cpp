@@ -1,7 +1,5 @@
 #include "serial/PortDevice.h"
 
-#include "serial/PortNames.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -11,16 +9,15 @@
 
 namespace serial_device {
 
-int OpenExclusive(const char* portName, bool excludeOthers, int& fd)
+int OpenExclusive(const std::string& path, bool excludeOthers, int& fd)
 {
     fd = -1;
-    const std::optional<std::string> path = ResolvePortName(portName ? portName : "");
-    if (!path || path->empty())
+    if (path.empty())
         return ENOENT;
 
     int opened;
     do {
-        opened = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        opened = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     } while (opened < 0 && errno == EINTR);
     if (opened < 0)
         return errno;

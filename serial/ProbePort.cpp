@@ -2,6 +2,7 @@
 
 #include "serial/ErrnoMap.h"
 #include "serial/NetworkPort.h"
+#include "serial/PortAddress.h"
 #include "serial/PortDevice.h"
 
 #include <unistd.h>
@@ -16,11 +17,17 @@ constexpr DWORD kNetworkProbeTimeoutMs = 500;
 
 int ProbePort(const char* portName, std::error_code* reason)
 {
+    const PortAddress address = PortAddressOf(portName ? portName : "");
     // A network interface is free when it accepts a connection soon.
-    if (const std::optional<std::string> url = NetworkUrlOf(portName))
-        return ProbeNetworkPort(*url, kNetworkProbeTimeoutMs, reason);
+    if (const auto* network = std::get_if<NetworkAddress>(&address))
+        return ProbeNetworkPort(*network, kNetworkProbeTimeoutMs, reason);
+    if (std::holds_alternative<NetworkAddressError>(address)) {
+        if (reason)
+            *reason = std::make_error_code(std::errc::invalid_argument);
+        return PortAbsent;  // a URL of no known form names nothing that could be there
+    }
     int fd = -1;
-    int error = serial_device::OpenExclusive(portName, false, fd);
+    int error = serial_device::OpenExclusive(std::get<DevicePath>(address).path, false, fd);
     if (error == 0) {
         if (!::isatty(fd))
             error = ENOTTY;

@@ -1,192 +1,109 @@
 #include "serial/SerialLine.h"
 
-#include "serial/ErrnoMap.h"
-#include "serial/LineControl.h"
-#include "serial/NetworkPort.h"
-#include "serial/PortDevice.h"
+#include "serial/PortAddress.h"
+#include "serial/SerialBackend.h"
+#ifdef _WIN32
+#include "serial/SerialComWin32.h"
+#else
+#include "serial/SerialDevicePosix.h"
+#include "serial/SerialNetworkLine.h"
+#endif
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 using namespace win32;
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// Milliseconds left until a deadline for poll: -1 = no limit.
-class Deadline {
-public:
-    explicit Deadline(DWORD timeoutMs)
-        : m_infinite(timeoutMs == INFINITE), m_end(Clock::now() + std::chrono::milliseconds(timeoutMs))
-    {
-    }
-    int RemainingMs() const
-    {
-        if (m_infinite)
-            return -1;
-        auto left = std::chrono::ceil<std::chrono::milliseconds>(m_end - Clock::now()).count();
-        return left > 0 ? static_cast<int>(std::min<long long>(left, 1 << 30)) : 0;
-    }
-
-private:
-    bool m_infinite;
-    Clock::time_point m_end;
-};
-
-bool Unsupported(int error)
-{
-    return error == ENOTTY || error == EINVAL;
-}
-
-// How often a direct wait looks at the line-error counters, which wake no
-// poll, where the driver keeps them, and at the input queue while bytes
-// already reported wait unread (they keep the port readable).
-constexpr int kCounterRecheckMs = 10;
-
-// How far the baud rate the driver runs at may be off the one asked for.
-constexpr std::int64_t kBaudTolerancePercent = 2;
-
-bool CloseEnough(std::uint32_t taken, std::uint32_t wanted)
-{
-    const std::int64_t off = std::llabs(std::int64_t(taken) - std::int64_t(wanted));
-    return off * 100 <= std::int64_t(wanted) * kBaudTolerancePercent;
-}
-
-}  // namespace
+CSerialLine::CSerialLine() = default;
 
 CSerialLine::~CSerialLine()
 {
     CSerialLine::Close();
 }
 
+std::error_code CSerialLine::GetLastSystemError() const
+{
+    const int systemError = m_lastSystemError.load();
+#ifdef _WIN32
+    const std::error_category& category = std::system_category();  // Win32 error codes
+#else
+    const std::error_category& category = std::generic_category();  // errno values
+#endif
+    return systemError ? std::error_code(systemError, category) : std::error_code();
+}
+
 LONG CSerialLine::Fail(LONG code, int systemError)
 {
     m_lastError = code;
-    m_lastErrno = systemError;
+    m_lastSystemError = systemError;
     return code;
 }
 
-LONG CSerialLine::FailErrno(int systemError)
+LONG CSerialLine::Keep(LONG result, const int& systemError)
 {
-    return Fail(Win32FromErrno(systemError), systemError);
+    return result ? Fail(result, systemError) : ERROR_SUCCESS;
 }
 
 void CSerialLine::ClearLastError()
 {
     m_lastError = 0;
-    m_lastErrno = 0;
+    m_lastSystemError = 0;
 }
 
-LONG CSerialLine::Open(const char* device, DWORD /*inQueue*/, DWORD /*outQueue*/, bool overlapped)
+LONG CSerialLine::Open(const char* device, DWORD inQueue, DWORD outQueue, bool overlapped)
 {
     ClearLastError();
     if (IsOpen())
         return Fail(ERROR_ALREADY_INITIALIZED);
 
-    int fd = -1;
-    if (const std::optional<std::string> url = NetworkUrlOf(device)) {
-        if (LONG result = ConnectNetwork(*url, fd))
-            return result;
-    } else if (LONG result = OpenDevice(device, fd)) {
-        return result;
-    }
-    const int wakeEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wakeEvent < 0) {
-        const int err = errno;
-        ReleasePort(fd);
-        return FailErrno(err);
-    }
+    int systemError = 0;
+    const LONG result = OpenBackend(PortAddressOf(device ? device : ""), inQueue, outQueue, systemError);
+    if (result)
+        return Fail(result, systemError);
 
     m_overlapped = overlapped;
-    m_readMode = ReadModeImmediate;
     m_evtChar = 0;
     m_pendingEvents = 0;
-    m_inputSeen = 0;
-    m_wakeEvent = wakeEvent;
-    m_port = fd;
-    LineCounters start;
-    if (ReadCounters(start) != 0)
-        start = {};
-    {
-        const std::lock_guard guard(m_countersLock);
-        m_countersSeen = start;
-        m_countersCleared = start;
-    }
-
+    m_open = true;
     SetMask(EV_RXCHAR | EV_BREAK | EV_ERR);
     SetReadTimeoutMode(ReadModeImmediate);
     return m_lastError;
 }
 
-LONG CSerialLine::OpenDevice(const char* device, int& fd)
+LONG CSerialLine::OpenBackend(const PortAddress& address, DWORD inQueue, DWORD outQueue, int& systemError)
 {
-    if (int err = serial_device::OpenExclusive(device, true, fd))
-        return FailErrno(err);
-    if (int err = serial_line::MakeRaw(fd)) {
-        serial_device::Release(fd, true);
-        fd = -1;
-        return FailErrno(err);
+#ifdef _WIN32
+    if (std::holds_alternative<NetworkAddressError>(address))
+        return ERROR_PATH_NOT_FOUND;  // a URL of no known form
+    if (const auto* device = std::get_if<DevicePath>(&address))
+        return CComPortWin32::Open(device->path.c_str(), inQueue, outQueue, m_backend, systemError);
+    return ERROR_NOT_SUPPORTED;  // no network interfaces here yet
+#else
+    // Queue sizes have no meaning for a tty or a socket.
+    (void)inQueue;
+    (void)outQueue;
+    if (std::holds_alternative<NetworkAddressError>(address)) {
+        systemError = EINVAL;  // a URL of no known form
+        return ERROR_PATH_NOT_FOUND;
     }
-    // A reopened device may still hold bytes from before; they belong to no one.
-    serial_line::FlushInput(fd);
-    return 0;
-}
-
-void CSerialLine::ReleasePort(int fd)
-{
-    if (m_network)
-        m_network.reset(); // closes its socket, fd
-    else
-        serial_device::Release(fd, true);
+    if (const auto* network = std::get_if<NetworkAddress>(&address))
+        return CNetworkLine::Open(*network, m_connectTimeoutMs, m_backend, systemError);
+    return CPosixDevice::Open(std::get<DevicePath>(address).path, m_driver, m_counterReader, m_backend, systemError);
+#endif
 }
 
 LONG CSerialLine::Close()
 {
     ClearLastError();
-    const int fd = m_port.exchange(-1);
-    if (fd < 0)
+    if (!m_open.exchange(false))
         return 0;
-    // A wait on another thread ends now and must be gone before the
-    // descriptor it polls is closed (and maybe reused).
-    WakeWaiters();
+    // A wait on another thread ends now and must be gone before the port
+    // it waits on is let go.
+    m_backend->EndWaits();
     for (int waits = m_waitsInProgress.load(); waits != 0; waits = m_waitsInProgress.load())
         m_waitsInProgress.wait(waits);
-    ReleasePort(fd);
-    ::close(m_wakeEvent.exchange(-1));
+    m_backend.reset();
     return 0;
-}
-
-void CSerialLine::WakeWaiters()
-{
-    const int wakeEvent = m_wakeEvent.load();
-    if (wakeEvent < 0)
-        return;
-    const std::uint64_t one = 1;
-    // A full counter (never in practice) still leaves the waiters woken.
-    [[maybe_unused]] ssize_t ignored = ::write(wakeEvent, &one, sizeof one);
-}
-
-void CSerialLine::DrainWakeEvent(int wakeEvent)
-{
-    std::uint64_t count;
-    [[maybe_unused]] ssize_t ignored = ::read(wakeEvent, &count, sizeof count);
-}
-
-int CSerialLine::InputWaiting()
-{
-    int waiting = 0;
-    if (m_driver.inputWaiting(PortFd(), waiting) != 0)
-        return 0;
-    return waiting;
 }
 
 LONG CSerialLine::Setup(DWORD baudRate, int byteSize, int parity, int stopBits)
@@ -194,7 +111,7 @@ LONG CSerialLine::Setup(DWORD baudRate, int byteSize, int parity, int stopBits)
     serial_line::LineParams params;
     if (!FetchLineParams(params))
         return m_lastError;
-    // Linux lines have one or two stop bits; 1.5 is refused like any value
+    // Lines here have one or two stop bits; 1.5 is refused like any value
     // the driver cannot do, before anything changes.
     if (stopBits != ONESTOPBIT && stopBits != TWOSTOPBITS)
         return Fail(ERROR_INVALID_PARAMETER);
@@ -203,34 +120,8 @@ LONG CSerialLine::Setup(DWORD baudRate, int byteSize, int parity, int stopBits)
     params.byteSize = byteSize;
     params.parity = parity;
     params.twoStopBits = stopBits == TWOSTOPBITS;
-    if (m_network)
-        return SetNetworkLine(params);
-    // Some drivers (pseudo-terminals among them) silently keep 8 data bits
-    // and no parity, and adapters round the rate to a table of their own;
-    // a line that would run otherwise than asked is refused.
-    return ApplyLineParams(before, params, [&](const serial_line::LineParams& taken) {
-        const bool asked = taken.byteSize == params.byteSize && taken.parity == params.parity
-            && taken.twoStopBits == params.twoStopBits && CloseEnough(taken.baudRate, params.baudRate);
-        return asked ? ERROR_SUCCESS : Fail(ERROR_INVALID_PARAMETER);
-    });
-}
-
-template <typename Finish>
-LONG CSerialLine::ApplyLineParams(const serial_line::LineParams& before, const serial_line::LineParams& wanted,
-                                  Finish finish)
-{
-    const int fd = PortFd();
-    serial_line::LineParams taken;
-    LONG result;
-    if (int err = m_driver.writeParams(fd, wanted))
-        result = FailErrno(err);
-    else if (int err = m_driver.readParams(fd, taken))
-        result = FailErrno(err);
-    else
-        result = finish(taken);
-    if (result != ERROR_SUCCESS)
-        m_driver.writeParams(fd, before);
-    return result;
+    int systemError = 0;
+    return Keep(m_backend->SetFormat(before, params, systemError), systemError);
 }
 
 LONG CSerialLine::SetEvtChar(char eventChar, bool addToMask)
@@ -249,8 +140,13 @@ LONG CSerialLine::SetMask(DWORD mask)
     ClearLastError();
     if (!IsOpen())
         return Fail(ERROR_INVALID_HANDLE);
-    m_eventMask = mask;
-    WakeWaiters();
+    // Set first: a wait that this ends takes its events with the new mask.
+    const DWORD before = m_eventMask.exchange(mask);
+    int systemError = 0;
+    if (LONG result = m_backend->SetMask(mask, systemError)) {
+        m_eventMask = before;
+        return Fail(result, systemError);
+    }
     return 0;
 }
 
@@ -265,39 +161,13 @@ LONG CSerialLine::StartTransfer(DWORD& count, const OVERLAPPED* overlapped, DWOR
     return 0;
 }
 
-LONG CSerialLine::WaitReady(Direction direction, int timeoutMs, int& systemError)
-{
-    systemError = 0;
-    // A connection whose server ended it reports POLLRDHUP: gone, like a hung-up device.
-    pollfd entry {PortFd(), static_cast<short>(direction == Direction::In ? POLLIN | POLLRDHUP : POLLOUT), 0};
-    int ready;
-    do {
-        ready = ::poll(&entry, 1, timeoutMs);
-    } while (ready < 0 && errno == EINTR);
-    if (ready < 0) {
-        systemError = errno;
-        return Win32FromErrno(systemError);
-    }
-    if (ready == 0)
-        return ERROR_TIMEOUT;
-    if (entry.revents & POLLNVAL)
-        return ERROR_INVALID_HANDLE;
-    if (entry.revents & POLLRDHUP) {
-        systemError = ECONNRESET;  // only a network interface's server ends a stream
-        return ERROR_GEN_FAILURE;
-    }
-    if (entry.revents & (POLLHUP | POLLERR))
-        return ERROR_GEN_FAILURE;
-    return 0;
-}
-
 LONG CSerialLine::WaitForPortEvent(OVERLAPPED* overlapped, DWORD timeoutMs)
 {
     DWORD unused = 0;
     if (LONG refused = StartTransfer(unused, overlapped, timeoutMs))
         return refused;
     // Counted before the port is looked at again: a Close that took the
-    // descriptor away first is seen here, any later one waits for this call.
+    // port away first is seen here, any later one waits for this call.
     m_waitsInProgress.fetch_add(1);
     struct Leave {
         CSerialLine& line;
@@ -308,56 +178,21 @@ LONG CSerialLine::WaitForPortEvent(OVERLAPPED* overlapped, DWORD timeoutMs)
             line.m_waitsInProgress.notify_all();
         }
     } leave {*this};
-    const int port = PortFd();
-    const int wakeEvent = WakeEvent();
-    if (port < 0)
+    if (!IsOpen())
         return Fail(ERROR_INVALID_HANDLE);
-    // Only a SetMask or Close from now on ends this wait.
-    DrainWakeEvent(wakeEvent);
     m_pendingEvents = 0;
-    m_waitArmed = true;
-
-    // Input makes poll return; line errors do not, so where the driver counts
-    // them the wait looks at the counters every kCounterRecheckMs as well.
-    const bool watchCounters = HasLineCounters();
-    const Deadline deadline(timeoutMs);
-    for (;;) {
-        const DWORD mask = m_eventMask;
-        if (mask == 0)
-            return Fail(ERROR_INVALID_PARAMETER);
-        const int waiting = InputWaiting();
-        const bool arrived = waiting > m_inputSeen.exchange(waiting);
-        if (const DWORD events = TakeLineEvents(arrived) & mask) {
-            m_pendingEvents = events;
-            return 0;
-        }
-        const int remaining = deadline.RemainingMs();
-        if (remaining == 0)
-            return Fail(ERROR_TIMEOUT);
-        // Reported input keeps the port readable: then only a look at the
-        // queue now and then tells of new bytes.
-        const bool recheck = watchCounters || waiting > 0;
-        pollfd waits[2] = {
-            {wakeEvent, POLLIN, 0},
-            // POLLRDHUP: a network interface's server ended the connection.
-            {port, static_cast<short>((waiting > 0 ? 0 : POLLIN) | POLLRDHUP), 0},
-        };
-        const int slice = remaining < 0 ? kCounterRecheckMs : std::min(remaining, kCounterRecheckMs);
-        if (::poll(waits, 2, recheck ? slice : remaining) < 0 && errno != EINTR)
-            return FailErrno(errno);
-        if (waits[0].revents & POLLIN) {
-            // SetMask or Close: the wait completes with no events.
-            if (!IsOpen())
-                return Fail(ERROR_INVALID_HANDLE);
-            return 0;
-        }
-        if (waits[1].revents & POLLNVAL)
-            return Fail(ERROR_INVALID_HANDLE);
-        // Bytes that came with a hang-up are reported (next round) before the end.
-        const bool newInput = (mask & EV_RXCHAR) && InputWaiting() > m_inputSeen;
-        if ((waits[1].revents & (POLLHUP | POLLERR | POLLRDHUP)) && !newInput)
-            return Fail(ERROR_GEN_FAILURE, (waits[1].revents & POLLRDHUP) ? ECONNRESET : 0);
-    }
+    const DWORD mask = m_eventMask;
+    if (mask == 0)
+        return Fail(ERROR_INVALID_PARAMETER);
+    DWORD events = 0;
+    int systemError = 0;
+    if (LONG result = m_backend->Wait(mask, timeoutMs, events, m_waitArmed, systemError))
+        return Fail(result, systemError);
+    // Woken with no events: by SetMask, or by Close (the port is gone).
+    if (events == 0 && !IsOpen())
+        return Fail(ERROR_INVALID_HANDLE);
+    m_pendingEvents = events;
+    return 0;
 }
 
 LONG CSerialLine::SetHandshake(int mode)
@@ -371,17 +206,8 @@ LONG CSerialLine::SetHandshake(int mode)
     params.rtsCtsFlow = mode == HandshakeRtsDtr;
     params.xonXoffOut = mode == HandshakeXonXoff;
     params.xonXoffIn = mode == HandshakeXonXoff;
-    if (m_network)
-        return SetNetworkLine(params);
-    // No handshake raises RTS and lowers DTR; hardware handshake starts with
-    // both raised; XON/XOFF lowers both. Lines that fail to follow get their
-    // old flow control back.
-    const bool rts = mode != HandshakeXonXoff;
-    const bool dtr = mode == HandshakeRtsDtr;
-    return ApplyLineParams(before, params, [&](const serial_line::LineParams&) {
-        const int err = m_driver.setModemLines(PortFd(), rts, dtr);
-        return err ? FailErrno(err) : ERROR_SUCCESS;
-    });
+    int systemError = 0;
+    return Keep(m_backend->SetFlowControl(before, params, systemError), systemError);
 }
 
 LONG CSerialLine::SetReadTimeoutMode(int mode)
@@ -391,8 +217,8 @@ LONG CSerialLine::SetReadTimeoutMode(int mode)
         return m_lastError;
     if (mode != ReadModeImmediate && mode != ReadModeWaitAll)
         return Fail(E_INVALIDARG);
-    m_readMode = mode;
-    return 0;
+    int systemError = 0;
+    return Keep(m_backend->SetReadMode(mode, systemError), systemError);
 }
 
 bool CSerialLine::FetchLineParams(serial_line::LineParams& params)
@@ -402,15 +228,8 @@ bool CSerialLine::FetchLineParams(serial_line::LineParams& params)
         Fail(ERROR_INVALID_HANDLE);
         return false;
     }
-    if (m_network) {
-        params = m_network->Line();
-        return true;
-    }
-    if (int err = m_driver.readParams(PortFd(), params)) {
-        FailErrno(err);
-        return false;
-    }
-    return true;
+    int systemError = 0;
+    return Keep(m_backend->ReadLine(params, systemError), systemError) == ERROR_SUCCESS;
 }
 
 int CSerialLine::GetBaudRate()
@@ -479,40 +298,8 @@ LONG CSerialLine::Write(const void* data, DWORD count, DWORD* written, OVERLAPPE
     DWORD& done = written ? *written : scratch;
     if (LONG refused = StartTransfer(done, overlapped, timeoutMs))
         return refused;
-    if (m_network)
-        return WriteNetwork(data, count, done, timeoutMs);
-
-    // A write that runs out of time is cancelled: what the driver still
-    // holds is discarded, and the count says what has left.
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    const Deadline deadline(timeoutMs);
-    while (done < count) {
-        const ssize_t n = ::write(PortFd(), bytes + done, count - done);
-        if (n > 0) {
-            done += static_cast<DWORD>(n);
-        } else if (n < 0 && errno == EAGAIN) {
-            int why = 0;
-            if (LONG result = WaitReady(Direction::Out, deadline.RemainingMs(), why)) {
-                if (result == ERROR_TIMEOUT)
-                    done = DiscardUnsentOutput(done);
-                return Fail(result, why);
-            }
-        } else if (n < 0 && errno != EINTR) {
-            return FailErrno(errno);
-        }
-    }
-    return 0;
-}
-
-DWORD CSerialLine::DiscardUnsentOutput(DWORD written)
-{
-    int queued = 0;
-    if (m_driver.outputQueued(PortFd(), queued) != 0)
-        queued = 0;
-    m_driver.flushOutput(PortFd());
-    // The queue may still hold the tail of an earlier write, which this
-    // call's count never included.
-    return written - std::min<DWORD>(written, DWORD(std::max(queued, 0)));
+    int systemError = 0;
+    return Keep(m_backend->Write(data, count, done, timeoutMs, systemError), systemError);
 }
 
 LONG CSerialLine::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped, DWORD timeoutMs)
@@ -521,43 +308,23 @@ LONG CSerialLine::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overl
     DWORD& done = read ? *read : scratch;
     if (LONG refused = StartTransfer(done, overlapped, timeoutMs))
         return refused;
-    if (m_network)
-        return ReadNetwork(buffer, count, done, timeoutMs);
-
-    // Immediate mode takes what is buffered and returns; wait-all mode waits
-    // for the full count within the time-out. Bytes taken before a time-out
-    // are in the buffer and counted.
-    auto* bytes = static_cast<unsigned char*>(buffer);
-    const Deadline deadline(timeoutMs);
-    while (done < count) {
-        const ssize_t n = ::read(PortFd(), bytes + done, count - done);
-        if (n > 0) {
-            done += static_cast<DWORD>(n);
-            ForgetReadInput(static_cast<int>(n));
-            if (m_readMode == ReadModeImmediate)
-                break;
-        } else if (n == 0) {
-            return Fail(ERROR_GEN_FAILURE);  // hung up: the device is gone
-        } else if (errno == EAGAIN) {
-            if (m_readMode == ReadModeImmediate)
-                break;
-            int why = 0;
-            if (LONG result = WaitReady(Direction::In, deadline.RemainingMs(), why))
-                return Fail(result, why);
-        } else if (errno != EINTR) {
-            return FailErrno(errno);
-        }
-    }
-    return 0;
+    int systemError = 0;
+    return Keep(m_backend->Read(buffer, count, done, timeoutMs, systemError), systemError);
 }
 
-void CSerialLine::ForgetReadInput(int count)
+DWORD CSerialLine::ClearLineErrors()
 {
-    int seen = m_inputSeen.load();
-    while (!m_inputSeen.compare_exchange_weak(seen, std::max(seen - count, 0))) {
+    if (!IsOpen()) {
+        Fail(ERROR_INVALID_HANDLE);
+        return 0;
     }
+    DWORD errors = 0;
+    int systemError = 0;
+    Keep(m_backend->TakeLineErrors(errors, systemError), systemError);
+    return errors;
 }
 
+#ifndef _WIN32
 void CSerialLine::SetLineCounterReader(LineCounterReader reader)
 {
     m_counterReader = std::move(reader);
@@ -567,46 +334,4 @@ void CSerialLine::SetLineDriver(serial_line::LineDriver driver)
 {
     m_driver = std::move(driver);
 }
-
-int CSerialLine::ReadCounters(LineCounters& counters)
-{
-    if (m_network)
-        return m_network->ReadLineCounters(counters);
-    const int err = m_counterReader ? m_counterReader(PortFd(), counters) : ENOTTY;
-    if (Unsupported(err)) {
-        counters = {};
-        return 0;
-    }
-    return err;
-}
-
-bool CSerialLine::HasLineCounters()
-{
-    LineCounters counters;
-    return m_network || (m_counterReader && m_counterReader(PortFd(), counters) == 0);
-}
-
-DWORD CSerialLine::TakeLineEvents(bool inputWaiting)
-{
-    DWORD events = inputWaiting ? EV_RXCHAR : 0;
-    LineCounters now;
-    const std::lock_guard guard(m_countersLock);
-    if (ReadCounters(now) == 0) {
-        events |= LineEventsBetween(m_countersSeen, now);
-        m_countersSeen = now;
-    }
-    return events;
-}
-
-DWORD CSerialLine::ClearLineErrors()
-{
-    LineCounters now;
-    const std::lock_guard guard(m_countersLock);
-    if (int err = ReadCounters(now)) {
-        FailErrno(err);
-        return 0;
-    }
-    const DWORD errors = LineErrorsBetween(m_countersCleared, now);
-    m_countersCleared = now;
-    return errors;
-}
+#endif

@@ -1,16 +1,18 @@
 #pragma once
 
+#include "serial/LineParams.h"
+#include "serial/PortAddress.h"
+#include "serial/SerialTypes.h"
+#ifndef _WIN32
 #include "serial/LineControl.h"
 #include "serial/LineCounters.h"
-#include "serial/SerialTypes.h"
+#endif
 
 #include <atomic>
 #include <memory>
-#include <mutex>
-#include <string>
 #include <system_error>
 
-class CNetworkPort;
+class ISerialBackend;
 
 // Return codes and error handling
 // ---------------------------------
@@ -35,18 +37,26 @@ class CNetworkPort;
 // One serial port: opens it by name, configures the line, waits for port
 // events, and reads and writes with time-outs in milliseconds.
 //
+// Open picks the port's back-end (SerialBackend.h), one per file, from the
+// name it is given: a network interface's URL (SerialNetworkLine.h), on
+// Windows a COM port (SerialComWin32.h), otherwise a device of the host's
+// serial driver (SerialDevicePosix.h). The calls and codes below are the
+// same for all; where a back-end differs, its header says so.
+//
 // How it binds on Linux:
 // - Open resolves the name (PortNames.h), opens the device non-blocking and
 //   exclusively (flock, plus TIOCEXCL, cleared again on Close), puts it in
 //   raw mode and discards input left over from earlier users. A port held by
 //   anyone, this process included, gives ERROR_ACCESS_DENIED; a missing one
 //   ERROR_FILE_NOT_FOUND. Queue sizes have no meaning here and are ignored.
+//   On Windows the queue sizes go to SetupComm, and the system's reason
+//   (GetLastSystemError) is its Win32 error rather than an errno value.
 // - The overlapped flag of Open selects the mode of the time-outs: with it,
 //   Read, Write and WaitForPortEvent honour finite time-outs (waiting with
 //   poll); without it, they accept only INFINITE and refuse any other
 //   time-out with ERROR_INVALID_FUNCTION. A caller's OVERLAPPED record is
 //   always refused with ERROR_INVALID_FUNCTION, as Linux cannot complete it
-//   behind the caller's back. Nothing refers to the caller's buffer once a
+//   behind the caller's back (and Windows keeps the same contract). Nothing refers to the caller's buffer once a
 //   call has returned.
 // - Setup reads the line back: a driver that silently keeps other data bits
 //   or parity, or runs more than 2 % off the baud rate asked for (adapters
@@ -79,7 +89,7 @@ public:
     enum : int { HandshakeNone = 0, HandshakeRtsDtr = 1, HandshakeXonXoff = 2 };
     enum : int { ReadModeImmediate = 0, ReadModeWaitAll = 1 };
 
-    CSerialLine();  // out of line: the network member's type is only declared here
+    CSerialLine();  // out of line: the back-end's type is only declared here
     CSerialLine(const CSerialLine&) = delete;
     CSerialLine& operator=(const CSerialLine&) = delete;
     virtual ~CSerialLine();
@@ -106,15 +116,11 @@ public:
     virtual win32::LONG Read(void* buffer, win32::DWORD count, win32::DWORD* read = nullptr, win32::OVERLAPPED* overlapped = nullptr,
                       win32::DWORD timeoutMs = win32::INFINITE);
 
-    bool IsOpen() const { return m_port.load() >= 0; }
+    bool IsOpen() const { return m_open.load(); }
     win32::LONG GetLastError() const { return m_lastError.load(); }
     // The system's reason for the last failure (an errno value), empty when
     // the last operation succeeded or failed for a reason of its own.
-    std::error_code GetLastSystemError() const
-    {
-        const int systemError = m_lastErrno.load();
-        return systemError ? std::error_code(systemError, std::generic_category()) : std::error_code();
-    }
+    std::error_code GetLastSystemError() const;
     // How long Open may take to connect to a network interface, and Setup
     // and SetHandshake to have the server's answers (2 s unless set).
     void SetConnectTimeout(win32::DWORD timeoutMs) { m_connectTimeoutMs = timeoutMs; }
@@ -122,12 +128,14 @@ public:
     // The events the last wait reported (EV_ bits), for the code that handles them.
     win32::DWORD GetPendingEvents() const { return m_pendingEvents.load(); }
 
-    // Replaces how the driver's line-error counters are read (tests feed line
+#ifndef _WIN32
+    // Replaces how a device's line-error counters are read (tests feed line
     // errors through it). Set it while no listener runs.
     void SetLineCounterReader(LineCounterReader reader);
-    // Replaces the driver calls for settings and queues (see LineDriver).
-    // Set it while no listener runs.
+    // Replaces a device's driver calls for settings and queues (see
+    // LineDriver). Set it while no listener runs.
     void SetLineDriver(serial_line::LineDriver driver);
+#endif
 
     // Takes the line errors that arrived since the last call (CE_ bits), as
     // Win32's ClearCommError does. 0 where the driver keeps no counters.
@@ -135,36 +143,15 @@ public:
     win32::DWORD ClearLineErrors();
 
 protected:
-    // The events that have arrived, as a wait would report them: EV_RXCHAR
-    // when input is buffered, EV_ERR/EV_BREAK when the counters grew since the
-    // previous call. Shared by WaitForPortEvent and the listener.
-    win32::DWORD TakeLineEvents(bool inputWaiting);
-
-    // Reads the line-error counters; a driver without them reads as all zero.
-    // Returns 0 or an errno value.
-    int ReadCounters(LineCounters& counters);
-    bool HasLineCounters();
-
-    // The descriptor, -1 while closed.
-    int PortFd() const { return m_port.load(); }
-    // An eventfd, open while the port is, that turns readable to wake
-    // whatever waits for the port's events (SetMask, Close).
-    int WakeEvent() const { return m_wakeEvent.load(); }
-    void WakeWaiters();
-    static void DrainWakeEvent(int wakeEvent);
-    // Bytes received and not yet read (0 where the driver cannot tell).
-    int InputWaiting();
-
-    // Stores and returns a result code with the system's reason (errno, 0 for none).
+    // Stores and returns a result code with the system's reason (0 for none).
     win32::LONG Fail(win32::LONG code, int systemError = 0);
-    // Stores and returns the code of a failed system call's errno.
-    win32::LONG FailErrno(int systemError);
     // The start of every operation: no failure kept.
     void ClearLastError();
+    // The open port's back-end, for the listener thread while the port is open.
+    ISerialBackend& Backend() { return *m_backend; }
 
     std::atomic<win32::LONG> m_lastError {0};
-    std::atomic<int> m_lastErrno {0};
-    std::atomic<int> m_port {-1};
+    std::atomic<int> m_lastSystemError {0};
     std::atomic<win32::DWORD> m_pendingEvents {0};
     std::atomic<win32::DWORD> m_eventMask {0};
     // WaitForPortEvent calls under way; Close waits for them to leave.
@@ -173,57 +160,30 @@ protected:
     std::atomic<bool> m_waitArmed {false};
 
 private:
-    enum class Direction { In, Out };
-    // Opens a device for Open: exclusive, raw, input discarded. 0 or the failure (kept).
-    win32::LONG OpenDevice(const char* device, int& fd);
-    // The network side of Open, Setup/SetHandshake, Read and Write (SerialLineNetwork.cpp).
-    win32::LONG ConnectNetwork(const std::string& url, int& fd);
-    win32::LONG SetNetworkLine(const serial_line::LineParams& params);
-    win32::LONG ReadNetwork(void* buffer, win32::DWORD count, win32::DWORD& done, win32::DWORD timeoutMs);
-    win32::LONG WriteNetwork(const void* data, win32::DWORD count, win32::DWORD& done, win32::DWORD timeoutMs);
-    // Waits up to timeoutMs (INFINITE = no limit) for the port to become
-    // readable or writable. Returns 0, ERROR_TIMEOUT or a failure code.
-    // A failed poll gives its errno in `systemError`.
-    win32::LONG WaitReady(Direction direction, int timeoutMs, int& systemError);
     // The frame every transfer and wait shares: the count is 0 before
     // anything else, then a closed port or what this open mode cannot do
     // (a caller's record, a finite time-out without overlapped mode) is
     // refused. Returns 0 or the refusal.
     win32::LONG StartTransfer(win32::DWORD& count, const win32::OVERLAPPED* overlapped, win32::DWORD timeoutMs);
     // The common frame of the line settings: clears the last error, refuses a
-    // closed port and reads the driver's settings. False on failure (kept).
+    // closed port and reads the line's settings. False on failure (kept).
     bool FetchLineParams(serial_line::LineParams& params);
-    // Lets go of the open port's descriptor: the network interface's
-    // connection, or the device with its exclusive hold.
-    void ReleasePort(int fd);
-    // Writes `wanted` and hands what the driver took to `finish`, which
-    // gives ERROR_SUCCESS or the code of what failed (kept with Fail). Any
-    // failure puts `before` back; the result is returned.
-    template <typename Finish>
-    win32::LONG ApplyLineParams(const serial_line::LineParams& before, const serial_line::LineParams& wanted,
-                                Finish finish);
-    // After a write ran out of time: discards what the driver still holds
-    // for output and gives how many of the call's `written` bytes left.
-    win32::DWORD DiscardUnsentOutput(win32::DWORD written);
-    // Bytes read are no longer among those a wait has reported.
-    void ForgetReadInput(int count);
+    // Makes the back-end for the address. 0 or the failure.
+    win32::LONG OpenBackend(const PortAddress& address, win32::DWORD inQueue, win32::DWORD outQueue,
+                            int& systemError);
+    // Keeps the result of a back-end call with its reason; returns it. The
+    // reason is read after the call: it is a reference to what the call fills.
+    win32::LONG Keep(win32::LONG result, const int& systemError);
 
+    std::atomic<bool> m_open {false};
+    // Chosen at Open from the port's address; set before and reset after any
+    // listener runs.
+    std::unique_ptr<ISerialBackend> m_backend;
     bool m_overlapped = false;
-    bool m_excludeOthers = false;
-    int m_readMode = ReadModeImmediate;
     std::atomic<char> m_evtChar {0};
+    win32::DWORD m_connectTimeoutMs = 2000;
+#ifndef _WIN32
     LineCounterReader m_counterReader = ReadDriverLineCounters;
     serial_line::LineDriver m_driver;
-    std::atomic<int> m_wakeEvent {-1};
-    // Input already reported by a wait, less what was read since.
-    std::atomic<int> m_inputSeen {0};
-    // Counter readings as of the last TakeLineEvents and ClearLineErrors,
-    // shared by the owner and the listener thread.
-    std::mutex m_countersLock;
-    LineCounters m_countersSeen;
-    LineCounters m_countersCleared;
-    // The network interface while one is open (its socket is m_port); set
-    // before and reset after any listener runs.
-    std::unique_ptr<CNetworkPort> m_network;
-    win32::DWORD m_connectTimeoutMs = 2000;
+#endif
 };

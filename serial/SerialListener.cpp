@@ -1,22 +1,10 @@
 #include "serial/SerialListener.h"
 
-#include "serial/ErrnoMap.h"
-#include "serial/LineControl.h"
+#include "serial/SerialBackend.h"
 
-#include <poll.h>
-
-#include <cerrno>
 #include <system_error>
 
 using namespace win32;
-
-namespace {
-
-// How often the thread looks at the input queue while it does not watch
-// for input, and at the line-error counters where the driver keeps them.
-constexpr int kRecheckMs = 20;
-
-}  // namespace
 
 CSerialListener::~CSerialListener()
 {
@@ -40,14 +28,6 @@ LONG CSerialListener::Close()
     return CSerialLine::Close();
 }
 
-LONG CSerialListener::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped, DWORD timeoutMs)
-{
-    const LONG result = CSerialLine::Read(buffer, count, read, overlapped, timeoutMs);
-    if (m_inputParked.exchange(false))
-        WakeWaiters();
-    return result;
-}
-
 LONG CSerialListener::StartListening()
 {
     if (m_listenerThread.joinable()) {
@@ -57,7 +37,6 @@ LONG CSerialListener::StartListening()
     if (!IsOpen())
         return Fail(ERROR_INVALID_HANDLE);
     m_listenerResult = 0;
-    m_inputParked = false;
     m_listening = true;
     try {
         m_listenerThread = std::thread(ListenerThreadProc, this);
@@ -73,7 +52,7 @@ LONG CSerialListener::StopListening(DWORD /*timeoutMs*/)
 {
     if (m_listenerThread.joinable()) {
         m_stopRequested = true;
-        WakeWaiters();
+        Backend().WakeListener();
         m_listenerThread.join();
         m_stopRequested = false;
         m_listening = false;
@@ -98,52 +77,21 @@ LONG CSerialListener::EndListening(LONG result, int systemError)
 
 LONG CSerialListener::ListenerLoop()
 {
-    const int port = PortFd();
-    const int wakeEvent = WakeEvent();
-    const bool recheckCounters = HasLineCounters();
-    int queuedAtPark = 0;
+    ISerialBackend& backend = Backend();
     for (;;) {
-        const bool watchInput = !m_inputParked;
-        pollfd waits[2] = {
-            {wakeEvent, POLLIN, 0},
-            // POLLRDHUP: a network interface's server ended the connection.
-            {port, static_cast<short>((watchInput ? POLLIN : 0) | POLLRDHUP), 0},
-        };
-        const int timeout = (watchInput && !recheckCounters) ? -1 : kRecheckMs;
-        if (::poll(waits, 2, timeout) < 0) {
-            if (errno == EINTR)
-                continue;
-            return EndListening(Win32FromErrno(errno), errno);
-        }
+        ISerialBackend::ListenerPass pass;
+        int systemError = 0;
+        const LONG result = backend.NextListenerPass(pass, systemError);
         if (m_stopRequested)
             return EndListening(0);
-        if (waits[0].revents & POLLIN)
-            DrainWakeEvent(wakeEvent);
-        if (waits[1].revents & POLLNVAL)
-            return EndListening(ERROR_INVALID_HANDLE);
-        // A vanished device reports hang-up or error on every poll: after
-        // this pass, which still announces bytes that came with it, the end.
-        const bool hungUp = waits[1].revents & (POLLHUP | POLLERR | POLLRDHUP);
-
-        bool arrived = false;
-        if (watchInput && (waits[1].revents & (POLLIN | POLLHUP | POLLERR))) {
-            // Park before measuring: a Read from now on re-arms the watch.
-            m_inputParked = true;
-            arrived = true;
-        }
-        const int queued = InputWaiting();
-        if (!arrived && !watchInput)
-            arrived = queued > queuedAtPark;
-        queuedAtPark = queued;
-        arrived = arrived && queued > 0;
-
-        const DWORD events = TakeLineEvents(arrived) & m_eventMask;
+        if (result != 0)
+            return EndListening(result, systemError);
+        const DWORD events = pass.events & m_eventMask;
         m_pendingEvents = events;
-        const DWORD errors = ClearLineErrors();
         if (events != 0)
-            OnPortEvent(events, errors);
-        if (hungUp)
-            return EndListening(ERROR_GEN_FAILURE);
+            OnPortEvent(events, pass.errors);
+        if (pass.portGone != 0)
+            return EndListening(pass.portGone, pass.goneReason);
         if (m_stopRequested)
             return EndListening(0);
     }

@@ -9,12 +9,10 @@
 // of the current mask, with the line errors of the same pass, to
 // OnPortEvent. The thread never reads data.
 //
-// On Linux the thread waits with poll on the port and on the line's wake-up
-// descriptor, which SetMask (a pass that reports nothing), Read and a stop
-// signal. Input that stays unread keeps the port readable, so after reporting an arrival the thread stops watching for
-// input until the owner reads (Read re-arms it) or more bytes arrive (it then
-// looks at the input queue every few milliseconds): unread data never makes
-// it spin, and every arrival is reported.
+// The thread waits in the port's back-end: on POSIX with poll on the port
+// and a wake-up descriptor (PollBackend.h), on Windows in an overlapped
+// WaitCommEvent beside a stop event. SetMask wakes it for a pass that
+// reports nothing.
 //
 // A stop, requested at any moment, wakes the thread and ends it; Close and
 // StopListening return only when the thread is gone. When the device
@@ -35,9 +33,6 @@ public:
     // the port left open).
     win32::LONG Open(const char* device, win32::DWORD inQueue, win32::DWORD outQueue, bool startListening) override;
     win32::LONG Close() override;
-    // Reading hands input watching back to the listener.
-    win32::LONG Read(void* buffer, win32::DWORD count, win32::DWORD* read = nullptr, win32::OVERLAPPED* overlapped = nullptr,
-              win32::DWORD timeoutMs = win32::INFINITE) override;
 
     // Starts the thread unless one exists (then returns 0 and starts none).
     // A closed port is refused with ERROR_INVALID_HANDLE.
@@ -69,6 +64,4 @@ private:
 
     std::atomic<bool> m_listening {false};
     std::atomic<win32::LONG> m_listenerResult {0};
-    // Set by the thread when it stops watching for input; a Read clears it.
-    std::atomic<bool> m_inputParked {false};
 };

@@ -1,3 +1,4 @@
+#include "serial/PortAddress.h"
 #include "serial/PortNames.h"
 #include "serial/ProbePort.h"
 #include "serial/SerialLine.h"
@@ -52,6 +53,47 @@ TEST(PortNames, UsersMappingComesFirst)
     EXPECT_EQ(ResolvePortName("\\\\.\\COM22", lookup), std::nullopt);
     EXPECT_EQ(ResolvePortName("/dev/serial/by-id/usb-x", lookup), "/dev/serial/by-id/usb-x");
     EXPECT_EQ(ResolvePortName("\\\\.\\COM2", PortLookup {}), "/dev/ttyACM1");
+}
+
+// What an open or a probe takes its back-end from, read once from the name.
+TEST(PortAddress, ANameIsReadIntoADeviceANetworkInterfaceOrWhyAUrlNamesNone)
+{
+    SafePorts ports;
+    ports.Map(3, "tcp://127.0.0.1:7000");
+    ports.Map(4, "/tmp/brenvik-sim-4");
+    struct Row {
+        const char* name;
+        std::string device;        // for a device
+        std::string host;          // for a network interface
+        bool refusedUrl = false;
+    };
+    const Row rows[] = {
+        {"/dev/ttyUSB0", "/dev/ttyUSB0", ""},
+        {"\\\\.\\COM4", "/tmp/brenvik-sim-4", ""},
+        {"COM4", "/tmp/brenvik-sim-4", ""},
+        {"\\\\.\\COM3", "", "127.0.0.1"},  // the user's map names a network interface
+        {"rfc2217://[::1]:2217", "", "::1"},
+        {"ftp://host:21", "", "", true},
+        {"tcp://host", "", "", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const PortAddress address = PortAddressOf(row.name);
+        if (row.refusedUrl) {
+            EXPECT_TRUE(std::holds_alternative<NetworkAddressError>(address));
+        } else if (!row.host.empty()) {
+            ASSERT_TRUE(std::holds_alternative<NetworkAddress>(address));
+            EXPECT_EQ(std::get<NetworkAddress>(address).host, row.host);
+        } else {
+            ASSERT_TRUE(std::holds_alternative<DevicePath>(address));
+            EXPECT_EQ(std::get<DevicePath>(address).path, row.device);
+        }
+    }
+    // A number outside the table with no mapping stands for no device.
+    SetPortLookup({});
+    const PortAddress unmapped = PortAddressOf("\\\\.\\COM21");
+    ASSERT_TRUE(std::holds_alternative<DevicePath>(unmapped));
+    EXPECT_EQ(std::get<DevicePath>(unmapped).path, "");
 }
 
 TEST(ProbePort, ReportsFreeAbsentAndBusy)

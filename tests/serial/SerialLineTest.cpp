@@ -1,5 +1,6 @@
 #include "serial/SerialLine.h"
 
+#include "tests/serial/PendingWaitCheck.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/SafePorts.h"
 
@@ -360,36 +361,9 @@ TEST_F(SerialLineTest, ADriverThatDoesNotFollowGetsItsOldSettingsBack)
     EXPECT_EQ(line.GetHandshake(), CSerialLine::HandshakeNone);
 }
 
-// Gives the test a view of whether a wait is pending.
-class ObservedLine : public CSerialLine {
-public:
-    bool WaitPending() const { return m_waitArmed; }
-};
-
 TEST_F(SerialLineTest, SetMaskOrCloseFromAnotherThreadEndsAPendingWait)
 {
-    struct Row {
-        const char* name;
-        std::function<void(CSerialLine&)> act;
-        LONG code;
-    };
-    const Row rows[] = {
-        {"SetMask", [](CSerialLine& l) { l.SetMask(EV_RXCHAR | EV_ERR); }, 0},
-        {"Close", [](CSerialLine& l) { l.Close(); }, ERROR_INVALID_HANDLE},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        ObservedLine waiting;
-        ASSERT_EQ(waiting.Open(pty.Path(), 0, 0, true), 0);
-        // Long enough to tell an ended wait from one that ran out.
-        auto result = std::async(std::launch::async, [&] { return waiting.WaitForPortEvent(nullptr, 30000); });
-        while (!waiting.WaitPending())
-            std::this_thread::yield();
-        row.act(waiting);
-        ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-        EXPECT_EQ(result.get(), row.code);
-        EXPECT_EQ(waiting.GetPendingEvents(), 0u);
-    }
+    ExpectSetMaskAndCloseEndAPendingWait([&](CSerialLine& waiting) { return waiting.Open(pty.Path(), 0, 0, true); });
 }
 
 TEST_F(SerialLineTest, AWaitReportsNewArrivalsOnly)
