@@ -107,13 +107,16 @@ private:
     // Reads and decodes (dropping data) until `answered` holds or `end`.
     win32::LONG AwaitAnswers(const std::function<bool()>& answered,
                              const std::optional<std::chrono::steady_clock::time_point>& end, int& systemError);
-    // Sends the codec's negotiation answers, if any.
+    // Sends the codec's negotiation answers, if any, as far as the socket
+    // takes them without waiting.
     win32::LONG SendAnswers(int& systemError);
+    static constexpr std::size_t kUnsentAnswersLimit = 4096;
 
     int m_fd = -1;
     win32::DWORD m_timeoutMs;
     std::optional<std::chrono::steady_clock::time_point> m_openEnd;  // the connection's deadline
     std::unique_ptr<CTelnetCodec> m_codec;  // RFC 2217 only
+    std::vector<std::uint8_t> m_unsentAnswers;  // negotiation answers the socket has not taken yet
     serial_line::LineParams m_line;
     std::optional<serial_line::LineParams> m_confirmed;  // what the server last confirmed
     mutable std::mutex m_countersLock;
