@@ -34,9 +34,6 @@ bool CBrenvikApp::InitInstance(const QString& projectPath)
     // The name only: a display name would be appended to every window title.
     QCoreApplication::setApplicationName(LoadResourceString(AFX_IDS_APP_TITLE));
     QGuiApplication::setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
-    // COM numbers map to devices through the user's "Ports" section first.
-    SetPortLookup(ProfilePortLookup());
-
     const bool started = projectPath.isEmpty() ? OnFileNew() : OpenDocumentFile(projectPath);
     if (!started)
         return false;

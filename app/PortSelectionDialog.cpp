@@ -81,17 +81,17 @@ bool CPortSelectionDialog::OnInitDialog()
 {
     int selected = -1;
     m_strLeftOut.clear();
+    const PortLookup ports = ProfilePortLookup();
     for (int n = bus::kFirstComPort; n <= bus::kLastComPort; ++n) {
         m_strPortName = QStringLiteral("COM%1").arg(n);
-        const QByteArray device = (QStringLiteral("\\\\.\\") + m_strPortName).toLatin1();
-        if (const bus::LineError problem = busport::ProbeLine(device.constData())) {
-            NoteLeftOut(device.constData(), problem);
+        const std::string path = ResolvePortName(m_strPortName.toStdString(), ports).value_or("");
+        if (const bus::LineError problem = busport::ProbeLine(path)) {
+            NoteLeftOut(path, problem);
             continue;
         }
         m_portCombo->addItem(m_strPortName, n);
         // Linux users know their ports by path and their adapters by name:
         // show both beside the COM name.
-        const std::string path = ResolvePortName(device.constData()).value_or("");
         const std::vector<std::string> byId = port_identity::ByIdNames(path, m_identityRoots);
         const QString stableName = byId.empty() ? QString() : QString::fromStdString(byId.front());
         const int index = m_portCombo->count() - 1;
@@ -211,13 +211,12 @@ void CPortSelectionDialog::OnSelChangePort()
     ShowLineOf(m_nPort);
 }
 
-void CPortSelectionDialog::NoteLeftOut(const char* device, const bus::LineError& problem)
+void CPortSelectionDialog::NoteLeftOut(const std::string& path, const bus::LineError& problem)
 {
     // A port that exists but cannot be opened is named with the reason.
     if (problem.fault == bus::LineFault::NoDevice)
         return;
-    const std::optional<std::string> path = ResolvePortName(device);
     m_strLeftOut += QStringLiteral("\n%1 (%2): %3")
-                        .arg(m_strPortName, QString::fromStdString(path.value_or("")),
+                        .arg(m_strPortName, QString::fromStdString(path),
                              QString::fromStdString(busport::LineErrorText(problem)));
 }

@@ -73,7 +73,7 @@ private:
     void ShowSelectedPort();
 
     // Keeps why the port of m_strPortName was left out, unless it is absent.
-    void NoteLeftOut(const char* device, const bus::LineError& problem);
+    void NoteLeftOut(const std::string& path, const bus::LineError& problem);
 
     int m_nextTop = 0;
     // "\nCOM3 (/dev/ttyUSB0): in use by another program" for each port left out.

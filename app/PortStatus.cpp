@@ -23,7 +23,7 @@ bus::LineError CPortStatus::Open(int comPort)
     m_portWatch.reset();
     m_bInterfaceNotReady = false;
     const std::string name = QString::asprintf("\\\\.\\COM%d", comPort).toStdString();
-    m_portPath = ResolvePortName(name).value_or("");
+    m_portPath = ResolvePortName(name, ProfilePortLookup()).value_or("");
     m_line = ProfileLineLookup()(comPort);
     const auto openListening = [this](const char* device) {
         return m_serial.Open(device, &m_window, 0, kNotifyLParam, busport::CBusPort::kQueueSize,
@@ -31,7 +31,7 @@ bus::LineError CPortStatus::Open(int comPort)
             == 0;
     };
     // Any step that fails leaves the port closed, which the status line shows.
-    const bus::LineError error = m_port.Open(name, m_line.settings, openListening);
+    const bus::LineError error = m_port.Open(m_portPath, m_line.settings, openListening);
     // Absent, or just appeared and not yet given to the user's group: wait
     // for it. A port another program holds is not tried again, nor is a
     // network interface, which has no device node to appear.

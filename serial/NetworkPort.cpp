@@ -40,6 +40,19 @@ int MsUntil(const std::optional<Clock::time_point>& end)
     return static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
 }
 
+// Whether `end` has come. A peer that keeps sending never lets the socket
+// run dry, so every wait asks this between receives, not only before polling.
+bool Passed(const std::optional<Clock::time_point>& end)
+{
+    return end && Clock::now() >= *end;
+}
+
+LONG TimedOut(int& systemError)
+{
+    systemError = ETIMEDOUT;
+    return ERROR_TIMEOUT;
+}
+
 // Waits for `events` on the socket. 0 when ready (the peer's end of the
 // stream makes it readable: the receive then tells), ERROR_TIMEOUT, or a
 // broken connection as ERROR_GEN_FAILURE.
@@ -51,10 +64,8 @@ LONG AwaitSocket(int fd, short events, int timeoutMs, int& systemError)
         systemError = errno;
         return Win32FromErrno(systemError);
     }
-    if (ready == 0) {
-        systemError = ETIMEDOUT;
-        return ERROR_TIMEOUT;
-    }
+    if (ready == 0)
+        return TimedOut(systemError);
     if (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) {
         systemError = ECONNRESET;
         return ERROR_GEN_FAILURE;
@@ -284,6 +295,10 @@ LONG CNetworkPort::AwaitAnswers(const std::function<bool()>& answered,
         bool more = false;
         if (LONG result = ReceiveOnce(dropped, sizeof dropped, got, more, received, systemError))
             return TurnedAway(result, systemError);
+        if (answered())
+            break;
+        if (Passed(end))
+            return TimedOut(systemError);
         if (more)
             continue;
         if (LONG result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError))
@@ -296,9 +311,24 @@ LONG CNetworkPort::SendAnswers(int& systemError)
 {
     if (!SpeaksTelnet())
         return 0;
+    // Answers never hold a read: what the socket cannot take now waits for
+    // the next receive. A peer that keeps asking and never reads its answers
+    // gets no more than the limit.
     const std::vector<std::uint8_t> answers = m_codec->TakeAnswers();
+    const std::size_t room = kUnsentAnswersLimit - std::min(kUnsentAnswersLimit, m_unsentAnswers.size());
+    m_unsentAnswers.insert(m_unsentAnswers.end(), answers.begin(), answers.begin() + std::min(room, answers.size()));
     std::size_t sent = 0;
-    return answers.empty() ? 0 : SendAll(answers, sent, static_cast<int>(m_timeoutMs), systemError);
+    while (sent < m_unsentAnswers.size()) {
+        const ssize_t n = ::send(m_fd, m_unsentAnswers.data() + sent, m_unsentAnswers.size() - sent, MSG_NOSIGNAL);
+        if (n > 0)
+            sent += static_cast<std::size_t>(n);
+        else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        else if (n < 0 && errno != EINTR)
+            return TransferFailure(errno, systemError);
+    }
+    m_unsentAnswers.erase(m_unsentAnswers.begin(), m_unsentAnswers.begin() + static_cast<std::ptrdiff_t>(sent));
+    return 0;
 }
 
 LONG CNetworkPort::ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t& got, bool& more, std::size_t& received,
@@ -346,10 +376,15 @@ LONG CNetworkPort::Read(std::uint8_t* buffer, DWORD count, DWORD& done, bool wai
         if (LONG result = ReceiveOnce(buffer + done, count - done, got, more, received, systemError))
             return result;
         done += static_cast<DWORD>(got);
-        if (more && (got == 0 || waitAll))
-            continue;  // only Telnet so far, or more to wait for
-        if (!waitAll)
+        // An immediate read takes one receive, even one that held only
+        // Telnet: a socket that stays readable is reported again, and a
+        // peer that floods cannot hold the caller here.
+        if (!waitAll || done == count)
             break;
+        if (Passed(end))
+            return TimedOut(systemError);
+        if (more)
+            continue;
         if (LONG result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError))
             return result;
     }

@@ -37,6 +37,9 @@
 //   for; ERROR_NOT_SUPPORTED: it refused the COM port option.
 // - ERROR_GEN_FAILURE with ECONNRESET: the connection was lost.
 //
+// Every wait (connection, the server's answers, a read) ends at its deadline
+// whatever the server keeps sending meanwhile.
+//
 // The descriptor is a non-blocking socket. The owning thread reads, writes
 // and sets the line; another thread may wait on the descriptor and read the
 // line-error counts.
@@ -73,9 +76,10 @@ public:
     // The line as last set.
     const serial_line::LineParams& Line() const { return m_line; }
 
-    // Reads line data into `buffer`. With waitAll false it takes what has
-    // arrived and returns at once; with waitAll true it waits for `count`
-    // bytes within `timeoutMs` (win32::INFINITE: no limit). `done` counts the
+    // Reads line data into `buffer`. With waitAll false it takes one
+    // receive of what has arrived (possibly only Telnet, then no data) and
+    // returns at once; with waitAll true it waits for `count` bytes within
+    // `timeoutMs` (win32::INFINITE: no limit), however much else arrives. `done` counts the
     // bytes read, also when the call fails; `received` the bytes taken from
     // the connection for them, Telnet's included.
     win32::LONG Read(std::uint8_t* buffer, win32::DWORD count, win32::DWORD& done, bool waitAll,
@@ -107,13 +111,16 @@ private:
     // Reads and decodes (dropping data) until `answered` holds or `end`.
     win32::LONG AwaitAnswers(const std::function<bool()>& answered,
                              const std::optional<std::chrono::steady_clock::time_point>& end, int& systemError);
-    // Sends the codec's negotiation answers, if any.
+    // Sends the codec's negotiation answers, if any, as far as the socket
+    // takes them without waiting.
     win32::LONG SendAnswers(int& systemError);
+    static constexpr std::size_t kUnsentAnswersLimit = 4096;
 
     int m_fd = -1;
     win32::DWORD m_timeoutMs;
     std::optional<std::chrono::steady_clock::time_point> m_openEnd;  // the connection's deadline
     std::unique_ptr<CTelnetCodec> m_codec;  // RFC 2217 only
+    std::vector<std::uint8_t> m_unsentAnswers;  // negotiation answers the socket has not taken yet
     serial_line::LineParams m_line;
     std::optional<serial_line::LineParams> m_confirmed;  // what the server last confirmed
     mutable std::mutex m_countersLock;

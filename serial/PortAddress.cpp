@@ -14,10 +14,6 @@ PortAddress PortAddressOf(std::string_view name)
         return DevicePath {"\\\\.\\COM" + std::to_string(*number)};
     return DevicePath {std::string(name)};
 #else
-    // The user's mapping may name a network interface for a COM number.
-    const std::string resolved = ResolvePortName(name).value_or("");
-    if (ComNumberOf(name) && LooksLikeUrl(resolved))
-        return PortAddressOf(resolved);
-    return DevicePath {resolved};
+    return DevicePath {ResolvePortName(name, {}).value_or("")};
 #endif
 }

@@ -17,7 +17,8 @@ struct DevicePath {
 // interface.
 using PortAddress = std::variant<DevicePath, NetworkAddress, NetworkAddressError>;
 
-// On POSIX a COM name ("\\.\COM5", "COM5") goes through the user's mapping
-// and the built-in table (PortNames.h); on Windows it is the system's COM
-// port. A URL is a network interface; any other text a device path.
+// On POSIX a COM name ("\\.\COM5", "COM5") is the built-in table's device
+// (PortNames.h: the user's mapping is resolved by the caller, before); on
+// Windows it is the system's COM port. A URL is a network interface; any
+// other text a device path.
 PortAddress PortAddressOf(std::string_view name);

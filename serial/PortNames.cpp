@@ -4,21 +4,8 @@
 
 #include <cctype>
 #include <charconv>
-#include <mutex>
 
 namespace {
-
-std::mutex& LookupLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-PortLookup& InstalledLookup()
-{
-    static PortLookup lookup;
-    return lookup;
-}
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {
@@ -32,12 +19,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 }
 
 }  // namespace
-
-void SetPortLookup(PortLookup lookup)
-{
-    std::lock_guard guard(LookupLock());
-    InstalledLookup() = std::move(lookup);
-}
 
 std::optional<int> ComNumberOf(std::string_view name)
 {
@@ -74,14 +55,4 @@ std::optional<std::string> ResolvePortName(std::string_view name, const PortLook
             return mapped;
     }
     return BuiltInPortPath(*number);
-}
-
-std::optional<std::string> ResolvePortName(std::string_view name)
-{
-    PortLookup lookup;
-    {
-        std::lock_guard guard(LookupLock());
-        lookup = InstalledLookup();
-    }
-    return ResolvePortName(name, lookup);
 }

@@ -13,14 +13,10 @@
 // to nothing (the port is then reported missing). Any other text is taken as
 // a device path as it stands.
 
-// The user's mapping: the device path for COM n, or nothing when the user
-// has none. It runs on whichever thread opens or probes a port.
+// The user's mapping: the device path or URL for COM n, or nothing when the
+// user has none. Each program resolves a port once, where it names it, and
+// hands the result down; the serial layer knows only the built-in table.
 using PortLookup = std::function<std::optional<std::string>(int comNumber)>;
-
-// Installs the process-wide mapping that Open and ProbePort use (an empty
-// function removes it). The application installs one over its settings at
-// start-up; tests install their own.
-void SetPortLookup(PortLookup lookup);
 
 // The COM number in "\\.\COM<n>" or "COM<n>" (letters in any case), or
 // nothing when the text is no such name.
@@ -29,8 +25,6 @@ std::optional<int> ComNumberOf(std::string_view name);
 // The built-in table's device path for COM n, or nothing outside 1-20.
 std::optional<std::string> BuiltInPortPath(int comNumber);
 
-// The device path for a port name under a given mapping.
+// The device path or URL for a port name under a mapping (an empty one: the
+// built-in table only).
 std::optional<std::string> ResolvePortName(std::string_view name, const PortLookup& lookup);
-
-// The device path for a port name under the process-wide mapping.
-std::optional<std::string> ResolvePortName(std::string_view name);

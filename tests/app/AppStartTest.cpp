@@ -67,8 +67,8 @@ TEST_F(AppStartTest, PortNamesResolveThroughTheUsersPortsSection)
 {
     ASSERT_TRUE(app.InitInstance({}));
     WriteProfileString("Ports", "COM3", "/tmp/brenvik-sim");
-    EXPECT_EQ(ResolvePortName("\\\\.\\COM3"), std::optional<std::string>("/tmp/brenvik-sim"));
-    EXPECT_EQ(ResolvePortName("COM9"), std::optional<std::string>("/dev/ttyUSB0"));
+    EXPECT_EQ(ResolvePortName("\\\\.\\COM3", ProfilePortLookup()), std::optional<std::string>("/tmp/brenvik-sim"));
+    EXPECT_EQ(ResolvePortName("COM9", ProfilePortLookup()), std::optional<std::string>("/dev/ttyUSB0"));
 }
 
 TEST_F(AppStartTest, HelpTopicsOpenTheShippedContentsPage)

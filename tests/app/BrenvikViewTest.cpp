@@ -19,7 +19,7 @@
 #include "res/Resource.h"
 #include "tests/settings/TempSettings.h"
 #include "tests/support/PseudoTerminal.h"
-#include "tests/support/SafePorts.h"
+#include "tests/support/ProfilePorts.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ protected:
     QString Text(int id) const { return GetWindowText(Ctrl(id)); }
 
     TempSettings settings;
-    SafePorts ports;
+    ProfilePorts ports;
     CBrenvikDoc doc;
     CMainFrame frame {doc, &CBrenvikView::Create};
     CBrenvikView& view = *dynamic_cast<CBrenvikView*>(frame.GetActiveView());

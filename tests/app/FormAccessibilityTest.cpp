@@ -19,7 +19,7 @@
 #include "res/Resource.h"
 #include "tests/settings/TempSettings.h"
 #include "tests/support/EventLoopWait.h"
-#include "tests/support/SafePorts.h"
+#include "tests/support/ProfilePorts.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ protected:
     QString Name(int id) const { return Accessible(Ctrl(id)).text(QAccessible::Name); }
 
     TempSettings settings;
-    SafePorts ports;
+    ProfilePorts ports;
     CBrenvikDoc doc;
     CMainFrame frame {doc, &CBrenvikView::Create};
     CBrenvikView& view = *dynamic_cast<CBrenvikView*>(frame.GetActiveView());

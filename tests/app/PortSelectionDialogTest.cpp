@@ -19,7 +19,7 @@
 #include "serial/SerialLine.h"
 #include "res/Resource.h"
 #include "tests/support/PseudoTerminal.h"
-#include "tests/support/SafePorts.h"
+#include "tests/support/ProfilePorts.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ TEST(PortSelectionDialog, APortLeftOutIsNamedWithTheReason)
     const int file = ::mkstemp(plainFile);
     ASSERT_GE(file, 0);
     ::close(file);
-    SafePorts ports;
+    ProfilePorts ports;
     ports.Map(2, held.SlavePath());
     ports.Map(3, plainFile);
     ports.Map(4, "/dev/null");
@@ -51,7 +51,7 @@ TEST(PortSelectionDialog, APortLeftOutIsNamedWithTheReason)
 
 TEST(PortSelectionDialog, WithNoFreePortTheGivenNumberStandsAndTypingAddsNothing)
 {
-    SafePorts ports; // every COM number leads to a missing path
+    ProfilePorts ports; // every COM number leads to a missing path
     CPortSelectionDialog dialog;
     dialog.m_nPort = 3;
     QTimer::singleShot(0, [&] {
@@ -72,7 +72,7 @@ TEST(PortSelectionDialog, WithNoFreePortTheGivenNumberStandsAndTypingAddsNothing
 int RunPortDialogOnTwoPorts(CPortSelectionDialog& dialog, const std::function<void()>& act)
 {
     PseudoTerminal com2, com5;
-    SafePorts ports;
+    ProfilePorts ports;
     ports.Map(2, com2.SlavePath());
     ports.Map(5, com5.SlavePath());
     dialog.m_nPort = 2;
@@ -95,7 +95,7 @@ QList<QLabel*> NoPortNotes(const QDialog& dialog)
 TEST(PortSelectionDialog, AnEmptyListHasANoteUnderItAboveOk)
 {
     EXPECT_TRUE(CPortSelectionDialog::NoPortNote().contains("Troubleshooting"));
-    SafePorts ports; // every COM number leads to a missing path
+    ProfilePorts ports; // every COM number leads to a missing path
     CPortSelectionDialog dialog;
     dialog.m_nPort = 3;
     QTimer::singleShot(0, [&] {

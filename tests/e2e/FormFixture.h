@@ -23,6 +23,7 @@
 #include "tests/app/FakeFormClock.h"
 #include "tests/settings/TempSettings.h"
 #include "tests/support/EventLoopWait.h"
+#include "tests/support/ProfilePorts.h"
 
 // The texts a control showed when it was painted, in order, without repeats.
 // Texts that live only during a blocking pause are seen this way.
@@ -67,22 +68,14 @@ protected:
     void SetUp() override
     {
         SetMessageBoxHook([this](QWidget*, const QString& text, MessageIcon) { m_messages << text; });
-        // In one write: each profile write replaces the file and syncs it.
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Olvarn", "Brenvik");
-        for (int n = 1; n <= 20; ++n)
-            settings.setValue(QStringLiteral("Ports/COM%1").arg(n), QStringLiteral("/nonexistent/brenvik-e2e-COM%1").arg(n));
     }
     void TearDown() override
     {
         m_app.reset();
         SetMessageBoxHook({});
-        SetPortLookup({});
     }
 
-    static void MapPort(int n, const std::string& path)
-    {
-        WriteProfileString("Ports", QStringLiteral("COM%1").arg(n), QString::fromStdString(path));
-    }
+    static void MapPort(int n, const std::string& path) { ProfilePorts::Map(n, path); }
 
     enum class Timing { TickedByTest, WallClock };
 
@@ -147,6 +140,7 @@ protected:
     }
 
     TempSettings m_settings;
+    ProfilePorts m_ports;
     port_identity::Roots m_identityRoots {"/nonexistent/sys", "/nonexistent/by-id", "/nonexistent/proc"};
     std::unique_ptr<CBrenvikApp> m_app;
     FakeFormClock* m_clock = nullptr; // owned by the form

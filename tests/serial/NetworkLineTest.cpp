@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <future>
 
 using namespace win32;
@@ -324,3 +326,96 @@ TEST_F(NetworkListenerTest, ALostConnectionEndsTheListenerAsAVanishedDevice)
 }
 
 }  // namespace
+
+// Peers that keep sending, or never answer: every wait ends at its deadline
+// whatever arrives. The bound only catches a hang; the end times measured
+// are reported by the command line's flood runs.
+class FloodingPeerTest : public NetworkLineTest {
+protected:
+    // Sends `chunk` over and over until the client goes or the peer is stopped.
+    static ScriptedServer::Script Flooding(Bytes chunk, const std::atomic<bool>& stop)
+    {
+        return [chunk, &stop](int client) {
+            Bytes burst;
+            for (int i = 0; i < 256; ++i)
+                burst.insert(burst.end(), chunk.begin(), chunk.end());
+            while (!stop && ::send(client, burst.data(), burst.size(), MSG_NOSIGNAL) > 0) {
+            }
+        };
+    }
+
+    static constexpr auto kHangBound = std::chrono::milliseconds(500 + 2000);
+};
+
+TEST_F(FloodingPeerTest, APeerThatFloodsOrNeverAnswersEndsTheOpenAtItsTimeOut)
+{
+    struct Case {
+        const char* what;
+        Bytes chunk;  // empty: a peer that accepts and stays silent
+    };
+    const Case cases[] = {
+        {"Telnet NOP", {IAC, 0xF1}},
+        {"line data", {0x55, 0x10, 0x20}},
+        {"other Telnet commands", {IAC, 0xF6, IAC, DO, 99, IAC, WILL, 98, IAC, 0xF9}},
+        {"silence", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::atomic<bool> stop = false;
+        ScriptedServer server(c.chunk.empty() ? [](int client) { ScriptedServer::ReadUntilClosed(client); }
+                                              : Flooding(c.chunk, stop));
+        CSerialLine line;
+        line.SetConnectTimeout(500);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(line.Open(server.Url("rfc2217").c_str(), 512, 512, true), ERROR_TIMEOUT);
+        EXPECT_EQ(line.GetLastSystemError(), std::errc::timed_out);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, kHangBound);
+        EXPECT_FALSE(line.IsOpen());
+        stop = true;
+    }
+}
+
+TEST_F(FloodingPeerTest, AFloodAfterTheLineIsSetEndsAWaitingReadAtItsTimeOutAndAnImmediateOneAtOnce)
+{
+    struct Case {
+        const char* what;
+        const char* scheme;
+        Bytes chunk;
+        DWORD waitAllGot;  // what a wait-all read of 64 bytes gets: all, or none before the time-out
+    };
+    const Case cases[] = {
+        {"Telnet NOP", "rfc2217", {IAC, 0xF1}, 0},
+        {"other Telnet commands", "rfc2217", {IAC, 0xF6, IAC, DO, 99, IAC, 0xF9}, 0},
+        {"line data over Telnet", "rfc2217", {0x55}, 64},
+        {"line data over a raw stream", "tcp", {0x55}, 64},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::atomic<bool> stop = false;
+        const ScriptedServer::Script flood = Flooding(c.chunk, stop);
+        ScriptedServer server(std::string_view(c.scheme) == "tcp"
+                                  ? flood
+                                  : Answering(Confirm, [&](int client) {
+                                        flood(client);
+                                        return true;
+                                    }));
+        CSerialLine line;
+        ASSERT_EQ(OpenAndSetUp(line, server.Url(c.scheme)), 0);
+
+        std::uint8_t data[64] = {};
+        DWORD got = 0;
+        auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(line.SetReadTimeoutMode(CSerialLine::ReadModeImmediate), 0);
+        EXPECT_EQ(line.Read(data, sizeof data, &got, nullptr, INFINITE), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, kHangBound);
+
+        got = 0;
+        start = std::chrono::steady_clock::now();
+        ASSERT_EQ(line.SetReadTimeoutMode(CSerialLine::ReadModeWaitAll), 0);
+        EXPECT_EQ(line.Read(data, sizeof data, &got, nullptr, 500), c.waitAllGot ? 0 : ERROR_TIMEOUT);
+        EXPECT_EQ(got, c.waitAllGot);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, kHangBound);
+        stop = true;
+        line.Close();
+    }
+}

@@ -2,7 +2,6 @@
 
 #include "tests/serial/PendingWaitCheck.h"
 #include "tests/support/PseudoTerminal.h"
-#include "tests/support/SafePorts.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +24,6 @@ namespace {
 
 class SerialLineTest : public ::testing::Test {
 protected:
-    SafePorts ports;
     PseudoTerminal pty;
     CSerialLine line;
 };
@@ -36,18 +34,10 @@ TEST_F(SerialLineTest, MissingDeviceGivesFileNotFoundAndStaysClosed)
     EXPECT_FALSE(line.IsOpen());
     EXPECT_EQ(line.GetLastError(), ERROR_FILE_NOT_FOUND);
     // Stored port numbers outside 1-20 without a mapping reach no device.
-    SetPortLookup({});
     for (const char* name : {"\\\\.\\COM0", "\\\\.\\COM-1", "\\\\.\\COM21"}) {
         EXPECT_EQ(line.Open(name, 512, 512, true), ERROR_FILE_NOT_FOUND) << name;
         EXPECT_FALSE(line.IsOpen());
     }
-}
-
-TEST_F(SerialLineTest, ComNameOpensTheMappedDevice)
-{
-    ports.Map(5, pty.SlavePath());
-    ASSERT_EQ(line.Open("\\\\.\\COM5", 512, 512, true), 0);
-    EXPECT_TRUE(line.IsOpen());
 }
 
 TEST_F(SerialLineTest, SecondOpenIsRefusedAndLeavesThePortAsItWas)

@@ -8,6 +8,8 @@
 
 // Tests must never reach a real serial device: this mapping sends every COM
 // number to a missing path unless the test maps it to a pseudo-terminal.
+// The test gives it to what resolves port names (Lookup()); nothing installs
+// it for the whole process.
 class TestPortMap {
 public:
     void Map(int number, std::string path) { m_paths[number] = std::move(path); }
@@ -18,18 +20,11 @@ public:
         return it != m_paths.end() ? it->second : "/nonexistent/brenvik-test-COM" + std::to_string(number);
     }
 
+    PortLookup Lookup() const
+    {
+        return [this](int number) { return PathOf(number); };
+    }
+
 private:
     std::map<int, std::string> m_paths;
-};
-
-// A TestPortMap installed as the process-wide mapping for the life of the object.
-class SafePorts : public TestPortMap {
-public:
-    SafePorts()
-    {
-        SetPortLookup([this](int number) { return PathOf(number); });
-    }
-    ~SafePorts() { SetPortLookup({}); }
-    SafePorts(const SafePorts&) = delete;
-    SafePorts& operator=(const SafePorts&) = delete;
 };
