@@ -4,9 +4,11 @@
 #include "cli/PortCheck.h"
 #include "busport/LineErrorText.h"
 #include "serial/NetworkAddress.h"
+#ifndef _WIN32
 #include "serial/DeviceWatch.h"
 
 #include <poll.h>
+#endif
 
 #include <algorithm>
 
@@ -41,6 +43,10 @@ bool CBusSession::NamePort(const CliOptions& options)
 
 int CBusSession::OpenWhenPresent(const CliOptions& options)
 {
+#ifdef _WIN32
+    // Windows has no device watch here: an absent COM port is reported by the open.
+    return Open(options);
+#else
     NamePort(options);
     // A network interface has no device node to wait for: its open connects or fails.
     if (!m_path.empty() && !LooksLikeUrl(m_path) && !CDeviceWatch::Present(m_path)) {
@@ -58,6 +64,7 @@ int CBusSession::OpenWhenPresent(const CliOptions& options)
         }
     }
     return Open(options);
+#endif
 }
 
 int CBusSession::Open(const CliOptions& options)

@@ -2,17 +2,25 @@
 
 #include "busport/BusPort.h"
 
-#include <fcntl.h>
+#ifndef _WIN32
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <vector>
+#endif
 
 namespace cli {
+
+#ifdef _WIN32
+// A device's access on Windows is the administrator's to give; there is no group to join.
+std::string PermissionFix(const std::string& path)
+{
+    return "ask the administrator for read and write access to " + path;
+}
+#else
 namespace {
 
 bool InGroupNow(gid_t group)
@@ -52,6 +60,7 @@ std::string PermissionFix(const std::string& path)
         return "you are in group " + name + " but this session is older: log out and in again";
     return "sudo usermod -aG " + name + " $USER, then log out and in again";
 }
+#endif
 
 PortCondition InspectPort(const std::string& path)
 {

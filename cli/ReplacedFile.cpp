@@ -2,6 +2,10 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +14,7 @@
 #include <vector>
 
 namespace cli {
+#ifndef _WIN32
 namespace {
 
 // The mode a new file gets from this process: 0666 less the umask.
@@ -21,6 +26,7 @@ mode_t NewFileMode()
 }
 
 } // namespace
+#endif
 
 CReplacedFile::~CReplacedFile()
 {
@@ -40,8 +46,10 @@ std::string CReplacedFile::Prepare()
         return std::strerror(errno);
     m_temporary = name.data();
     // The file keeps its own mode; a new one gets the usual mode, not mkstemp's 0600.
+#ifndef _WIN32
     struct stat existing {};
     ::fchmod(m_fd, ::stat(m_path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : NewFileMode());
+#endif
     return {};
 }
 
@@ -55,7 +63,11 @@ std::string CReplacedFile::Commit(const std::string& text, const std::string& ta
             return std::strerror(n < 0 ? errno : EIO);
         done += static_cast<std::size_t>(n);
     }
+#ifdef _WIN32
+    const bool synced = ::_commit(m_fd) == 0;
+#else
     const bool synced = ::fsync(m_fd) == 0;
+#endif
     const int syncError = errno;
     const bool closed = ::close(m_fd) == 0;
     m_fd = -1;
@@ -64,8 +76,14 @@ std::string CReplacedFile::Commit(const std::string& text, const std::string& ta
         ::unlink(m_temporary.c_str());
         return std::strerror(error);
     }
+#ifdef _WIN32
+    // Windows' rename refuses a target that exists.
+    if (!::MoveFileExA(m_temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const int error = EACCES;
+#else
     if (::rename(m_temporary.c_str(), target.c_str()) != 0) {
         const int error = errno;
+#endif
         ::unlink(m_temporary.c_str());
         return std::strerror(error);
     }

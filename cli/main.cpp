@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -26,11 +27,18 @@ void RequestStop(int signal)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // Ctrl+C reaches a console program as SIGINT through the C runtime.
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+#else
+    // No SA_RESTART: a wait in progress returns at once to look at the request.
     struct sigaction action {};
     action.sa_handler = RequestStop;
     ::sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+#endif
 
     if (const std::optional<std::string> note = cli::CheckSettingsFile())
         std::cerr << "brenvik-cli: " << *note << '\n';

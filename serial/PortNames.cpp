@@ -36,12 +36,18 @@ std::optional<int> ComNumberOf(std::string_view name)
 
 std::optional<std::string> BuiltInPortPath(int comNumber)
 {
+#ifdef _WIN32
+    // A COM number on Windows is the system's own port.
+    if (comNumber >= bus::kFirstComPort && comNumber <= bus::kLastComPort)
+        return "\\\\.\\COM" + std::to_string(comNumber);
+#else
     if (comNumber >= bus::kFirstComPort && comNumber <= 8)
         return "/dev/ttyACM" + std::to_string(comNumber - 1);
     if (comNumber >= 9 && comNumber <= 16)
         return "/dev/ttyUSB" + std::to_string(comNumber - 9);
     if (comNumber >= 17 && comNumber <= bus::kLastComPort)
         return "/dev/ttyS" + std::to_string(comNumber - 17);
+#endif
     return std::nullopt;
 }
 

@@ -1,5 +1,5 @@
 // The Win32 COM back-end against real ports, under Wine or on Windows. A
-// runner (run-win32-serial-tests) provides three ports by environment:
+// runner (scripts/test-windows, its serial part) provides three ports by environment:
 // BRENVIK_TEST_COM, the transceiver simulator at 57600 baud;
 // BRENVIK_TEST_STALLED_COM, a port whose other end never reads (only the
 // write time-out uses it: its full queue would hold up a later open);
@@ -25,8 +25,9 @@ namespace {
 
 // The line Wine can run on a pseudo-terminal (it sets only standard rates there).
 constexpr DWORD kBaud = 57600;
-// No port of that number exists in the test's Wine prefix.
-constexpr const char* kMissingPort = "COM19";
+// No port of that number exists: the runner gives COM1-20 to the program,
+// COM21 to the machine's console.
+constexpr const char* kMissingPort = "COM22";
 
 bool RunsUnderWine()
 {
