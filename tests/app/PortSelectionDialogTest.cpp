@@ -252,8 +252,10 @@ TEST(PortSelectionDialog, TwoAdaptersSwappedByARePlugEachKeepOneNumber)
     ProfilePorts ports; // COM9 and COM10 stand for the fake tree's ttyUSB0 and ttyUSB1
     RemoveProfileEntry("Ports", "COM9");
     RemoveProfileEntry("Ports", "COM10");
-    // COM number -> the adapter's serial number in the entry's tooltip.
-    const auto run = [&](int current, std::map<int, QString>& listed, QStringList& picks) {
+    // COM number -> the adapter's serial number in the entry's tooltip;
+    // `act` works "Device or URL" before OK.
+    const auto run = [&](int current, std::map<int, QString>& listed, QStringList& picks,
+                         const std::function<void(CPortDeviceField&)>& act = {}) {
         CPortSelectionDialog dialog;
         dialog.m_nPort = current;
         dialog.m_identityRoots = tree.Roots();
@@ -265,6 +267,8 @@ TEST(PortSelectionDialog, TwoAdaptersSwappedByARePlugEachKeepOneNumber)
             }
             for (int i = 0; i < dialog.m_device->m_deviceCombo->count(); ++i)
                 picks << dialog.m_device->m_deviceCombo->itemText(i);
+            if (act)
+                act(*dialog.m_device);
             dialog.accept();
         });
         EXPECT_EQ(dialog.DoModal(), IDOK);
@@ -284,8 +288,14 @@ TEST(PortSelectionDialog, TwoAdaptersSwappedByARePlugEachKeepOneNumber)
     tree.Plug("ttyUSB1", a.SlavePath(), byIdA);
     listed.clear();
     picks.clear();
-    run(9, listed, picks);
+    run(9, listed, picks, [](CPortDeviceField& field) { field.m_builtInButton->click(); });
     EXPECT_EQ(listed, (std::map<int, QString> {{9, "A"}, {10, "B"}}));
+    EXPECT_TRUE(GetProfileString("Ports", "COM9").isNull()) << "back to the built-in table";
+
+    // Without the entry each number is its own node again.
+    listed.clear();
+    run(9, listed, picks);
+    EXPECT_EQ(listed, (std::map<int, QString> {{9, "B"}, {10, "A"}}));
 }
 
 TEST(PortSelectionDialog, TheKeyboardReachesDeviceOrUrlBuiltInAndCancel)
