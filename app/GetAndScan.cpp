@@ -22,10 +22,12 @@ void CGetAndScan::RequestSettings()
     m_clock.Pause(std::chrono::milliseconds(100));
 }
 
-void CGetAndScan::WriteSettings(const bus::RadioSettings& settings)
+busport::CBusPort::WritesSent CGetAndScan::WriteSettings(const bus::RadioSettings& settings)
 {
     // The rest would only wait out their time-outs.
-    m_status.NoteSend(m_port.SendWrites(settings, EchoPause()).error);
+    const busport::CBusPort::WritesSent sent = m_port.SendWrites(settings, EchoPause());
+    m_status.NoteSend(sent.error);
+    return sent;
 }
 
 bool CGetAndScan::TickReplyCountdown()

@@ -27,8 +27,8 @@ public:
 
     // Sends the Get request; its reply is awaited for four ticks.
     void RequestSettings();
-    // The four writes; the first that fails ends them.
-    void WriteSettings(const bus::RadioSettings& settings);
+    // The four writes; the first that fails ends them. Gives how many went out.
+    busport::CBusPort::WritesSent WriteSettings(const bus::RadioSettings& settings);
     // A tick while the port is open: counts the Get's countdown down and
     // shows its outcome once it is known. False when no Get is pending, so
     // the status line is free.

@@ -63,6 +63,12 @@ void CPortStatus::NoteSend(const bus::LineError& sent)
     m_bInterfaceNotReady = sent.fault == bus::LineFault::TimedOut && m_line.settings.flow == busport::Flow::RtsCts;
 }
 
+void CPortStatus::NoteSet(const QString& note)
+{
+    m_setNote = note;
+    ShowNote(m_shownError);
+}
+
 void CPortStatus::ShowClosed()
 {
     m_statusLine->setText(QStringLiteral("COM Port Closed"));
@@ -89,6 +95,7 @@ void CPortStatus::WatchForPort()
 
 void CPortStatus::ShowNote(const bus::LineError& error)
 {
+    m_shownError = error;
     QStringList note;
     if (!m_line.warning.empty())
         note << QString::fromStdString(m_line.warning);
@@ -107,5 +114,7 @@ void CPortStatus::ShowNote(const bus::LineError& error)
             why += QStringLiteral("; reopen it through PortSetup once it is free");
         note << why;
     }
+    if (!m_setNote.isEmpty())
+        note << m_setNote;
     m_statusLine->setToolTip(note.join('\n'));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <functional>
 #include <memory>
 #include <string>
@@ -42,6 +43,10 @@ public:
     // time-out means the interface is not ready, until the next send goes.
     void NoteSend(const bus::LineError& sent);
 
+    // What the last Set left undone, kept in the tooltip until the next Set
+    // (an empty note when it wrote all four).
+    void NoteSet(const QString& note);
+
     // The status line's texts.
     void ShowClosed();
     void ShowOpen(int comPort, bool monitorPaused);
@@ -61,6 +66,9 @@ private:
     // The port's device and the line it was last opened with.
     std::string m_portPath;
     busport::StoredLine m_line;
+    // What the tooltip says of the port, and of the last Set.
+    bus::LineError m_shownError;
+    QString m_setNote;
     // Waits for the port's device while it is absent.
     std::unique_ptr<CPortWatch> m_portWatch;
     // The interface held the last message back (CTS low) past the write time-out.
