@@ -236,8 +236,12 @@ void CBrenvikView::SetTimer(int period)
 
 void CBrenvikView::OpenBusPort()
 {
-    if (!m_portStatus.Open(m_document.m_ActiveComPort))
-        m_getAndScan.ForgetGet();
+    // The reopened port forgets the conversation: a Get still waiting ends
+    // now, never silently.
+    m_getAndScan.EndGet();
+    m_portStatus.Open(m_document.m_ActiveComPort);
+    // A scan goes on through the reopened port, and the status line with it.
+    m_bMonitorPaused = m_getAndScan.Scanning();
 }
 
 void CBrenvikView::OnPortSetup()
@@ -258,6 +262,7 @@ void CBrenvikView::OnPortSetup()
 
 void CBrenvikView::OnTimer()
 {
+    m_portStatus.Tick(m_clock->TickPeriod());
     m_portStatus.NoticeVanishedDevice();
     if (!m_BusPort.IsOpen()) {
         m_bMonitorPaused = false;

@@ -36,13 +36,24 @@ bool CGetAndScan::TickReplyCountdown()
         return false;
     --m_nReplyCountdown;
     // A new Get forgets the reply; the countdown alone says whether one is awaited.
-    if (m_port.ReplySeen()) {
-        ShowOutcome(QStringLiteral("Got Settings Ok"), 250);
-        m_nReplyCountdown = 0;
-    } else if (m_nReplyCountdown == 0) {
-        ShowOutcome(QStringLiteral("Communications Failed"), 1000);
-    }
+    if (m_port.ReplySeen() || m_nReplyCountdown == 0)
+        ShowGetOutcome();
     return true;
+}
+
+void CGetAndScan::EndGet()
+{
+    if (m_nReplyCountdown != 0)
+        ShowGetOutcome();
+}
+
+void CGetAndScan::ShowGetOutcome()
+{
+    m_nReplyCountdown = 0;
+    if (m_port.ReplySeen())
+        ShowOutcome(QStringLiteral("Got Settings Ok"), 250);
+    else
+        ShowOutcome(QStringLiteral("Communications Failed"), 1000);
 }
 
 void CGetAndScan::ShowOutcome(const QString& text, int ms)
