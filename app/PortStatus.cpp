@@ -42,8 +42,9 @@ bus::LineError CPortStatus::Open(int comPort)
     // Any step that fails leaves the port closed, which the status line shows.
     const bus::LineError error = m_port.Open(m_portPath, m_line.settings, openListening);
     // Absent, or just appeared and not yet given to the user's group: wait
-    // for it. A port another program holds is not tried again, nor is a
-    // network interface, which has no device node to appear.
+    // for it. A port another program holds is not tried again. A network
+    // interface has no device node to appear: one whose connection was lost
+    // is connected to again later.
     const bool waitable = error.fault == bus::LineFault::NoDevice || error.fault == bus::LineFault::PermissionDenied;
     if (LooksLikeUrl(m_portPath)) {
         // A lost connection is tried again until it connects; a busy server
