@@ -252,9 +252,7 @@ void CBrenvikView::OnPortSetup()
     dialog.m_identityRoots = m_identityRoots;
     if (dialog.DoModal() == IDOK) {
         m_document.m_ActiveComPort = dialog.m_nPort;
-        // The chosen port is kept by its adapter's stable name, whatever the plug order.
-        const bool byIdKept = dialog.m_strByIdPath.isEmpty() || StoreProfilePort(dialog.m_nPort, dialog.m_strByIdPath);
-        if (!StoreProfileLine(dialog.m_nPort, dialog.m_line) || !byIdKept)
+        if (!dialog.StoreChoice())
             ShowMessageBox(this, QStringLiteral("The choice for COM%1 could not be stored.").arg(dialog.m_nPort));
     }
     OpenBusPort();

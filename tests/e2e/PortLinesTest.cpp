@@ -22,7 +22,9 @@
 #include <fstream>
 
 #include "app/InterfaceChoice.h"
+#include "app/PortDeviceField.h"
 #include "app/PortSelectionDialog.h"
+#include "platform/WindowStyles.h"
 #include "serial/LineControl.h"
 #include "serial/SerialLine.h"
 
@@ -101,6 +103,39 @@ TEST_F(FormTest, TheInterfaceChosenInPortSelectionIsStoredAndTheReopenUsesIt)
     m_app->MainFrame()->OnCommand(ID_PORT_SETUP);
     EXPECT_EQ(shown, "USB interface, 57600 baud, RTS/CTS");
     EXPECT_TRUE(GetProfileString("Lines", "COM1").isNull());
+}
+
+TEST_F(FormTest, ADeviceTypedInPortSelectionIsStoredWithItsInterfaceAndTheFormReopensIt)
+{
+    SimOnPty sim(UsbInterfaceSim());
+    Start(); // COM1 leads to a missing path
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
+    WithPortDialog([&](CPortSelectionDialog& dialog) {
+        dialog.m_device->m_deviceCombo->setEditText(QString::fromStdString(sim.Path()));
+        dialog.m_interface->m_interfaceCombo->setCurrentIndex(CInterfaceChoice::UsbInterface);
+        QTest::mouseClick(GetDlgItem(dialog, IDOK), Qt::LeftButton);
+    });
+    m_app->MainFrame()->OnCommand(ID_PORT_SETUP);
+    EXPECT_EQ(GetProfileString("Ports", "COM1").toStdString(), sim.Path());
+    EXPECT_EQ(GetProfileString("Lines", "COM1"), "57600 rtscts");
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open");
+    EXPECT_EQ(Get([&] { return Text(IDC_GROUP_NAME) == "Olv12345"; }), QStringList {"Got Settings Ok"});
+
+    // A refused entry stores nothing: Escape leaves the port as it was, reopened.
+    QString answer;
+    WithPortDialog([&](CPortSelectionDialog& dialog) {
+        dialog.m_device->m_deviceCombo->setEditText("/dev/null");
+        QTest::mouseClick(GetDlgItem(dialog, IDOK), Qt::LeftButton);
+        answer = dialog.m_device->m_answer->text();
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    m_app->MainFrame()->OnCommand(ID_PORT_SETUP);
+    EXPECT_EQ(answer, "cannot open: not a serial device");
+    EXPECT_EQ(GetProfileString("Ports", "COM1").toStdString(), sim.Path());
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open");
 }
 
 TEST_F(FormTest, OtherTakesAValidBaudRateOnlyAndCancelStoresNothing)
