@@ -59,16 +59,14 @@ std::vector<std::string> OptionsOf(const std::string& command)
 {
     if (command == "ports")
         return {"--json", "--probe", "--use", "--force", "--forget"};
-    std::vector<std::string> allowed = {"--port", "--baud", "--flow", "--timeout"};
-    if (command == "get")
-        allowed.push_back("--json");
-    else if (command == "set")
+    std::vector<std::string> allowed = {"--port", "--baud", "--flow", "--timeout", "--json"};
+    if (command == "set")
         allowed.insert(allowed.end(), {"--name", "--channel", "--key", "--verify", "--no-verify"});
     else if (command == "scan")
-        allowed.insert(allowed.end(), {"--seconds", "--interval", "--csv", "--json"});
+        allowed.insert(allowed.end(), {"--seconds", "--interval", "--csv"});
     else if (command == "monitor")
         allowed.push_back("--wait");
-    else
+    else if (command != "get")
         return {};
     return allowed;
 }
@@ -349,6 +347,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
     }
     if (options.usePort && options.forgetPort) {
         error = "--use and --forget: give one of them";
+        return false;
+    }
+    if (options.json && (options.usePort || options.forgetPort)) {
+        error = "--json goes with the list of ports; --use and --forget say what they did in words";
         return false;
     }
     if (options.force && !options.usePort) {

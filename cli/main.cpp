@@ -50,6 +50,9 @@ int main(int argc, char** argv)
     context.forgetPort = cli::ForgetSavedPortPath;
     if (const char* port = std::getenv("BRENVIK_PORT"); port && *port)
         context.environmentPort = cli::PortArgument(port);
+#ifndef _WIN32
+    context.lockFolder = "/run/lock"; // where ser2net, minicom and the FHS keep them
+#endif
     context.stop = &g_stop;
     context.progressLine = ::isatty(STDERR_FILENO) == 1;
     const char* term = std::getenv("TERM");

@@ -299,6 +299,7 @@ TEST_F(CliProgram, MonitorShowsEachGoodMessageUntilInterrupted)
     const std::string stamp = R"(\d\d:\d\d:\d\d\.\d\d\d  )";
     EXPECT_TRUE(std::regex_match(monitor.OutLine(),
                                  std::regex(stamp + "E5 14 03 08 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 05  Get request")));
+    EXPECT_TRUE(std::regex_match(monitor.OutLine(), std::regex(stamp + "E5 14 10 08( [0-9A-F]{2}){16}  bad checksum, dropped")));
     EXPECT_TRUE(std::regex_match(monitor.OutLine(), std::regex(stamp + "E5 14 03 10( [0-9A-F]{2}){16}  reply: name \"Yard\", "
                                                                       "group ID 42, key 1234, channel 17")));
     EXPECT_TRUE(std::regex_match(monitor.OutLine(), std::regex(stamp + "81 7E")));
