@@ -56,7 +56,7 @@ protected:
     // brenvik-cli in a child process with this test's settings folder (never the user's).
     ChildProgram Start(std::vector<std::string> args) const
     {
-        return ChildProgram(BRENVIK_CLI_PROGRAM, std::move(args), {{"XDG_CONFIG_HOME", Home()}});
+        return ChildProgram(BRENVIK_CLI_PROGRAM, std::move(args), {{"XDG_CONFIG_HOME", Home()}, {"BRENVIK_LOCK_DIR", Home()}});
     }
 
     // Runs to the end; gives the exit code with stdout and stderr.
@@ -113,7 +113,7 @@ TEST_F(CliProgram, BrenvikPortOverridesTheSavedPortAndPortOverridesIt)
     SimOnPty sim;
     WriteSettings("[Settings]\nInts\\m_ActiveComPort=2\n\n[Ports]\nCOM2=/nonexistent/brenvik-saved\n");
     auto run = [this](std::vector<std::string> args, const std::string& environment) {
-        ChildProgram program(BRENVIK_CLI_PROGRAM, std::move(args), {{"XDG_CONFIG_HOME", Home()}, {"BRENVIK_PORT", environment}});
+        ChildProgram program(BRENVIK_CLI_PROGRAM, std::move(args), {{"XDG_CONFIG_HOME", Home()}, {"BRENVIK_LOCK_DIR", Home()}, {"BRENVIK_PORT", environment}});
         CliRun result;
         result.code = program.Finish();
         result.out = program.RestOfOut();
