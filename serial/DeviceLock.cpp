@@ -22,7 +22,7 @@ struct LockContent {
 LockContent ReadLock(const std::string& path, bool& exists)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    exists = fd >= 0 || errno != ENOENT;
+    exists = fd >= 0 || (errno != ENOENT && errno != ENOTDIR);
     if (fd < 0)
         return {false, 0};
     char text[32] = {};
