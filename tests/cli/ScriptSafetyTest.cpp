@@ -3,6 +3,7 @@
 // range says what was written.
 
 #include "bus/GroupRequests.h"
+#include "busreport/Json.h"
 #include "cli/ExitCode.h"
 
 #include "CliTestSupport.h"
@@ -229,6 +230,28 @@ TEST(CliSet, ValuesOutOfRangeAreMarkedAndOnlyWrittenWhenGivenAnew)
         if (!c.written)
             EXPECT_NE(set.err.find("out of range, and set would write it back; nothing was written"), std::string::npos)
                 << set.err;
+    }
+}
+
+TEST(CliJson, TheScansStringsAreValidJsonWhateverTheBytes)
+{
+    std::vector<std::string> texts = {"Yard", "Café", "\xe2\x82\xac", "\xf0\x9f\x9a\x82", // good UTF-8 stays as it is
+                                      "\xc3", "\xe2\x82", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "a\xffb"};
+    for (int byte = 0; byte < 256; ++byte)
+        texts.emplace_back(1, static_cast<char>(byte));
+    for (const std::string& text : texts) {
+        const json parsed = json::parse(busreport::JsonString(text), nullptr, false);
+        ASSERT_TRUE(parsed.is_string()) << busreport::JsonString(text);
+        bool utf8 = true;
+        try {
+            (void)json(text).dump(); // the library refuses to write what is no UTF-8
+        } catch (const json::type_error&) {
+            utf8 = false;
+        }
+        if (utf8)
+            EXPECT_EQ(parsed.get<std::string>(), text); // what was valid UTF-8 comes back unchanged
+        else
+            EXPECT_NE(parsed.get<std::string>().find("\xef\xbf\xbd"), std::string::npos); // U+FFFD in place of the bytes
     }
 }
 
