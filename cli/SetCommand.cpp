@@ -1,4 +1,5 @@
 #include "bus/GroupRequests.h"
+#include "busreport/BusTraffic.h"
 #include "cli/BusSession.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
@@ -110,7 +111,7 @@ int RunSet(const CliContext& context, const CliOptions& options)
                                result});
     session.AwaitEcho();
     if (!options.json) {
-        context.out << "Written to " << session.PortLabel() << ":\n";
+        context.out << "Written to " << busreport::Printable(session.PortLabel()) << ":\n";
         WriteSettings(context.out, AsReadBack(wanted), "  "); // the name as get shows it
     }
     // With --json the one object comes at the end: what was written, and the read-back.
