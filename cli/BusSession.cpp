@@ -3,6 +3,8 @@
 #include "cli/ExitCode.h"
 #include "cli/PortCheck.h"
 #include "busport/LineErrorText.h"
+#include "busreport/BusTraffic.h"
+#include "serial/SerialLine.h"
 #include "serial/NetworkAddress.h"
 #ifndef _WIN32
 #include "serial/DeviceWatch.h"
@@ -20,11 +22,18 @@ constexpr std::chrono::milliseconds kWaitSlice {50};
 
 } // namespace
 
-int CBusSession::Fail(const std::string& what)
+int CBusSession::Fail(bus::LineFault fault, const std::string& what)
 {
-    m_context.err << "brenvik-cli: " << m_label << ": " << what << '\n';
     m_port.Close();
-    return ExitPortError;
+    return Report({FaultKind(fault), m_label + ": " + what, ExitPortError});
+}
+
+int CBusSession::Report(Failure failure) const
+{
+    Json fields = {{"port", m_name}, {"device", m_path}};
+    fields.update(failure.fields);
+    failure.fields = std::move(fields);
+    return cli::Report(m_context, m_json, failure);
 }
 
 bool CBusSession::NamePort(const CliOptions& options)
@@ -69,10 +78,11 @@ int CBusSession::OpenWhenPresent(const CliOptions& options)
 
 int CBusSession::Open(const CliOptions& options)
 {
+    m_json = options.json;
     const bool firstRun = NamePort(options);
     const std::optional<int> comNumber = ComNumberOf(m_name);
     if (m_path.empty())
-        return Fail("no device is mapped to this port (see brenvik-cli ports)");
+        return Fail(bus::LineFault::NoDevice, "no device is mapped to this port (see brenvik-cli ports)");
     const bool network = LooksLikeUrl(m_path);
     if (network && options.timeoutGiven)
         m_port.SetConnectTimeout(std::chrono::milliseconds(options.timeoutMs));
@@ -85,24 +95,38 @@ int CBusSession::Open(const CliOptions& options)
         m_context.err << "brenvik-cli: warning: " << stored.warning << '\n';
     const busport::LineSettings line = LineFor(options, stored.settings);
 
+#ifndef _WIN32
+    if (!network) {
+        m_port.Line().SetLockFolder(m_context.lockFolder);
+        if (const auto problem = LockFolderProblem(m_context.lockFolder))
+            m_context.err << "brenvik-cli: warning: no lock taken on " << busreport::Printable(m_path) << " (" << *problem
+                          << "), so other programs do not see that brenvik-cli holds it\n";
+    }
+#endif
     const bus::LineError error = m_port.Open(m_path, line);
     if (error && network && error.fault != bus::LineFault::SettingsRefused)
-        return Fail(busport::OpenErrorText(m_path, error));
+        return Fail(error.fault, busport::OpenErrorText(m_path, error));
     switch (error.fault) {
     case bus::LineFault::None: break;
-    case bus::LineFault::PermissionDenied: return Fail("permission denied; to fix: " + PermissionFix(m_path));
-    case bus::LineFault::Busy: return Fail(LineErrorText(error));
+    case bus::LineFault::PermissionDenied: return Fail(error.fault, "permission denied; to fix: " + PermissionFix(m_path));
+    case bus::LineFault::Busy:
+        if (const auto owner = LockOwner(m_context.lockFolder, m_path)) {
+            m_port.Close();
+            return Report({"busy", m_label + ": " + LineErrorText(error) + ": held by " + LockOwnerText(*owner, m_context.lockFolder),
+                           ExitPortError, {{"held_by", Json::array({{{"program", owner->program}, {"pid", owner->pid}}})}}});
+        }
+        return Fail(error.fault, LineErrorText(error));
     case bus::LineFault::SettingsRefused:
-        return Fail("cannot set " + std::to_string(line.baud) + " baud 8N1"
+        return Fail(error.fault, "cannot set " + std::to_string(line.baud) + " baud 8N1"
                     + (line.flow == busport::Flow::RtsCts ? " with RTS/CTS" : "") + ": "
                     + LineErrorText(error));
     case bus::LineFault::NoDevice:
         if (firstRun)
-            return Fail("no port has been chosen yet, and COM1's device " + m_path + " is not there; see the ports with "
+            return Fail(error.fault, "no port has been chosen yet, and COM1's device " + m_path + " is not there; see the ports with "
                         "brenvik-cli ports, choose one with --port (COM3 or /dev/ttyUSB0), and keep it with "
                         "brenvik-cli ports --use PORT or BRENVIK_PORT=PORT");
-        return Fail("cannot open: " + LineErrorText(error));
-    default: return Fail("cannot open: " + LineErrorText(error));
+        return Fail(error.fault, "cannot open: " + LineErrorText(error));
+    default: return Fail(error.fault, "cannot open: " + LineErrorText(error));
     }
 
     m_byteTime = std::chrono::duration_cast<std::chrono::microseconds>(bus::ByteTime(line.baud));
@@ -111,7 +135,7 @@ int CBusSession::Open(const CliOptions& options)
         if (echo)
             m_lastEchoAt = Now();
         if (m_observer)
-            m_observer(message);
+            m_observer(message, echo);
     });
     m_lastReceived = Now();
     return ExitOk;
@@ -155,10 +179,10 @@ bool CBusSession::PumpUntil(Clock::time_point deadline, const std::function<bool
     }
 }
 
-int CBusSession::ReportPortFailure()
+int CBusSession::ReportPortFailure(const Json& fields)
 {
-    m_context.err << "brenvik-cli: " << m_label << ": " << LineErrorText(m_port.Failure()) << '\n';
-    return ExitPortError;
+    const bus::LineError& failure = m_port.Failure();
+    return Report({FaultKind(failure.fault), m_label + ": " + LineErrorText(failure), ExitPortError, fields});
 }
 
 } // namespace cli

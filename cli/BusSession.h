@@ -6,6 +6,7 @@
 #include "busport/LineErrorText.h"
 #include "cli/CliContext.h"
 #include "cli/CliOptions.h"
+#include "cli/Failure.h"
 
 #include <chrono>
 #include <functional>
@@ -38,9 +39,13 @@ public:
     const std::string& PortLabel() const { return m_label; }
     const std::string& DevicePath() const { return m_path; }
 
-    using MessageObserver = std::function<void(std::span<const std::uint8_t> message)>;
-    // Sees every good message framed, echoes included.
-    void SetMessageObserver(MessageObserver observer) { m_observer = std::move(observer); }
+    // Sees every good message framed, echoes included (and marked).
+    void SetMessageObserver(busport::CBusPort::MessageObserver observer) { m_observer = std::move(observer); }
+    // Sees every message dropped for a bad checksum.
+    void SetBadMessageObserver(busport::CBusPort::BadMessageObserver observer)
+    {
+        m_port.SetBadMessageObserver(std::move(observer));
+    }
     // Gets every good group reply (see busport::CBusPort::ReplyHandler).
     void SetReplyHandler(busport::CBusPort::ReplyHandler handler) { m_port.SetReplyHandler(std::move(handler)); }
 
@@ -77,8 +82,13 @@ public:
     void WarnOnceIfEchoMissing();
     // The failed read or write; success while the port works.
     const bus::LineError& PortFailure() const { return m_port.Failure(); }
-    // Writes the one error line for a failed port and gives ExitPortError.
-    int ReportPortFailure();
+    // Writes the one error line for a failed port (and with --json its
+    // object, `fields` added) and gives ExitPortError.
+    int ReportPortFailure(const Json& fields = Json::object());
+    // Ends the command with `failure`, naming the port in its JSON.
+    int Report(Failure failure) const;
+    // Whether the options asked for JSON.
+    bool JsonWanted() const { return m_json; }
 
     bool Interrupted() const { return m_context.Stopped(); }
     // The exit code of the interrupt that came (130 for SIGINT, 143 for SIGTERM).
@@ -90,7 +100,8 @@ public:
     std::chrono::microseconds ByteTime() const { return m_byteTime; }
 
 private:
-    int Fail(const std::string& what);
+    // A port that could not be opened: its label, what went wrong.
+    int Fail(bus::LineFault fault, const std::string& what);
     // Names the port the options give (m_name, m_path, m_label); true when
     // no port was ever chosen (no --port, BRENVIK_PORT or saved port).
     bool NamePort(const CliOptions& options);
@@ -99,7 +110,7 @@ private:
 
     const CliContext& m_context;
     busport::CBusPort m_port;
-    MessageObserver m_observer;
+    busport::CBusPort::MessageObserver m_observer;
     Clock::time_point m_lastEchoAt;
     bool m_warnedNoEcho = false;
     std::string m_name;
@@ -108,6 +119,7 @@ private:
     std::chrono::microseconds m_byteTime {608};
     Clock::time_point m_lastReceived;
     int m_goodMessages = 0;
+    bool m_json = false;
 };
 
 // A line failure in words, as the window says it too.

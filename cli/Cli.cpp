@@ -1,6 +1,7 @@
 #include "cli/CliHelp.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
+#include "cli/Failure.h"
 #include "cli/SystemPorts.h"
 #include "serial/NetworkAddress.h"
 
@@ -30,8 +31,9 @@ int RunCli(const std::vector<std::string>& args, const CliContext& context)
     if (!ParseCliOptions(args, options, error)) {
         const std::string help = options.command.empty() || options.command == "help"
             ? "brenvik-cli --help" : "brenvik-cli " + options.command + " --help";
-        context.err << "brenvik-cli: " << error << " (see " << help << ")\n";
-        return ExitUsage;
+        // Once the command is known, a script that asked for JSON gets it for this too.
+        const bool json = !options.command.empty() && options.command != "help" && WantsJson(args);
+        return Report(context, json, {"usage", error + " (see " + help + ")", ExitUsage});
     }
     if (options.version) {
         context.out << "brenvik-cli " << kBrenvikVersion << '\n';
@@ -46,10 +48,8 @@ int RunCli(const std::vector<std::string>& args, const CliContext& context)
     // BRENVIK_PORT is typed by the user as --port is, and refused alike.
     const auto wrongEnvironment = context.environmentPort && !options.port
         ? CheckPortForm("BRENVIK_PORT", *context.environmentPort) : std::nullopt;
-    if (wrongEnvironment) {
-        context.err << "brenvik-cli: " << *wrongEnvironment << '\n';
-        return ExitUsage;
-    }
+    if (wrongEnvironment)
+        return Report(context, options.json, {"usage", *wrongEnvironment, ExitUsage});
     CliContext bus = context;
     bus.savedComPort = ChosenComPort(context);
     if (options.command == "get")

@@ -36,6 +36,10 @@ struct CliContext {
     std::function<bool(int comNumber, const std::optional<std::string>& devicePath)> storePort;
     // Removes COM n from the "Ports" map; false when the settings could not be written.
     std::function<bool(int comNumber)> forgetPort;
+    // The folder of UUCP device locks (/run/lock): a device another program
+    // locked there is busy, and a device the program opens is locked there
+    // while open. Empty: no locks.
+    std::string lockFolder;
     // Where `ports` reads what the system tells about a device.
     port_identity::Roots identityRoots;
     // The signal (SIGINT, SIGTERM) that asked the program to stop, 0 while

@@ -13,6 +13,9 @@ constexpr const char* kBusOptions = R"(  -p, --port PORT  COM number (COM5 or 5,
                    ("Lines", COM<n>), else 16457
   --flow MODE      flow control for this run: none or rtscts; default: the
                    port's stored line, else none
+A device locked by another program (/run/lock/LCK..ttyUSB0, as ser2net and
+minicom keep them; $BRENVIK_LOCK_DIR names another folder) is busy; a device
+brenvik-cli opens is locked there while open.
 )";
 
 constexpr const char* kExitCodes = R"(
@@ -21,7 +24,8 @@ the options. -h is --help, -V is --version.
 
 Exit codes: 0 success, 1 usage or validation error, 2 no reply (or the
 transceiver did not take what was written), 3 port error, 130 interrupted
-(Ctrl+C), 143 terminated (SIGTERM).
+(Ctrl+C), 143 terminated (SIGTERM). With --json every failure is also one
+JSON object on stdout: {"error": "busy", "message": "...", "port": ...}.
 )";
 
 std::string General()
@@ -82,19 +86,23 @@ more than one transceiver answers, shows each and whether they differ.
 Without an answer it says which of three things happened (JSON "error"):
 no_echo (nothing came back: wrong port or speed, or no bus), no_reply (the
 bus echoed, the transceiver did not answer), bad_checksum (garbled replies:
-wrong speed or noise).
+wrong speed or noise). A value out of range (a garbled or foreign reply)
+is marked so.
 
 )" + bus + R"(  --timeout MS     how long to wait for the reply (1000)
   -j, --json       one JSON object instead of text
 )" + kExitCodes;
     if (command == "set")
         return R"(Usage: brenvik-cli set [-p PORT] [--name TEXT] [--channel N] [--key N]
-                       [--no-verify]
+                       [--no-verify] [-j]
 
 Writes new settings. Every value is checked first; if any is wrong nothing
 is sent. A Get comes first, so settings not given keep their values; then
 the four writes go out as the program sends them (name, channel, group ID,
-key), and a second Get checks that the transceiver holds them.
+key), and a second Get checks that the transceiver holds them. A value the
+transceiver answered out of range is never written back unless given anew
+(exit 1, nothing written). Cut short (Ctrl+C, a device that goes away), it
+says which of the four writes went out.
 
 )" + bus + R"(  --timeout MS     how long to wait for each reply (1000)
   --name TEXT      group name, 1 to 8 printable characters
@@ -102,6 +110,8 @@ key), and a second Get checks that the transceiver holds them.
   --key N          password key, 0 to 9999
   --verify         read back and compare (the default)
   --no-verify      do not read back
+  -j, --json       one JSON object: what was written, each write sent or
+                   not, and the read-back
 The group ID cannot be written.
 )" + kExitCodes;
     if (command == "scan")
@@ -125,15 +135,18 @@ Do not use the throttles during a scan.
   -j, --json       one JSON object instead of the table
 )" + kExitCodes;
     if (command == "monitor")
-        return R"(Usage: brenvik-cli monitor [-p PORT] [--wait]
+        return R"(Usage: brenvik-cli monitor [-p PORT] [--wait] [-j]
 
-Shows every bus message that is framed with a good checksum, one line each:
-time, bytes in hex and, for group configuration messages, what they mean.
+Shows every bus message, one line each: time, bytes in hex and, for group
+configuration messages, what they mean; a message dropped for a bad
+checksum is shown as such. Control characters in names show as \xNN.
 Runs until Ctrl+C.
 
 )" + bus + R"(  --timeout MS     taken as by the other commands; monitor waits for no reply
   --wait           when the device is not there (a USB interface not yet
                    plugged in), wait for it to appear instead of failing
+  -j, --json       one JSON object per line: time, hex, kind, words,
+                   fields, echo, bad_checksum
 )" + kExitCodes;
     return General();
 }

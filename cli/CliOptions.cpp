@@ -3,8 +3,8 @@
 #include "bus/Latin1.h"
 #include "bus/BusLimits.h"
 #include "bus/GroupRequests.h"
-#include "cli/NearestWord.h"
 #include "cli/ReplacedFile.h"
+#include "cmdline/OptionWord.h"
 #include "serial/NetworkAddress.h"
 
 #include <algorithm>
@@ -59,16 +59,14 @@ std::vector<std::string> OptionsOf(const std::string& command)
 {
     if (command == "ports")
         return {"--json", "--probe", "--use", "--force", "--forget"};
-    std::vector<std::string> allowed = {"--port", "--baud", "--flow", "--timeout"};
-    if (command == "get")
-        allowed.push_back("--json");
-    else if (command == "set")
+    std::vector<std::string> allowed = {"--port", "--baud", "--flow", "--timeout", "--json"};
+    if (command == "set")
         allowed.insert(allowed.end(), {"--name", "--channel", "--key", "--verify", "--no-verify"});
     else if (command == "scan")
-        allowed.insert(allowed.end(), {"--seconds", "--interval", "--csv", "--json"});
+        allowed.insert(allowed.end(), {"--seconds", "--interval", "--csv"});
     else if (command == "monitor")
         allowed.push_back("--wait");
-    else
+    else if (command != "get")
         return {};
     return allowed;
 }
@@ -81,10 +79,7 @@ bool IsCommand(const std::string& word)
 // A word where the command should be, in words, with the command it most likely meant.
 std::string UnknownCommand(const std::string& word)
 {
-    std::string text = "unknown command \"" + word + "\"";
-    if (const auto nearest = NearestWord(word, {std::begin(kCommands), std::end(kCommands)}))
-        text += " (did you mean " + *nearest + "?)";
-    return text;
+    return "unknown command \"" + word + "\"" + cmdline::DidYouMean(word, {std::begin(kCommands), std::end(kCommands)});
 }
 
 // An option the command does not take, in words, with the one it most likely meant.
@@ -99,9 +94,7 @@ std::string UnknownOption(const std::string& option, const std::string& command)
     std::string text = "unknown option " + option;
     if (FindOption(option) && !command.empty())
         text += " for " + command;
-    if (const auto nearest = NearestWord(option, candidates))
-        text += " (did you mean " + *nearest + "?)";
-    return text;
+    return text + cmdline::DidYouMean(option, candidates);
 }
 
 bool ParseNumber(const std::string& text, int low, int high, int& value)
@@ -211,16 +204,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             }
             continue;
         }
-        std::string value;
-        const std::size_t equals = word.find('=');
-        const bool inlineValue = equals != std::string::npos;
-        if (inlineValue) {
-            value = word.substr(equals + 1);
-            word.resize(equals);
-        }
-        const std::string typed = word; // named as typed when its value is missing
-        word = LongForm(word);
+        const cmdline::OptionWord typed = cmdline::SplitOption(word);
+        word = LongForm(typed.name);
         const KnownOption* known = FindOption(word);
+        std::string value = typed.inlineValue.value_or("");
         if (!known) { // refused once the command is known, so the refusal can name the one meant
             if (!options.command.empty()) {
                 error = UnknownOption(word, options.command);
@@ -229,21 +216,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
             given.emplace_back(word, value);
             continue;
         }
-        if (known->takesValue && !inlineValue) {
-            if (i + 1 >= args.size()) {
-                error = typed + " needs a value";
-                return false;
-            }
-            const std::string& next = args[i + 1];
-            if (next.starts_with("-") && next != "-") {
-                error = typed + " needs a value (a value that starts with - goes as " + word + "=" + next + ")";
-                return false;
-            }
-            value = args[++i];
-        } else if (!known->takesValue && inlineValue) {
-            error = word + " takes no value";
+        if (!cmdline::ReadValue(args, i, typed, word, known->takesValue, value, error))
             return false;
-        }
         given.emplace_back(word, value);
     }
     if (options.command.empty()) {
@@ -349,6 +323,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
     }
     if (options.usePort && options.forgetPort) {
         error = "--use and --forget: give one of them";
+        return false;
+    }
+    if (options.json && (options.usePort || options.forgetPort)) {
+        error = "--json goes with the list of ports; --use and --forget say what they did in words";
         return false;
     }
     if (options.force && !options.usePort) {

@@ -13,7 +13,7 @@ int RunGet(const CliContext& context, const CliOptions& options)
         return opened;
     const SettingsAnswers answers = QuerySettings(session, options.timeoutMs);
     if (answers.replies.empty())
-        return ReportNoReply(session, answers, options.timeoutMs, options.json);
+        return ReportNoReply(session, answers, options.timeoutMs);
     if (options.json)
         WriteRepliesJson(context.out, session.PortName(), session.DevicePath(), answers.replies);
     else

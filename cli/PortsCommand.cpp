@@ -3,17 +3,19 @@
 #include "busport/LineSettingsText.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
-#include "busreport/Json.h"
+#include "busreport/BusTraffic.h"
+#include "cli/JsonOut.h"
 #include "cli/PortCheck.h"
 #include "cli/SystemPorts.h"
 #include "serial/NetworkAddress.h"
 #include "serial/PortNames.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace cli {
 
-using busreport::JsonString;
+using busreport::Printable;
 
 namespace {
 
@@ -36,13 +38,18 @@ void ProbeNetworkInterface(PortReport& report)
 }
 
 // The exact answer: an exclusive open, released at once.
-void Probe(PortReport& report)
+void Probe(PortReport& report, const std::string& lockFolder)
 {
-    const PortCondition condition = InspectPort(report.candidate.path);
+    const PortCondition condition = InspectPort(report.candidate.path, lockFolder);
     report.text = PortStateText(condition.state);
     report.state = condition.state == PortState::PermissionDenied ? "permission_denied" : report.text;
     report.fix = condition.fix;
-    if (condition.state == PortState::Busy)
+    const auto sameProcess = [&](const port_identity::Holder& h) { return h.pid == condition.lockOwner->pid; };
+    if (condition.lockOwner && std::none_of(report.holders.begin(), report.holders.end(), sameProcess))
+        report.holders.push_back(*condition.lockOwner);
+    if (condition.lockOwner)
+        report.text += " (held by " + LockOwnerText(*condition.lockOwner, lockFolder) + ")";
+    else if (condition.state == PortState::Busy)
         report.text += report.holders.empty() ? " (held by another program)" : " (held by " + HolderText(report.holders) + ")";
     if (!condition.fix.empty())
         report.text += " (fix: " + condition.fix + ")";
@@ -53,62 +60,56 @@ void WriteTable(std::ostream& out, const std::vector<PortReport>& reports)
     char line[1024];
     std::snprintf(line, sizeof line, "%-6s %-28s %s\n", "Port", "Device", "State");
     out << line;
+    // Every text here may come from a device or another program: escaped.
     for (const PortReport& report : reports) {
         const Candidate& c = report.candidate;
         std::snprintf(line, sizeof line, "%-6s %-28s %s%s\n", c.name.empty() ? "-" : c.name.c_str(),
-                      c.path.empty() ? "(no device)" : c.path.c_str(), report.text.c_str(),
+                      c.path.empty() ? "(no device)" : Printable(c.path).c_str(), Printable(report.text).c_str(),
                       report.saved ? "  [saved port]" : "");
         out << line;
         if (report.usb) {
             const port_identity::UsbIdentity& usb = *report.usb;
-            out << "       USB " << usb.vendorId << ':' << usb.productId;
+            out << "       USB " << Printable(usb.vendorId) << ':' << Printable(usb.productId);
             for (const std::string* part : {&usb.manufacturer, &usb.product})
-                out << (part->empty() ? "" : " " + *part);
-            out << (usb.serial.empty() ? "" : ", serial " + usb.serial) << '\n';
+                out << (part->empty() ? "" : " " + Printable(*part));
+            out << (usb.serial.empty() ? "" : ", serial " + Printable(usb.serial)) << '\n';
         }
         for (const std::string& name : report.byId)
-            out << "       " << name << '\n';
+            out << "       " << Printable(name) << '\n';
         // The bus's own line goes without saying; another one, or a value that was ignored, is shown.
         if (report.line && (report.line->settings != busport::LineSettings {} || !report.line->warning.empty()))
             out << "       line: " << busport::LineSettingsText(report.line->settings)
-                << (report.line->warning.empty() ? "" : " (" + report.line->warning + ")") << '\n';
+                << (report.line->warning.empty() ? "" : " (" + Printable(report.line->warning) + ")") << '\n';
     }
 }
 
-void WriteJson(std::ostream& out, const std::vector<PortReport>& reports)
+void WritePortsJson(std::ostream& out, const std::vector<PortReport>& reports)
 {
-    out << "{\"ports\": [";
-    for (std::size_t i = 0; i < reports.size(); ++i) {
-        const PortReport& r = reports[i];
-        out << (i ? ", " : "") << "{\"port\": " << (r.candidate.name.empty() ? "null" : JsonString(r.candidate.name))
-            << ", \"device\": " << JsonString(r.candidate.path) << ", \"state\": " << JsonString(r.state)
-            << ", \"saved\": " << (r.saved ? "true" : "false");
+    Json ports = Json::array();
+    for (const PortReport& r : reports) {
+        Json port = {{"port", r.candidate.name.empty() ? Json(nullptr) : Json(r.candidate.name)},
+                     {"device", r.candidate.path},
+                     {"state", r.state},
+                     {"saved", r.saved}};
         if (!r.fix.empty())
-            out << ", \"fix\": " << JsonString(r.fix);
-        out << ", \"held_by\": [";
-        for (std::size_t h = 0; h < r.holders.size(); ++h)
-            out << (h ? ", " : "") << "{\"program\": " << JsonString(r.holders[h].program)
-                << ", \"pid\": " << r.holders[h].pid << '}';
-        out << "], \"usb\": ";
-        if (r.usb)
-            out << "{\"vendor_id\": " << JsonString(r.usb->vendorId) << ", \"product_id\": "
-                << JsonString(r.usb->productId) << ", \"manufacturer\": " << JsonString(r.usb->manufacturer)
-                << ", \"product\": " << JsonString(r.usb->product) << ", \"serial\": " << JsonString(r.usb->serial)
-                << '}';
-        else
-            out << "null";
-        out << ", \"by_id\": [";
-        for (std::size_t b = 0; b < r.byId.size(); ++b)
-            out << (b ? ", " : "") << JsonString(r.byId[b]);
-        out << "], \"line\": ";
-        if (r.line)
-            out << "{\"baud\": " << r.line->settings.baud << ", \"flow\": "
-                << (r.line->settings.flow == busport::Flow::RtsCts ? "\"rtscts\"" : "\"none\"") << '}';
-        else
-            out << "null";
-        out << '}';
+            port["fix"] = r.fix;
+        Json holders = Json::array();
+        for (const port_identity::Holder& holder : r.holders)
+            holders.push_back({{"program", holder.program}, {"pid", holder.pid}});
+        port["held_by"] = holders;
+        port["usb"] = r.usb ? Json {{"vendor_id", r.usb->vendorId},
+                                    {"product_id", r.usb->productId},
+                                    {"manufacturer", r.usb->manufacturer},
+                                    {"product", r.usb->product},
+                                    {"serial", r.usb->serial}}
+                            : Json(nullptr);
+        port["by_id"] = r.byId;
+        port["line"] = r.line ? Json {{"baud", r.line->settings.baud},
+                                      {"flow", r.line->settings.flow == busport::Flow::RtsCts ? "rtscts" : "none"}}
+                              : Json(nullptr);
+        ports.push_back(std::move(port));
     }
-    out << "]}\n";
+    WriteJson(out, {{"ports", ports}});
 }
 
 } // namespace
@@ -139,7 +140,7 @@ int RunPorts(const CliContext& context, const CliOptions& options)
         if (options.probe && network)
             ProbeNetworkInterface(report);
         else if (options.probe && report.state != "absent" && report.state != "not_serial")
-            Probe(report);
+            Probe(report, context.lockFolder);
         if (const std::optional<int> number = ComNumberOf(candidate.name); number && context.lineLookup)
             report.line = context.lineLookup(*number);
         report.saved = !candidate.name.empty() && context.savedComPort
@@ -147,7 +148,7 @@ int RunPorts(const CliContext& context, const CliOptions& options)
         reports.push_back(std::move(report));
     }
     if (options.json)
-        WriteJson(context.out, reports);
+        WritePortsJson(context.out, reports);
     else
         WriteTable(context.out, reports);
     return ExitOk;

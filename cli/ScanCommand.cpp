@@ -62,10 +62,8 @@ int RunScan(const CliContext& context, const CliOptions& options)
     std::optional<CReplacedFile> csvFile;
     if (options.csvPath && !csvToStdout) {
         csvFile.emplace(*options.csvPath);
-        if (const std::string failed = csvFile->Prepare(); !failed.empty()) {
-            context.err << "brenvik-cli: cannot write " << *options.csvPath << ": " << failed << '\n';
-            return ExitUsage;
-        }
+        if (const std::string failed = csvFile->Prepare(); !failed.empty())
+            return session.Report({"usage", "cannot write " + *options.csvPath + ": " + failed, ExitUsage});
     }
 
     CScanCycle cycle;
@@ -117,11 +115,8 @@ int RunScan(const CliContext& context, const CliOptions& options)
     const bool deviceGone = static_cast<bool>(session.PortFailure());
     if (!deviceGone && !run.interrupted && stats.TotalSamples() == 0) {
         const Silence silence {session.WhyNoAnswer(0), session.BadChecksums()};
-        const std::string text = SilenceText(silence, "on " + session.PortLabel());
-        context.err << "brenvik-cli: " << text << '\n';
-        if (options.json)
-            WriteErrorJson(context.out, session, SilenceKind(silence), text, silence.badChecksums);
-        return ExitNoReply;
+        return session.Report({SilenceKind(silence), SilenceText(silence, "on " + session.PortLabel()), ExitNoReply,
+                               {{"bad_checksums", silence.badChecksums}}});
     }
     if (kept > interval * kKeptIntervalSlack)
         context.err << "brenvik-cli: warning: the bus cannot keep --interval " << options.intervalMs
@@ -130,34 +125,45 @@ int RunScan(const CliContext& context, const CliOptions& options)
     if (stats.TotalSamples() > 0)
         session.WarnOnceIfEchoMissing();
 
-    if (options.json)
-        WriteScanJson(context.out, stats, run);
-    else if (csvToStdout)
-        WriteScanCsv(context.out, stats);
-    else
-        WriteScanTable(context.out, stats, run);
-    context.out << std::flush;
-
+    // The file first, so that with --json one object says how it all ended.
+    std::optional<Failure> failure;
     if (csvFile) {
         // A scan cut short leaves the file as it was; what it measured goes beside it.
         const bool complete = !deviceGone && !run.interrupted;
         const std::string target = complete ? csvFile->Path() : csvFile->Path() + ".partial";
         std::ostringstream csv;
         WriteScanCsv(csv, stats);
-        if (const std::string failed = csvFile->Commit(csv.str(), target); !failed.empty()) {
-            context.err << "brenvik-cli: cannot write " << target << ": " << failed << '\n';
-            return ExitUsage;
-        }
-        if (!complete)
+        if (const std::string failed = csvFile->Commit(csv.str(), target); !failed.empty())
+            failure = Failure {"usage", "cannot write " + target + ": " + failed, ExitUsage};
+        else if (!complete)
             context.err << "brenvik-cli: " << csvFile->Path() << " left as it was; the levels measured are in "
                         << target << '\n';
     }
-    if (deviceGone)
-        return session.ReportPortFailure();
-    if (run.interrupted) {
-        context.err << "brenvik-cli: scan interrupted after " << static_cast<int>(run.seconds) << " s\n";
-        return session.InterruptExit();
+    if (!failure && deviceGone)
+        failure = Failure {FaultKind(session.PortFailure().fault),
+                           session.PortLabel() + ": " + LineErrorText(session.PortFailure()), ExitPortError};
+    if (!failure && run.interrupted)
+        failure = Failure {"interrupted", "scan interrupted after " + std::to_string(static_cast<int>(run.seconds)) + " s",
+                           session.InterruptExit()};
+
+    if (options.json) {
+        std::ostringstream text;
+        WriteScanJson(text, stats, run);
+        const Json results = Json::parse(text.str());
+        if (!failure) {
+            WriteJson(context.out, results);
+            return ExitOk;
+        }
+        failure->fields = {{"scan", results}};
+        return session.Report(*failure);
     }
+    if (csvToStdout)
+        WriteScanCsv(context.out, stats);
+    else
+        WriteScanTable(context.out, stats, run);
+    context.out << std::flush;
+    if (failure)
+        return cli::Report(context, false, *failure);
     return ExitOk;
 }
 

@@ -1,13 +1,10 @@
 #include "cli/SettingsQuery.h"
 
 #include "cli/ExitCode.h"
-#include "busreport/Json.h"
 
 #include <algorithm>
 
 namespace cli {
-
-using busreport::JsonString;
 
 namespace {
 
@@ -68,32 +65,19 @@ SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs)
     return answers;
 }
 
-int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs, bool json)
+int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs, const Json& fields)
 {
-    std::string kind, text;
-    int code = ExitNoReply;
-    if (session.PortFailure()) {
-        return session.ReportPortFailure();
-    } else if (session.Interrupted()) {
-        kind = "interrupted";
-        text = "interrupted before the transceiver answered";
-        code = session.InterruptExit();
-    } else {
-        kind = SilenceKind(answers.silence);
-        text = SilenceText(answers.silence, "within " + std::to_string(timeoutMs) + " ms on " + session.PortLabel());
-    }
-    session.Err() << "brenvik-cli: " << text << '\n';
-    if (json)
-        WriteErrorJson(session.Out(), session, kind, text, answers.silence.badChecksums);
-    return code;
-}
-
-void WriteErrorJson(std::ostream& out, const CBusSession& session, const std::string& kind, const std::string& message,
-                    std::uint64_t badChecksums)
-{
-    out << "{\"port\": " << JsonString(session.PortName()) << ", \"device\": " << JsonString(session.DevicePath())
-        << ", \"error\": " << JsonString(kind) << ", \"message\": " << JsonString(message)
-        << ", \"bad_checksums\": " << badChecksums << "}\n";
+    Json details = {{"bad_checksums", answers.silence.badChecksums}};
+    details.update(fields);
+    if (session.PortFailure())
+        return session.ReportPortFailure(details);
+    if (session.Interrupted())
+        return session.Report({"interrupted", "interrupted before the transceiver answered", session.InterruptExit(),
+                               details});
+    return session.Report({SilenceKind(answers.silence),
+                           SilenceText(answers.silence,
+                                       "within " + std::to_string(timeoutMs) + " ms on " + session.PortLabel()),
+                           ExitNoReply, details});
 }
 
 bool AllAgree(const std::vector<bus::RadioSettings>& replies)

@@ -35,15 +35,10 @@ const char* SilenceKind(const Silence& silence);
 // The same in words; `within` says where ("within 1000 ms on COM3").
 std::string SilenceText(const Silence& silence, const std::string& within);
 
-// Writes the one error line for a Get that got no reply, a failed port or
-// an interrupt, and gives the exit code. With `json`, stdout also gets one
-// JSON object naming the failure.
-int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs, bool json = false);
-
-// For --json: one object naming the failure (port, device, "error",
-// "message", "bad_checksums").
-void WriteErrorJson(std::ostream& out, const CBusSession& session, const std::string& kind, const std::string& message,
-                    std::uint64_t badChecksums);
+// The failure of a Get that got no reply, a failed port or an interrupt
+// (with --json its object also gives "bad_checksums" and `fields`); gives the exit code.
+int ReportNoReply(CBusSession& session, const SettingsAnswers& answers, int timeoutMs,
+                  const Json& fields = Json::object());
 
 // True when every reply carries the same settings.
 bool AllAgree(const std::vector<bus::RadioSettings>& replies);

@@ -21,8 +21,16 @@ bool Unsupported(int error)
 }  // namespace
 
 LONG CPosixDevice::Open(const std::string& path, const serial_line::LineDriver& driver, const LineCounterReader& counters,
-                        std::unique_ptr<ISerialBackend>& backend, int& systemError)
+                        const std::string& lockFolder, std::unique_ptr<ISerialBackend>& backend, int& systemError)
 {
+    // The lock first: a device another program holds is not even opened.
+    std::unique_ptr<device_lock::CDeviceLock> lock;
+    int lockError = 0;
+    if (!lockFolder.empty()
+        && device_lock::CDeviceLock::Take(lockFolder, path, lock, lockError) == device_lock::CDeviceLock::Outcome::Held) {
+        systemError = EBUSY;
+        return ERROR_ACCESS_DENIED;
+    }
     int fd = -1;
     int err = serial_device::OpenExclusive(path, true, fd);
     if (err == 0 && (err = serial_line::MakeRaw(fd)) != 0)
@@ -41,6 +49,7 @@ LONG CPosixDevice::Open(const std::string& path, const serial_line::LineDriver& 
     }
     auto device = std::unique_ptr<CPosixDevice>(new CPosixDevice(fd, wakeEvent, driver, counters));
     device->StartCounting();
+    device->m_lock = std::move(lock);
     backend = std::move(device);
     return 0;
 }

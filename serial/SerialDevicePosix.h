@@ -1,5 +1,6 @@
 #pragma once
 
+#include "serial/DeviceLock.h"
 #include "serial/LineControl.h"
 #include "serial/LineCounters.h"
 #include "serial/PollBackend.h"
@@ -12,14 +13,16 @@
 // it closes). A port held by anyone, this process included, gives
 // ERROR_ACCESS_DENIED; a missing one ERROR_FILE_NOT_FOUND. A hang-up (USB
 // unplug, a pseudo-terminal's peer closed) is a vanished device:
-// ERROR_GEN_FAILURE, after the bytes that came with it.
+// ERROR_GEN_FAILURE, after the bytes that came with it. With a lock folder,
+// the device's UUCP lock there is honoured and held while the device is open
+// (DeviceLock.h): a live owner's lock gives ERROR_ACCESS_DENIED with EBUSY.
 class CPosixDevice final : public CPollBackend {
 public:
     // Opens `path` exclusively in raw mode, with input left by earlier users
     // discarded. The driver calls and the counter reader are the line's, read
-    // on every use (tests replace them).
+    // on every use (tests replace them). `lockFolder` empty: no lock.
     static win32::LONG Open(const std::string& path, const serial_line::LineDriver& driver, const LineCounterReader& counters,
-                            std::unique_ptr<ISerialBackend>& backend, int& systemError);
+                            const std::string& lockFolder, std::unique_ptr<ISerialBackend>& backend, int& systemError);
     ~CPosixDevice() override;
 
     win32::LONG ReadLine(serial_line::LineParams& params, int& systemError) override;
@@ -50,4 +53,5 @@ private:
 
     const serial_line::LineDriver& m_driver;
     const LineCounterReader& m_counterReader;
+    std::unique_ptr<device_lock::CDeviceLock> m_lock; // goes after the device is released
 };

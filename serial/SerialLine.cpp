@@ -88,7 +88,8 @@ LONG CSerialLine::OpenBackend(const PortAddress& address, DWORD inQueue, DWORD o
     }
     if (const auto* network = std::get_if<NetworkAddress>(&address))
         return CNetworkLine::Open(*network, m_connectTimeoutMs, m_backend, systemError);
-    return CPosixDevice::Open(std::get<DevicePath>(address).path, m_driver, m_counterReader, m_backend, systemError);
+    return CPosixDevice::Open(std::get<DevicePath>(address).path, m_driver, m_counterReader, m_lockFolder, m_backend,
+                             systemError);
 #endif
 }
 

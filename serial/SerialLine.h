@@ -135,6 +135,9 @@ public:
     // Replaces a device's driver calls for settings and queues (see
     // LineDriver). Set it while no listener runs.
     void SetLineDriver(serial_line::LineDriver driver);
+    // The folder of UUCP lock files (/run/lock) whose lock a device's open
+    // honours and holds while open (serial/DeviceLock.h); none by default.
+    void SetLockFolder(std::string folder) { m_lockFolder = std::move(folder); }
 #endif
 
     // Takes the line errors that arrived since the last call (CE_ bits), as
@@ -185,5 +188,6 @@ private:
 #ifndef _WIN32
     LineCounterReader m_counterReader = ReadDriverLineCounters;
     serial_line::LineDriver m_driver;
+    std::string m_lockFolder;
 #endif
 };

@@ -2,7 +2,9 @@
 
 #include "bus/BusLimits.h"
 #include "bus/Latin1.h"
+#include "cmdline/OptionWord.h"
 
+#include <algorithm>
 #include <charconv>
 #include <sstream>
 
@@ -124,58 +126,96 @@ Faults:
 )";
 }
 
+namespace {
+
+struct KnownOption {
+    const char* name;
+    bool takesValue;
+};
+
+constexpr KnownOption kOptions[] = {
+    {"--listen", true},        {"--link", true},          {"--fast", false},           {"--baud", true},
+    {"--flow", true},          {"--log", false},          {"--name", true},            {"--group-id", true},
+    {"--key", true},           {"--channel", true},       {"--seed", true},            {"--levels", true},
+    {"--drop-echoes", false},  {"--drop-replies", false}, {"--corrupt-echoes", false}, {"--corrupt-replies", false},
+    {"--noise", true},         {"--foreign", false},      {"--second", true},          {"--flood", true},
+    {"--help", false},         {"--version", false},
+};
+
+const KnownOption* FindOption(const std::string& name)
+{
+    for (const KnownOption& known : kOptions) {
+        if (name == known.name)
+            return &known;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error)
 {
+    // --help and --version win wherever they stand, whatever else is wrong.
+    const auto optionsEnd = std::find(args.begin(), args.end(), "--");
+    const auto present = [&](std::initializer_list<const char*> words) {
+        return std::any_of(args.begin(), optionsEnd, [&](const std::string& arg) {
+            return std::find(words.begin(), words.end(), arg) != words.end();
+        });
+    };
+    if (present({"--version"}))
+        return ParseResult::Version;
+    if (present({"--help", "-h"}))
+        return ParseResult::Help;
+
+    bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size()) {
-                error = option + " needs a value";
-                return false;
-            }
-            out = args[++i];
-            return true;
-        };
+        if (args[i] == "--" && !optionsEnded) {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || args[i] == "-" || !args[i].starts_with("-")) {
+            error = "unexpected argument \"" + args[i] + "\" (brenvik-sim takes options only)";
+            return ParseResult::Error;
+        }
+        const cmdline::OptionWord typed = cmdline::SplitOption(args[i]);
+        const std::string& option = typed.name;
+        const KnownOption* known = FindOption(option);
+        if (!known) {
+            std::vector<std::string> names;
+            for (const KnownOption& k : kOptions)
+                names.emplace_back(k.name);
+            error = "unknown option " + option + cmdline::DidYouMean(option, names);
+            return ParseResult::Error;
+        }
+        std::string text;
+        if (!cmdline::ReadValue(args, i, typed, option, known->takesValue, text, error))
+            return ParseResult::Error;
         auto number = [&](long long low, long long high, long long& out) {
-            std::string text;
-            if (!value(text))
-                return false;
-            if (!ParseInt(text, low, high, out)) {
-                error = option + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high)
-                    + ", not \"" + text + "\"";
-                return false;
-            }
-            return true;
+            if (ParseInt(text, low, high, out))
+                return true;
+            error = option + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high)
+                + ", not \"" + text + "\"";
+            return false;
         };
         long long n = 0;
-        std::string text;
 
-        if (option == "--help" || option == "-h") {
-            return ParseResult::Help;
-        } else if (option == "--version") {
-            return ParseResult::Version;
-        } else if (option == "--listen") {
+        if (option == "--listen") {
             ListenAddress address;
-            if (!value(text))
-                return ParseResult::Error;
             if (!ParseListen(text, address)) {
                 error = "--listen takes PORT or HOST:PORT (port 0-65535), not \"" + text + "\"";
                 return ParseResult::Error;
             }
             options.listen = address;
         } else if (option == "--link") {
-            if (!value(options.linkPath))
-                return ParseResult::Error;
+            options.linkPath = text;
         } else if (IsLineOption(option)) {
-            if (!value(text) || !ParseLineOption(option, text, options.line, error))
+            if (!ParseLineOption(option, text, options.line, error))
                 return ParseResult::Error;
         } else if (option == "--fast") {
             options.fast = true;
         } else if (option == "--log") {
             options.log = true;
         } else if (option == "--name") {
-            if (!value(text))
-                return ParseResult::Error;
             if (bus::Utf8Length(text) > bus::kNameLength) {
                 error = "--name takes at most 8 characters";
                 return ParseResult::Error;
@@ -199,8 +239,6 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
             options.seed = static_cast<std::uint32_t>(n);
         } else if (option == "--levels") {
             CTransceiverModel::LevelTable levels {};
-            if (!value(text))
-                return ParseResult::Error;
             if (!ParseLevels(text, levels)) {
                 error = "--levels takes 16 comma-separated levels from 0 to 255";
                 return ParseResult::Error;
@@ -222,8 +260,6 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
             options.faults.foreignMessages = true;
         } else if (option == "--second") {
             bus::RadioSettings second;
-            if (!value(text))
-                return ParseResult::Error;
             if (!ParseSettings(text, second)) {
                 error = "--second takes NAME,ID,KEY,CHANNEL (name up to 8 characters, ID 0-127, key 0-9999, "
                         "channel 11-26)";
@@ -234,9 +270,6 @@ ParseResult ParseSimOptions(const std::vector<std::string>& args, SimOptions& op
             if (!number(0, 1ll << 30, n))
                 return ParseResult::Error;
             options.faults.floodBytes = static_cast<std::size_t>(n);
-        } else {
-            error = "unknown option \"" + option + "\" (see --help)";
-            return ParseResult::Error;
         }
     }
     // A TCP client sets no line and has no pseudo-terminal to link to.

@@ -87,6 +87,9 @@ void RemoveLink(const std::string& target, const std::string& link)
 
 #endif
 
+// A wrong command line; 1 (Failed) is for a pseudo-terminal, link or socket that cannot be made.
+constexpr int kExitUsage = 2;
+
 int Failed(const std::string& error)
 {
     std::cerr << "brenvik-sim: " << error << '\n';
@@ -141,7 +144,8 @@ int main(int argc, char** argv)
         std::cout << "brenvik-sim " << kBrenvikVersion << '\n';
         return 0;
     case sim::ParseResult::Error:
-        return Failed(error);
+        std::cerr << "brenvik-sim: " << error << " (see brenvik-sim --help)\n";
+        return kExitUsage;
     case sim::ParseResult::Run:
         break;
     }

@@ -56,7 +56,7 @@ protected:
     // brenvik-cli in a child process with this test's settings folder (never the user's).
     ChildProgram Start(std::vector<std::string> args) const
     {
-        return ChildProgram(BRENVIK_CLI_PROGRAM, std::move(args), {{"XDG_CONFIG_HOME", Home()}});
+        return ChildProgram(BRENVIK_CLI_PROGRAM, std::move(args), {{"XDG_CONFIG_HOME", Home()}, {"BRENVIK_LOCK_DIR", Home()}});
     }
 
     // Runs to the end; gives the exit code with stdout and stderr.
@@ -113,7 +113,7 @@ TEST_F(CliProgram, BrenvikPortOverridesTheSavedPortAndPortOverridesIt)
     SimOnPty sim;
     WriteSettings("[Settings]\nInts\\m_ActiveComPort=2\n\n[Ports]\nCOM2=/nonexistent/brenvik-saved\n");
     auto run = [this](std::vector<std::string> args, const std::string& environment) {
-        ChildProgram program(BRENVIK_CLI_PROGRAM, std::move(args), {{"XDG_CONFIG_HOME", Home()}, {"BRENVIK_PORT", environment}});
+        ChildProgram program(BRENVIK_CLI_PROGRAM, std::move(args), {{"XDG_CONFIG_HOME", Home()}, {"BRENVIK_LOCK_DIR", Home()}, {"BRENVIK_PORT", environment}});
         CliRun result;
         result.code = program.Finish();
         result.out = program.RestOfOut();
@@ -299,6 +299,7 @@ TEST_F(CliProgram, MonitorShowsEachGoodMessageUntilInterrupted)
     const std::string stamp = R"(\d\d:\d\d:\d\d\.\d\d\d  )";
     EXPECT_TRUE(std::regex_match(monitor.OutLine(),
                                  std::regex(stamp + "E5 14 03 08 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 05  Get request")));
+    EXPECT_TRUE(std::regex_match(monitor.OutLine(), std::regex(stamp + "E5 14 10 08( [0-9A-F]{2}){16}  bad checksum, dropped")));
     EXPECT_TRUE(std::regex_match(monitor.OutLine(), std::regex(stamp + "E5 14 03 10( [0-9A-F]{2}){16}  reply: name \"Yard\", "
                                                                       "group ID 42, key 1234, channel 17")));
     EXPECT_TRUE(std::regex_match(monitor.OutLine(), std::regex(stamp + "81 7E")));

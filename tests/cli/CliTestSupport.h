@@ -40,6 +40,8 @@ public:
     void ListDevices(std::vector<std::string> patterns) { m_patterns = std::move(patterns); }
     // stderr plays a terminal, one that takes escape sequences or not.
     void ProgressTerminal(bool plain) { m_progress = true, m_plain = plain; }
+    // The folder of UUCP device locks; none unless given.
+    void LockIn(std::string folder) { m_lockFolder = std::move(folder); }
     // Time passes as the simulator answers (SimPacedClock), not on the wall.
     void PaceBy(const SimOnPty& sim) { m_pacer = &sim; }
 
@@ -65,6 +67,7 @@ public:
             return true;
         };
         context.extraDevicePatterns = m_patterns;
+        context.lockFolder = m_lockFolder;
         context.stop = stop;
         context.progressLine = m_progress;
         context.plainTerminal = m_plain;
@@ -89,6 +92,7 @@ private:
     bool m_progress = false;
     bool m_plain = false;
     const SimOnPty* m_pacer = nullptr;
+    std::string m_lockFolder;
 };
 
 // A harness whose sessions let time pass as `sim` answers.

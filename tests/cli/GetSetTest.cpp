@@ -46,7 +46,7 @@ TEST(CliGet, JsonNamesThePortAndDevice)
     const CliRun run = cli.Run({"get", "--port", "com6", "--json"});
     ASSERT_EQ(run.code, ExitOk) << run.err;
     EXPECT_EQ(run.out, "{\"port\": \"COM6\", \"device\": \"" + sim.Path()
-                  + "\", \"transceivers\": [{\"name\": \"A \\\"q\\\"\", \"group_id\": 127, \"key\": 7, \"channel\": 26}],"
+                  + "\", \"transceivers\": [{\"name\": \"A \\\"q\\\"\", \"group_id\": 127, \"key\": 7, \"channel\": 26, \"out_of_range\": []}],"
                     " \"differ\": false}\n");
 }
 

@@ -39,13 +39,13 @@ expect()
     fi
 }
 
-bus="--baud --flow --help --port --timeout --version"
+bus="--baud --flow --help --json --port --timeout --version"
 expect "--help --version get help monitor ports scan set" brenvik-cli ""
 expect "get" brenvik-cli ge
 expect "scan set" brenvik-cli s
-expect "$bus --json" brenvik-cli get --
+expect "$bus" brenvik-cli get --
 expect "--channel --key --name --no-verify --verify $bus" brenvik-cli set --port COM3 ""
-expect "--csv --interval --json --seconds $bus" brenvik-cli scan -p 5 --
+expect "--csv --interval --seconds $bus" brenvik-cli scan -p 5 --
 expect "--wait" brenvik-cli monitor --w
 expect "--force --forget --help --json --probe --use --version" brenvik-cli ports --
 expect "get monitor ports scan set" brenvik-cli help ""

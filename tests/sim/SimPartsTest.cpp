@@ -83,6 +83,30 @@ TEST(SimOptions, BadValuesAreRefusedWithAReason)
     EXPECT_NE(sim::HelpText().find("--link PATH"), std::string::npos);
 }
 
+TEST(SimOptions, TheCommandLineFormIsTheCommandLinesOwn)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* error; // nullptr: taken
+    };
+    const Case cases[] = {
+        {{"--chanel", "12"}, "unknown option --chanel (did you mean --channel?)"},
+        {{"--name", "-x"}, "--name needs a value (a value that starts with - goes as --name=-x)"},
+        {{"--name=-x"}, nullptr},
+        {{"--seed=5", "--fast"}, nullptr},
+        {{"--fast=1"}, "--fast takes no value"},
+        {{"--link"}, "--link needs a value"},
+        {{"extra"}, "unexpected argument \"extra\" (brenvik-sim takes options only)"},
+        {{"--fast", "--", "--log"}, "unexpected argument \"--log\" (brenvik-sim takes options only)"},
+    };
+    for (const Case& c : cases) {
+        sim::SimOptions options;
+        std::string error;
+        EXPECT_EQ(Parse(c.args, options, error), c.error ? sim::ParseResult::Error : sim::ParseResult::Run) << c.args[0];
+        EXPECT_EQ(error, c.error ? c.error : "") << c.args[0];
+    }
+}
+
 TEST(BytePacer, ReleasesOneByteEveryByteTime)
 {
     const auto t0 = sim::BytePacer::Clock::time_point {} + 1s;

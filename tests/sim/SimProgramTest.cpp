@@ -42,9 +42,10 @@ TEST(SimProgram, HelpAndBadOptions)
     ChildProgram version(BRENVIK_SIM_PROGRAM, {"--fast", "--version"});
     EXPECT_EQ(version.OutLine(), "brenvik-sim 1.03");
     EXPECT_EQ(version.Finish(), 0);
-    ChildProgram bad(BRENVIK_SIM_PROGRAM, {"--channel", "99"});
+    ChildProgram bad(BRENVIK_SIM_PROGRAM, {"--chanel", "12"});
     EXPECT_EQ(bad.OutLine(), "");
-    EXPECT_EQ(bad.Finish(), 1);
+    EXPECT_EQ(bad.ErrLine(), "brenvik-sim: unknown option --chanel (did you mean --channel?) (see brenvik-sim --help)");
+    EXPECT_EQ(bad.Finish(), 2); // a usage error, as the man page says
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
-#include "cli/NearestWord.h"
+#include "cmdline/NearestWord.h"
 
 #include <algorithm>
 #include <numeric>
 
-namespace cli {
+namespace cmdline {
 namespace {
 
 // Insertions, deletions, substitutions and swaps of two neighbours ("gte"
@@ -41,4 +41,4 @@ std::optional<std::string> NearestWord(const std::string& word, const std::vecto
     return nearest;
 }
 
-} // namespace cli
+} // namespace cmdline
