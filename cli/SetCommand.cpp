@@ -1,5 +1,6 @@
 #include "bus/GroupRequests.h"
 #include "busreport/BusTraffic.h"
+#include "busreport/WritesText.h"
 #include "cli/BusSession.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
@@ -18,35 +19,22 @@ bus::RadioSettings AsReadBack(const bus::RadioSettings& written)
     return std::get<bus::RadioSettings>(bus::DecodeGroupReply(bus::MakeSettingsReply(written)));
 }
 
-// The four writes in the order they go out, in words and as JSON names them.
-constexpr const char* kWriteNames[] = {"name", "channel", "group ID", "key"};
-constexpr const char* kWriteKeys[] = {"name", "channel", "group_id", "key"};
-constexpr std::size_t kWrites = std::size(kWriteNames);
-
-// "name and channel": the writes from `first` up to (not including) `end`.
-std::string WriteList(std::size_t first, std::size_t end)
-{
-    std::string text;
-    for (std::size_t i = first; i < end; ++i)
-        text += std::string(i == first ? "" : i + 1 == end ? " and " : ", ") + kWriteNames[i];
-    return text;
-}
+// The four writes in the order they go out, as JSON names them.
+constexpr const char* kWriteKeys[busreport::kWriteCount] = {"name", "channel", "group_id", "key"};
 
 // " after 2 of the 4 writes (name and channel went out, group ID and key did not): ..."
 std::string WritesCutShort(std::size_t written)
 {
-    const std::string after = " after " + std::to_string(written) + " of the " + std::to_string(kWrites) + " writes";
     if (written == 0)
-        return after + "; nothing was written";
-    return after + " (" + WriteList(0, written) + " went out, " + WriteList(written, kWrites)
-        + " did not): the transceiver may hold a mix of old and new settings";
+        return " after 0 of the " + std::to_string(busreport::kWriteCount) + " writes; nothing was written";
+    return " after " + busreport::WritesSentText(written) + ": the transceiver may hold a mix of old and new settings";
 }
 
 // What set wrote, for its JSON: the values, and which writes went out.
 Json WritesJson(const bus::RadioSettings& wanted, std::size_t written)
 {
     Json writes = Json::array();
-    for (std::size_t i = 0; i < kWrites; ++i)
+    for (std::size_t i = 0; i < busreport::kWriteCount; ++i)
         writes.push_back({{"write", kWriteKeys[i]}, {"sent", i < written}});
     Json values = SettingsJson(AsReadBack(wanted));
     values.erase("out_of_range");
@@ -106,7 +94,7 @@ int RunSet(const CliContext& context, const CliOptions& options)
         return session.Report({FaultKind(sent.error.fault),
                                session.PortLabel() + ": " + LineErrorText(sent.error) + WritesCutShort(sent.count),
                                ExitPortError, result});
-    if (sent.count < kWrites)
+    if (sent.count < busreport::kWriteCount)
         return session.Report({"interrupted", "interrupted" + WritesCutShort(sent.count), session.InterruptExit(),
                                result});
     session.AwaitEcho();
