@@ -44,7 +44,7 @@ bool CBusSession::NamePort(const CliOptions& options)
                                          : "COM" + std::to_string(m_context.savedComPort.value_or(1));
     const std::optional<int> comNumber = ComNumberOf(name);
     m_name = comNumber ? "COM" + std::to_string(*comNumber) : name;
-    m_path = ResolvePortName(name, m_context.portLookup).value_or("");
+    m_path = m_context.PortPath(name).value_or("");
     m_label = comNumber ? "COM" + std::to_string(*comNumber) + " (" + (m_path.empty() ? "no device" : m_path) + ")"
                         : m_path;
     return firstRun;

@@ -17,7 +17,7 @@ std::optional<int> ChosenComPort(const CliContext& context)
 {
     if (context.savedComPort != 1)
         return context.savedComPort;
-    const std::string path = ResolvePortName("COM1", context.portLookup).value_or("");
+    const std::string path = context.PortPath("COM1").value_or("");
     const bool noDevice = !LooksLikeUrl(path) && !DevicePresent(path);
     return noDevice ? std::nullopt : context.savedComPort;
 }

@@ -4,6 +4,7 @@
 #include "cli/SessionClock.h"
 #include "serial/PortIdentity.h"
 #include "serial/PortNames.h"
+#include "settings/PortsLookup.h"
 
 #include <atomic>
 #include <functional>
@@ -22,9 +23,11 @@ struct CliContext {
 
     std::ostream& out; // results
     std::ostream& err; // the one failure line, warnings and progress
-    // The user's "Ports" map (COM number -> device path); the built-in table
-    // applies where it gives nothing.
+    // The user's "Ports" map as stored (COM number -> device path or URL),
+    // which ports --use and --forget change.
     PortLookup portLookup;
+    // The built-in table (tests give one in a folder of their own).
+    PortLookup builtInTable = BuiltInPortPath;
     // The stored line of each COM number; the bus's own line where it gives nothing.
     busport::LineLookup lineLookup;
     // The COM number of the program's saved port, nothing before one was saved.
@@ -53,6 +56,15 @@ struct CliContext {
     bool plainTerminal = false;
     // Serial devices listed by `ports` besides COM1-COM20 (glob patterns).
     std::vector<std::string> extraDevicePatterns = {"/dev/ttyACM*", "/dev/ttyUSB*"};
+
+    // The device path or URL a port name stands for, as the window resolves
+    // it: the map's entry, else the built-in table's device, no device under
+    // two COM numbers (settings::OneNumberPerDevice).
+    std::optional<std::string> PortPath(std::string_view name) const
+    {
+        PortLookup stored = portLookup ? portLookup : [](int) { return std::optional<std::string>(); };
+        return ResolvePortName(name, settings::OneNumberPerDevice(std::move(stored), builtInTable));
+    }
 
     int StopSignal() const { return stop ? stop->load() : 0; }
     bool Stopped() const { return StopSignal() != 0; }

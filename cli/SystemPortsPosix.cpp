@@ -43,7 +43,7 @@ std::vector<Candidate> SystemPorts(const CliContext& context)
     std::vector<Candidate> candidates;
     for (int number = bus::kFirstComPort; number <= bus::kLastComPort; ++number) {
         const std::string name = "COM" + std::to_string(number);
-        candidates.push_back({name, ResolvePortName(name, context.portLookup).value_or("")});
+        candidates.push_back({name, context.PortPath(name).value_or("")});
     }
     for (const std::string& pattern : context.extraDevicePatterns) {
         for (const std::string& path : Matches(pattern)) {

@@ -53,7 +53,7 @@ int UsePort(const CliContext& context, const std::string& port, bool force)
     }
     const bool mapNew = choice->mapNew;
     const std::string name = "COM" + std::to_string(choice->number);
-    const std::string path = mapNew ? port : ResolvePortName(name, context.portLookup).value_or("");
+    const std::string path = mapNew ? port : context.PortPath(name).value_or("");
     const bool absent = !LooksLikeUrl(path) && !DevicePresent(path);
     if (absent && !force) {
         context.err << "brenvik-cli: " << (path.empty() ? name + " has no device" : path + " is not there now")

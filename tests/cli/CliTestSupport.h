@@ -27,6 +27,9 @@ struct CliRun {
 class CliHarness {
 public:
     void Map(int comNumber, std::string path) { m_ports.Map(comNumber, std::move(path)); }
+    // The built-in table the unmapped numbers fall back to (a fake tree's),
+    // instead of missing paths.
+    void UseBuiltInTable(PortLookup table) { m_builtInTable = std::move(table); }
     void SaveComPort(std::optional<int> comNumber) { m_saved = comNumber; }
     // A "Lines" entry as the settings store would give it.
     void StoreLine(int comNumber, std::string value) { m_lines[comNumber] = std::move(value); }
@@ -49,7 +52,9 @@ public:
     {
         std::ostringstream out, err;
         cli::CliContext context(out, err);
-        context.portLookup = [this](int number) { return m_ports.PathOf(number); };
+        context.portLookup = [this](int number) { return m_builtInTable ? m_ports.EntryOf(number) : m_ports.PathOf(number); };
+        if (m_builtInTable)
+            context.builtInTable = m_builtInTable;
         context.lineLookup = [this](int number) {
             const auto it = m_lines.find(number);
             return busport::ReadStoredLine(it != m_lines.end() ? std::optional(it->second) : std::nullopt,
@@ -82,6 +87,7 @@ public:
 
 private:
     TestPortMap m_ports;
+    PortLookup m_builtInTable;
     std::map<int, std::string> m_lines;
     std::optional<int> m_saved = 1;
     std::optional<std::string> m_environmentPort;

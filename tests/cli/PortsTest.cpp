@@ -14,6 +14,8 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <map>
+#include <memory>
 
 namespace {
 
@@ -177,6 +179,46 @@ TEST(CliPorts, UseStoresAComNumberOrTheOneAPathIsMappedTo)
     EXPECT_EQ(run.err, "");
     ASSERT_EQ(cli.Stored().size(), 1u);
     EXPECT_EQ(cli.Stored()[0].first, 6);
+}
+
+// Two adapters (simulators behind device nodes of a fake tree), adapter A
+// stored as COM9 by its by-id name: a COM number opens the adapter the
+// window's Port Selection lists under it, whatever the plug order.
+TEST(CliPorts, AComNumberOpensTheAdapterTheWindowListsUnderIt)
+{
+    struct Case {
+        const char* name;
+        const char* ttyUsb0; // the adapter plugged in as ttyUSB0; the other is ttyUSB1
+        const char* port;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"as first plugged, the stored number", "A", "COM9", "A"},
+        {"as first plugged, the other number", "A", "COM10", "B"},
+        {"swapped by a re-plug, the stored number", "B", "COM9", "A"},
+        {"swapped by a re-plug, the other number", "B", "COM10", "B"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::map<std::string, std::unique_ptr<SimOnPty>> adapters;
+        for (const char* adapter : {"A", "B"}) {
+            sim::SimOptions options = SimOnPty::Fast();
+            options.settings = {std::string("Adapter") + adapter, 1, 11, 1};
+            adapters[adapter] = std::make_unique<SimOnPty>(options);
+        }
+        FakeSystemTree tree("cli-com-number");
+        const auto byId = [](const std::string& adapter) { return "usb-Olvarn_Bus_Interface_" + adapter + "-if00"; };
+        const std::string other = std::string(c.ttyUsb0) == "A" ? "B" : "A";
+        tree.Plug("ttyUSB0", adapters[c.ttyUsb0]->Path(), byId(c.ttyUsb0));
+        tree.Plug("ttyUSB1", adapters[other]->Path(), byId(other));
+        CliHarness cli;
+        cli.UseBuiltInTable(tree.BuiltInTable());
+        cli.Map(9, tree.Roots().byId + "/" + byId("A"));
+
+        const CliRun run = cli.Run({"get", "--port", c.port});
+        EXPECT_EQ(run.code, cli::ExitOk) << run.err;
+        EXPECT_NE(run.out.find(std::string("\"Adapter") + c.expected + "\""), std::string::npos) << run.out;
+    }
 }
 
 TEST(CliPorts, ForgetRemovesAMappingAndGivesTheNumberBackToTheBuiltInTable)

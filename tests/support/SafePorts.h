@@ -20,6 +20,13 @@ public:
         return it != m_paths.end() ? it->second : "/nonexistent/brenvik-test-COM" + std::to_string(number);
     }
 
+    // Only the numbers the test mapped; nothing for the others.
+    std::optional<std::string> EntryOf(int number) const
+    {
+        const auto it = m_paths.find(number);
+        return it != m_paths.end() ? std::optional(it->second) : std::nullopt;
+    }
+
     PortLookup Lookup() const
     {
         return [this](int number) { return PathOf(number); };
