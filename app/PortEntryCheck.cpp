@@ -1,24 +1,8 @@
 #include "app/PortEntryCheck.h"
 
-#include "busport/BusPort.h"
 #include "busport/LineErrorText.h"
+#include "busport/ProbeLine.h"
 #include "serial/PortAddress.h"
-
-namespace {
-
-// How long a network interface may take to accept the program, line settings included.
-constexpr std::chrono::milliseconds kInterfaceTryTimeout {500};
-
-// Connects as the form does, so the answer reads as the form's status
-// tooltip would, and disconnects.
-bus::LineError TryInterface(const std::string& url)
-{
-    busport::CBusPort port;
-    port.SetConnectTimeout(kInterfaceTryTimeout);
-    return port.Open(url, busport::LineSettings {});
-}
-
-} // namespace
 
 PortEntryVerdict CheckPortEntry(std::string_view text)
 {
@@ -31,7 +15,7 @@ PortEntryVerdict CheckPortEntry(std::string_view text)
     if (std::holds_alternative<NetworkAddressError>(address))
         return {false, entry, busport::OpenErrorText(entry, {})};
     const bool network = std::holds_alternative<NetworkAddress>(address);
-    const bus::LineError problem = network ? TryInterface(entry) : busport::ProbeLine(entry);
+    const bus::LineError problem = busport::ProbeLine(entry);
     if (!problem)
         return {true, entry, network ? "the interface accepts a connection" : "a serial device, free"};
     if (problem.fault == bus::LineFault::Busy)

@@ -20,7 +20,7 @@
 #include "res/DialogTemplates.h"
 #include "res/Resource.h"
 #include "bus/BusLimits.h"
-#include "busport/BusPort.h"
+#include "busport/ProbeLine.h"
 #include "busport/LineErrorText.h"
 #include "serial/NetworkAddress.h"
 
@@ -296,10 +296,12 @@ void CPortSelectionDialog::OnSelChangePort()
 
 void CPortSelectionDialog::NoteLeftOut(const std::string& path, const bus::LineError& problem)
 {
-    // A port that exists but cannot be opened is named with the reason.
-    if (problem.fault == bus::LineFault::NoDevice)
+    // A port that exists but cannot be opened is named with the reason; a
+    // network interface always is, in a network line's words.
+    const bool network = LooksLikeUrl(path);
+    if (problem.fault == bus::LineFault::NoDevice && !network)
         return;
+    const std::string reason = network ? busport::OpenErrorText(path, problem) : busport::LineErrorText(problem);
     m_strLeftOut += QStringLiteral("\n%1 (%2): %3")
-                        .arg(m_strPortName, QString::fromStdString(path),
-                             QString::fromStdString(busport::LineErrorText(problem)));
+                        .arg(m_strPortName, QString::fromStdString(path), QString::fromStdString(reason));
 }

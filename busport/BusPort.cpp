@@ -2,10 +2,6 @@
 
 #include "bus/GroupRequests.h"
 #include "busport/SerialResult.h"
-#ifndef _WIN32
-#include "serial/ErrnoMap.h"
-#endif
-#include "serial/ProbePort.h"
 #include "serial/SerialLine.h"
 
 #include <algorithm>
@@ -31,19 +27,6 @@ bool IsGroupReply(std::span<const std::uint8_t> message)
 }
 
 } // namespace
-
-bus::LineError ProbeLine(const std::string& device)
-{
-    std::error_code reason;
-    if (ProbePort(device.c_str(), &reason) == PortFree)
-        return {};
-#ifdef _WIN32
-    // The probe's reason is already the system's Win32 code.
-    return LineErrorOf(static_cast<LONG>(reason.value()), reason);
-#else
-    return LineErrorOf(Win32FromErrno(reason.value()), reason);
-#endif
-}
 
 CBusPort::CBusPort() : CBusPort(std::make_unique<CSerialLine>()) {}
 

@@ -174,8 +174,4 @@ private:
     std::chrono::milliseconds m_writeTimeout {kWriteTimeout};
 };
 
-// What keeps a device from being opened at this moment (an exclusive open
-// tried and released at once): LineError{} when it is free.
-bus::LineError ProbeLine(const std::string& device);
-
 } // namespace busport

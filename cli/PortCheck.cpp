@@ -1,6 +1,6 @@
 #include "cli/PortCheck.h"
 
-#include "busport/BusPort.h"
+#include "busport/ProbeLine.h"
 
 #ifndef _WIN32
 #include "serial/DeviceLock.h"

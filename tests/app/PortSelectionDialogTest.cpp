@@ -44,6 +44,12 @@ TEST(PortSelectionDialog, APortLeftOutIsNamedWithTheReason)
     ports.Map(3, plainFile);
     ports.Map(4, "/dev/null");
     ports.Map(5, free.SlavePath());
+    std::string refused;
+    {
+        ScriptedServer gone({}, true);
+        refused = gone.Url("tcp");
+    }
+    ports.Map(6, refused);
     CSerialLine holder;
     ASSERT_EQ(holder.Open(held.Path(), 0, 0, true), 0);
     CPortSelectionDialog dialog;
@@ -54,7 +60,8 @@ TEST(PortSelectionDialog, APortLeftOutIsNamedWithTheReason)
     EXPECT_EQ(dialog.m_portCombo->toolTip(),
               QString::fromStdString(free.SlavePath() + "\nCOM2 (" + held.SlavePath() + "): in use by another program"
                                      + "\nCOM3 (" + plainFile + "): not a serial device"
-                                     + "\nCOM4 (/dev/null): not a serial device"));
+                                     + "\nCOM4 (/dev/null): not a serial device"
+                                     + "\nCOM6 (" + refused + "): cannot connect: Connection refused"));
     ::unlink(plainFile);
 }
 

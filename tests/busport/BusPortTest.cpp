@@ -5,10 +5,13 @@
 #include "busport/BusPort.h"
 
 #include "bus/GroupRequests.h"
+#include "busport/LineErrorText.h"
+#include "busport/ProbeLine.h"
 #include "busport/SerialResult.h"
 #include "serial/SerialLine.h"
 
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +106,27 @@ TEST(ProbeLine, TellsWhyADeviceCannotBeOpenedNow)
     for (const Row& row : rows)
         EXPECT_EQ(busport::ProbeLine(row.device), row.expected) << row.device;
     ::unlink(plainFile);
+}
+
+// A network interface that cannot be reached is no device that stopped
+// working: the probe's answer reads as the open's would.
+TEST(ProbeLine, SaysWhyANetworkInterfaceCannotBeReachedInANetworkLinesWords)
+{
+    std::string refused;
+    {
+        ScriptedServer gone({}, true);
+        refused = gone.Url("tcp");
+    }
+    const std::pair<std::string, std::string> rows[] = {
+        {refused, "cannot connect: Connection refused"},
+        {"tcp://host.invalid:4001", "cannot connect: host not found"},
+        {"rfc2217://127.0.0.1", "not a network interface: no port: write HOST:PORT"},
+    };
+    for (const auto& [url, words] : rows) {
+        const LineError problem = busport::ProbeLine(url);
+        EXPECT_TRUE(problem) << url;
+        EXPECT_EQ(busport::OpenErrorText(url, problem), words) << url;
+    }
 }
 
 using Bytes = std::vector<std::uint8_t>;
