@@ -110,6 +110,15 @@ IFrameView* CBrenvikView::Create(CMainFrame& frame, CBrenvikDoc& document)
     return new CBrenvikView(frame, document);
 }
 
+ViewFactory CBrenvikView::CreateWithLocksIn(std::string lockFolder)
+{
+    return [lockFolder = std::move(lockFolder)](CMainFrame& frame, CBrenvikDoc& document) {
+        auto* view = new CBrenvikView(frame, document);
+        view->SetLockFolder(lockFolder);
+        return view;
+    };
+}
+
 void CBrenvikView::ConnectControls()
 {
     QWidget& form = *Form();
@@ -250,6 +259,7 @@ void CBrenvikView::OnPortSetup()
     m_portStatus.Close();
     dialog.m_nPort = m_document.m_ActiveComPort;
     dialog.m_identityRoots = m_identityRoots;
+    dialog.m_lockFolder = m_portStatus.LockFolder();
     if (dialog.DoModal() == IDOK) {
         m_document.m_ActiveComPort = dialog.m_nPort;
         if (!dialog.StoreChoice())

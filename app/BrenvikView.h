@@ -64,6 +64,8 @@ public:
     ~CBrenvikView() override;
 
     static IFrameView* Create(CMainFrame& frame, CBrenvikDoc& document);
+    // Makes forms that honour and hold UUCP device locks in `lockFolder`.
+    static ViewFactory CreateWithLocksIn(std::string lockFolder);
 
     // IFrameView
     QWidget* Widget() override { return this; }
@@ -115,6 +117,8 @@ public:
     int TimerPeriod() const { return int(m_clock->TickPeriod().count()); }
     // Where Port Selection looks up the adapters (tests give a fake tree).
     void SetIdentityRoots(port_identity::Roots roots) { m_identityRoots = std::move(roots); }
+    // Where UUCP device locks are honoured and held (none unless given).
+    void SetLockFolder(std::string folder) { m_portStatus.SetLockFolder(std::move(folder)); }
     // True while the form waits for its port's device to appear.
     bool IsWatchingForPort() const { return m_portStatus.IsWatching(); }
 

@@ -6,7 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-CPortDeviceField::CPortDeviceField(QWidget* parent) : QWidget(parent)
+CPortDeviceField::CPortDeviceField(std::string lockFolder, QWidget* parent)
+    : QWidget(parent), m_lockFolder(std::move(lockFolder))
 {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -84,7 +85,7 @@ PortEntryVerdict CPortDeviceField::Check()
         // Never probed: it is what the number stands for without an entry, there or not.
         m_verdict = !entry.isEmpty() && entry == m_builtIn
             ? PortEntryVerdict {true, entry.toStdString(), "the built-in table's device for this number"}
-            : CheckPortEntry(entry.toStdString());
+            : CheckPortEntry(entry.toStdString(), m_lockFolder);
     }
     m_answer->setText(QString::fromStdString(m_verdict.answer));
     return m_verdict;

@@ -20,7 +20,8 @@ class CPortDeviceField : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CPortDeviceField(QWidget* parent = nullptr);
+    // Devices locked by a live owner in `lockFolder` are busy.
+    explicit CPortDeviceField(std::string lockFolder, QWidget* parent = nullptr);
 
     // A pick of the list: its words and the entry it puts into the field.
     void AddPick(const QString& text, const QString& entry);
@@ -42,6 +43,7 @@ public:
 
 private:
     void TakePick(int index);
+    std::string m_lockFolder;
     QString m_shown;
     QString m_builtIn;
     std::optional<QString> m_checked;

@@ -18,5 +18,6 @@ struct PortEntryVerdict {
     std::string answer;
 };
 
-// `text` is the entry without blanks around it; nothing left is refused.
-PortEntryVerdict CheckPortEntry(std::string_view text);
+// `text` is the entry without blanks around it; nothing left is refused. A
+// device a live owner locked in `lockFolder` is busy, and the owner named.
+PortEntryVerdict CheckPortEntry(std::string_view text, const std::string& lockFolder);

@@ -99,7 +99,7 @@ bool CPortSelectionDialog::OnInitDialog()
         m_entries[n] = {QString::fromStdString(path), QString::fromStdString(path)};
         if (LooksLikeUrl(path) && !interfaces.contains(m_entries[n].resolved))
             interfaces << m_entries[n].resolved;
-        if (const bus::LineError problem = busport::ProbeLine(path)) {
+        if (const bus::LineError problem = busport::ProbeLine(path, m_lockFolder)) {
             NoteLeftOut(path, problem);
             continue;
         }
@@ -122,7 +122,7 @@ bool CPortSelectionDialog::OnInitDialog()
         ShowNoPortNote();
     else
         AddAdapterNote();
-    m_device = new CPortDeviceField(this);
+    m_device = new CPortDeviceField(m_lockFolder, this);
     AddPicks(interfaces);
     AddUnderList(*m_device);
     m_interface = new CInterfaceChoice(this);
@@ -301,7 +301,8 @@ void CPortSelectionDialog::NoteLeftOut(const std::string& path, const bus::LineE
     const bool network = LooksLikeUrl(path);
     if (problem.fault == bus::LineFault::NoDevice && !network)
         return;
-    const std::string reason = network ? busport::OpenErrorText(path, problem) : busport::LineErrorText(problem);
+    const std::string reason = network ? busport::OpenErrorText(path, problem)
+                                       : busport::LineErrorText(problem) + busport::HeldByLockText(path, m_lockFolder);
     m_strLeftOut += QStringLiteral("\n%1 (%2): %3")
                         .arg(m_strPortName, QString::fromStdString(path), QString::fromStdString(reason));
 }

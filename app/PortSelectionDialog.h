@@ -59,6 +59,9 @@ public:
     // (tests give a fake tree); set before DoModal.
     port_identity::Roots m_identityRoots;
     PortLookup m_builtInTable = BuiltInPortPath;
+    // The folder of UUCP device locks whose live owners make a device busy
+    // (empty: none looked at); set before DoModal.
+    std::string m_lockFolder;
     // Out: the line chosen for m_nPort, and what its "Ports" entry becomes:
     // a device path, by-id name or URL, the built-in device (no entry), or
     // empty when the entry stays as it is.

@@ -8,6 +8,7 @@
 #include "app/PortWatch.h"
 #include "app/SerialCWnd.h"
 #include "busport/LineErrorText.h"
+#include "busport/ProbeLine.h"
 #include "busport/SerialResult.h"
 #include "settings/Profile.h"
 #include "serial/NetworkAddress.h"
@@ -19,6 +20,14 @@ CPortStatus::CPortStatus(busport::CBusPort& port, CSerialCWnd& serial, QObject& 
 }
 
 CPortStatus::~CPortStatus() = default;
+
+void CPortStatus::SetLockFolder(std::string folder)
+{
+    m_lockFolder = std::move(folder);
+#ifndef _WIN32
+    m_serial.SetLockFolder(m_lockFolder);
+#endif
+}
 
 std::chrono::seconds CPortStatus::ReconnectDelay(int attempt)
 {
@@ -145,7 +154,9 @@ void CPortStatus::ShowNote(const bus::LineError& error, Loss loss)
             : error.fault == bus::LineFault::SettingsRefused
             ? "could not be set to " + busport::LineSettingsText(m_line.settings) + ": " + busport::LineErrorText(error)
             : busport::OpenErrorText(m_portPath, error);
-        QString why = device + ": " + QString::fromStdString(reason);
+        const std::string holder
+            = error.fault == bus::LineFault::Busy ? busport::HeldByLockText(m_portPath, m_lockFolder) : "";
+        QString why = device + ": " + QString::fromStdString(reason + holder);
         if (m_portWatch)
             why += QStringLiteral("; it is opened when it appears");
         else if (m_reconnect)

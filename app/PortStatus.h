@@ -31,6 +31,12 @@ public:
     CPortStatus(busport::CBusPort& port, CSerialCWnd& serial, QObject& window, std::function<void()> reopen);
     ~CPortStatus();
 
+    // The folder of UUCP device locks (/run/lock for the program; empty: no
+    // locks): a device another program locked there is busy, named with its
+    // owner, and the port's device is locked there while open.
+    void SetLockFolder(std::string folder);
+    const std::string& LockFolder() const { return m_lockFolder; }
+
     // The status line, once the form has its controls.
     void SetStatusLine(QLabel* label) { m_statusLine = label; }
 
@@ -85,6 +91,7 @@ private:
     QLabel* m_statusLine = nullptr;
     // The port's device and the line it was last opened with.
     std::string m_portPath;
+    std::string m_lockFolder;
     busport::StoredLine m_line;
     // What the tooltip says of the port, and of the last Set.
     bus::LineError m_shownError;

@@ -8,6 +8,7 @@
 #include "app/DemoDriver.h"
 #include "app/MainFrame.h"
 #include "platform/FirstPaintProbe.h"
+#include "serial/DeviceLock.h"
 
 // BRENVIK_DEMO_SCREENSHOT=FILE (set by make run without a display) runs the
 // unattended demonstration and saves its picture there.
@@ -32,7 +33,7 @@ int main(int argc, char** argv)
     // Desktops match the window to its desktop entry (and so its icon) by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.olvarn.Brenvik"));
 
-    CBrenvikApp app(&CBrenvikView::Create);
+    CBrenvikApp app(CBrenvikView::CreateWithLocksIn(device_lock::ProgramLockFolder()));
     if (!app.InitInstance(start.projectPath))
         return 1;
     WatchForFirstPaint();

@@ -6,7 +6,12 @@
 #include "serial/ProbePort.h"
 
 #ifndef _WIN32
+#include "serial/DeviceLock.h"
 #include "serial/ErrnoMap.h"
+
+#include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace busport {
@@ -24,10 +29,12 @@ bus::LineError TryInterface(const std::string& url)
 
 } // namespace
 
-bus::LineError ProbeLine(const std::string& device)
+bus::LineError ProbeLine(const std::string& device, const std::string& lockFolder)
 {
     if (LooksLikeUrl(device))
         return TryInterface(device);
+    if (LockOwner(lockFolder, device))
+        return {bus::LineFault::Busy, std::make_error_code(std::errc::device_or_resource_busy)};
     std::error_code reason;
     if (ProbePort(device.c_str(), &reason) == PortFree)
         return {};
@@ -37,6 +44,47 @@ bus::LineError ProbeLine(const std::string& device)
 #else
     return LineErrorOf(Win32FromErrno(reason.value()), reason);
 #endif
+}
+
+#ifdef _WIN32
+// Windows keeps no UUCP locks: its own open is exclusive.
+std::optional<port_identity::Holder> LockOwner(const std::string&, const std::string&)
+{
+    return std::nullopt;
+}
+
+std::optional<std::string> LockFolderProblem(const std::string&)
+{
+    return std::nullopt;
+}
+#else
+std::optional<port_identity::Holder> LockOwner(const std::string& lockFolder, const std::string& path)
+{
+    if (lockFolder.empty())
+        return std::nullopt;
+    const auto owner = device_lock::LiveOwner(lockFolder, path);
+    return owner ? std::optional(port_identity::Holder {owner->pid, owner->program}) : std::nullopt;
+}
+
+std::optional<std::string> LockFolderProblem(const std::string& lockFolder)
+{
+    if (lockFolder.empty() || ::access(lockFolder.c_str(), W_OK | X_OK) == 0)
+        return std::nullopt;
+    return lockFolder + ": " + std::error_code(errno, std::generic_category()).message();
+}
+#endif
+
+std::string LockOwnerText(const port_identity::Holder& owner, const std::string& lockFolder)
+{
+    if (owner.pid == 0)
+        return "a lock in " + lockFolder + " that cannot be read";
+    return (owner.program.empty() ? "a program" : owner.program) + " (pid " + std::to_string(owner.pid) + "), by its lock";
+}
+
+std::string HeldByLockText(const std::string& path, const std::string& lockFolder)
+{
+    const auto owner = LockOwner(lockFolder, path);
+    return owner ? ": held by " + LockOwnerText(*owner, lockFolder) : std::string();
 }
 
 } // namespace busport

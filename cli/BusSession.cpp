@@ -3,6 +3,7 @@
 #include "cli/ExitCode.h"
 #include "cli/PortCheck.h"
 #include "busport/LineErrorText.h"
+#include "busport/ProbeLine.h"
 #include "busreport/BusTraffic.h"
 #include "serial/SerialLine.h"
 #include "serial/NetworkAddress.h"
@@ -98,7 +99,7 @@ int CBusSession::Open(const CliOptions& options)
 #ifndef _WIN32
     if (!network) {
         m_port.Line().SetLockFolder(m_context.lockFolder);
-        if (const auto problem = LockFolderProblem(m_context.lockFolder))
+        if (const auto problem = busport::LockFolderProblem(m_context.lockFolder))
             m_context.err << "brenvik-cli: warning: no lock taken on " << busreport::Printable(m_path) << " (" << *problem
                           << "), so other programs do not see that brenvik-cli holds it\n";
     }
@@ -110,9 +111,9 @@ int CBusSession::Open(const CliOptions& options)
     case bus::LineFault::None: break;
     case bus::LineFault::PermissionDenied: return Fail(error.fault, "permission denied; to fix: " + PermissionFix(m_path));
     case bus::LineFault::Busy:
-        if (const auto owner = LockOwner(m_context.lockFolder, m_path)) {
+        if (const auto owner = busport::LockOwner(m_context.lockFolder, m_path)) {
             m_port.Close();
-            return Report({"busy", m_label + ": " + LineErrorText(error) + ": held by " + LockOwnerText(*owner, m_context.lockFolder),
+            return Report({"busy", m_label + ": " + LineErrorText(error) + ": held by " + busport::LockOwnerText(*owner, m_context.lockFolder),
                            ExitPortError, {{"held_by", Json::array({{{"program", owner->program}, {"pid", owner->pid}}})}}});
         }
         return Fail(error.fault, LineErrorText(error));

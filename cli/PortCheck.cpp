@@ -3,16 +3,12 @@
 #include "busport/ProbeLine.h"
 
 #ifndef _WIN32
-#include "serial/DeviceLock.h"
-
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <system_error>
 #include <vector>
 #endif
 
@@ -66,50 +62,13 @@ std::string PermissionFix(const std::string& path)
 }
 #endif
 
-#ifdef _WIN32
-// Windows keeps no UUCP locks: its own open is exclusive.
-std::optional<port_identity::Holder> LockOwner(const std::string&, const std::string&)
-{
-    return std::nullopt;
-}
-
-std::optional<std::string> LockFolderProblem(const std::string&)
-{
-    return std::nullopt;
-}
-#else
-std::optional<port_identity::Holder> LockOwner(const std::string& lockFolder, const std::string& path)
-{
-    if (lockFolder.empty())
-        return std::nullopt;
-    const auto owner = device_lock::LiveOwner(lockFolder, path);
-    return owner ? std::optional(port_identity::Holder {owner->pid, owner->program}) : std::nullopt;
-}
-
-std::optional<std::string> LockFolderProblem(const std::string& lockFolder)
-{
-    if (lockFolder.empty() || ::access(lockFolder.c_str(), W_OK | X_OK) == 0)
-        return std::nullopt;
-    return lockFolder + ": " + std::error_code(errno, std::generic_category()).message();
-}
-#endif
-
-std::string LockOwnerText(const port_identity::Holder& owner, const std::string& lockFolder)
-{
-    if (owner.pid == 0)
-        return "a lock in " + lockFolder + " that cannot be read";
-    return (owner.program.empty() ? "a program" : owner.program) + " (pid " + std::to_string(owner.pid) + "), by its lock";
-}
-
 PortCondition InspectPort(const std::string& path, const std::string& lockFolder)
 {
-    if (auto owner = LockOwner(lockFolder, path))
-        return {PortState::Busy, {}, std::move(owner)};
     // The probe keeps the system's reason, so a forbidden port (which needs
     // another remedy) is told from a held one.
-    switch (busport::ProbeLine(path).fault) {
+    switch (busport::ProbeLine(path, lockFolder).fault) {
     case bus::LineFault::None: return {PortState::Free, {}};
-    case bus::LineFault::Busy: return {PortState::Busy, {}};
+    case bus::LineFault::Busy: return {PortState::Busy, {}, busport::LockOwner(lockFolder, path)};
     case bus::LineFault::NoDevice: return {PortState::Absent, {}};
     case bus::LineFault::PermissionDenied: return {PortState::PermissionDenied, PermissionFix(path)};
     default: return {PortState::Unknown, {}};

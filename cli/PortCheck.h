@@ -22,18 +22,6 @@ struct PortCondition {
 // (nothing configured).
 PortCondition InspectPort(const std::string& path, const std::string& lockFolder);
 
-// Who holds the device's UUCP lock in `lockFolder` while alive; nothing
-// when no one does or no folder is given. The pid is 0 for a lock file
-// that cannot be read.
-std::optional<port_identity::Holder> LockOwner(const std::string& lockFolder, const std::string& path);
-
-// "ser2net (pid 42)", or the lock file when it cannot be read.
-std::string LockOwnerText(const port_identity::Holder& owner, const std::string& lockFolder);
-
-// Why no lock can be taken in `lockFolder` (missing, not writable); nothing
-// when it can or when no folder is given.
-std::optional<std::string> LockFolderProblem(const std::string& lockFolder);
-
 // What to run so this user may open the device at `path` (from its owner
 // and mode; the device is not opened).
 std::string PermissionFix(const std::string& path);

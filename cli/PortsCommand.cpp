@@ -1,6 +1,7 @@
 #include "busport/BusPort.h"
 #include "busport/LineErrorText.h"
 #include "busport/LineSettingsText.h"
+#include "busport/ProbeLine.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "busreport/BusTraffic.h"
@@ -48,7 +49,7 @@ void Probe(PortReport& report, const std::string& lockFolder)
     if (condition.lockOwner && std::none_of(report.holders.begin(), report.holders.end(), sameProcess))
         report.holders.push_back(*condition.lockOwner);
     if (condition.lockOwner)
-        report.text += " (held by " + LockOwnerText(*condition.lockOwner, lockFolder) + ")";
+        report.text += " (held by " + busport::LockOwnerText(*condition.lockOwner, lockFolder) + ")";
     else if (condition.state == PortState::Busy)
         report.text += report.holders.empty() ? " (held by another program)" : " (held by " + HolderText(report.holders) + ")";
     if (!condition.fix.empty())

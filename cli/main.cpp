@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/CliOptions.h"
 #include "cli/SavedSettings.h"
+#include "serial/DeviceLock.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -50,11 +51,7 @@ int main(int argc, char** argv)
     context.forgetPort = cli::ForgetSavedPortPath;
     if (const char* port = std::getenv("BRENVIK_PORT"); port && *port)
         context.environmentPort = cli::PortArgument(port);
-#ifndef _WIN32
-    // Where ser2net, minicom and the FHS keep them, unless the user names another folder.
-    const char* lockFolder = std::getenv("BRENVIK_LOCK_DIR");
-    context.lockFolder = lockFolder ? lockFolder : "/run/lock";
-#endif
+    context.lockFolder = device_lock::ProgramLockFolder();
     context.stop = &g_stop;
     context.progressLine = ::isatty(STDERR_FILENO) == 1;
     const char* term = std::getenv("TERM");

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,19 @@ std::string LockPath(const std::string& folder, const std::string& devicePath);
 // cannot be read. Nothing for no lock, or a stale one (its process is gone,
 // or the file holds no PID: empty, garbage).
 std::optional<Owner> LiveOwner(const std::string& folder, const std::string& devicePath);
+
+// The folder the programs keep their locks in: $BRENVIK_LOCK_DIR when set
+// (tests give a folder of their own; empty: no locks), else /run/lock, where
+// ser2net, minicom and the FHS keep them. Windows keeps none.
+inline std::string ProgramLockFolder()
+{
+#ifdef _WIN32
+    return {};
+#else
+    const char* named = std::getenv("BRENVIK_LOCK_DIR");
+    return named ? named : "/run/lock";
+#endif
+}
 
 // A lock this process holds; the file goes when the lock does (if it still
 // holds this process's PID).

@@ -18,6 +18,7 @@
 #include "platform/WindowText.h"
 #include "res/Resource.h"
 #include "tests/settings/TempSettings.h"
+#include "tests/support/LockFolder.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/ProfilePorts.h"
 
@@ -122,6 +123,7 @@ TEST_F(BrenvikViewTest, AFailedOpenSaysWhyBesideTheClosedStatus)
         return err;
     };
     CSerialLine holder;
+    const TempLockFolder locks("brenvik-view-locks");
     struct Row {
         const char* name;
         std::function<void()> arrange;
@@ -136,6 +138,15 @@ TEST_F(BrenvikViewTest, AFailedOpenSaysWhyBesideTheClosedStatus)
              ASSERT_EQ(holder.Open(pty.Path(), 0, 0, true), 0);
          },
          QString::fromStdString(pty.SlavePath() + ": cannot open: in use by another program; reopen it through PortSetup once it is free")},
+        {"a port another program locked",
+         [&] {
+             holder.Close();
+             view.SetLockFolder(locks.Path());
+             locks.Lock(pty.SlavePath(), ::getpid());
+         },
+         QString::fromStdString(pty.SlavePath() + ": cannot open: in use by another program: held by "
+                                + TempLockFolder::OwnProgramName() + " (pid " + std::to_string(::getpid())
+                                + "), by its lock; reopen it through PortSetup once it is free")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -146,9 +157,13 @@ TEST_F(BrenvikViewTest, AFailedOpenSaysWhyBesideTheClosedStatus)
         EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
         EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), row.tip);
     }
-    holder.Close();
+    locks.Unlock(pty.SlavePath());
     view.OpenBusPort();
     EXPECT_TRUE(view.SerialPort().IsOpen());
+    // The form's own lock tells other programs who holds the device.
+    const auto owner = device_lock::LiveOwner(locks.Path(), pty.SlavePath());
+    ASSERT_TRUE(owner);
+    EXPECT_EQ(owner->pid, ::getpid());
     EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), QString::fromStdString(pty.SlavePath() + ", 16457 baud"));
 }
 

@@ -27,6 +27,7 @@
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/EventLoopWait.h"
 #include "tests/support/FakeSystemTree.h"
+#include "tests/support/LockFolder.h"
 #include "tests/support/ProfilePorts.h"
 #include "tests/support/ScriptedServer.h"
 
@@ -50,9 +51,14 @@ TEST(PortSelectionDialog, APortLeftOutIsNamedWithTheReason)
         refused = gone.Url("tcp");
     }
     ports.Map(6, refused);
+    PseudoTerminal locked;
+    ports.Map(7, locked.SlavePath());
+    const TempLockFolder locks("brenvik-dialog-locks");
+    locks.Lock(locked.SlavePath(), ::getpid());
     CSerialLine holder;
     ASSERT_EQ(holder.Open(held.Path(), 0, 0, true), 0);
     CPortSelectionDialog dialog;
+    dialog.m_lockFolder = locks.Path();
     dialog.m_nPort = 5;
     QTimer::singleShot(0, &dialog, &QDialog::accept);
     EXPECT_EQ(dialog.DoModal(), IDOK);
@@ -61,7 +67,9 @@ TEST(PortSelectionDialog, APortLeftOutIsNamedWithTheReason)
               QString::fromStdString(free.SlavePath() + "\nCOM2 (" + held.SlavePath() + "): in use by another program"
                                      + "\nCOM3 (" + plainFile + "): not a serial device"
                                      + "\nCOM4 (/dev/null): not a serial device"
-                                     + "\nCOM6 (" + refused + "): cannot connect: Connection refused"));
+                                     + "\nCOM6 (" + refused + "): cannot connect: Connection refused"
+                                     + "\nCOM7 (" + locked.SlavePath() + "): in use by another program: held by "
+                                     + TempLockFolder::OwnProgramName() + " (pid " + std::to_string(::getpid()) + "), by its lock"));
     ::unlink(plainFile);
 }
 

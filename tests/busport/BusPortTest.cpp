@@ -10,6 +10,7 @@
 #include "busport/SerialResult.h"
 #include "serial/SerialLine.h"
 
+#include "tests/support/LockFolder.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/ScriptedServer.h"
 
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -83,6 +85,13 @@ TEST(LineErrorOf, NamesEachSerialResultInTheBusLayersWords)
 
 TEST(ProbeLine, TellsWhyADeviceCannotBeOpenedNow)
 {
+    const TempLockFolder locks("brenvik-probe-locks");
+    std::vector<std::unique_ptr<PseudoTerminal>> ptys; // free devices with a lock file
+    const auto lockedBy = [&](pid_t pid) {
+        PseudoTerminal& pty = *ptys.emplace_back(std::make_unique<PseudoTerminal>());
+        locks.Lock(pty.SlavePath(), pid);
+        return pty.SlavePath();
+    };
     PseudoTerminal pty;
     char plainFile[] = "/tmp/brenvik-probe-XXXXXX";
     const int file = ::mkstemp(plainFile);
@@ -102,9 +111,11 @@ TEST(ProbeLine, TellsWhyADeviceCannotBeOpenedNow)
         {plainFile, {LineFault::NotSerial, Errno(ENOTTY)}},
         {"/dev/null", {LineFault::NotSerial, Errno(ENOTTY)}},
         {free.SlavePath(), {}},
+        {lockedBy(::getppid()), {LineFault::Busy, Errno(EBUSY)}},
+        {lockedBy(GonePid()), {}},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(busport::ProbeLine(row.device), row.expected) << row.device;
+        EXPECT_EQ(busport::ProbeLine(row.device, locks.Path()), row.expected) << row.device;
     ::unlink(plainFile);
 }
 
@@ -123,7 +134,7 @@ TEST(ProbeLine, SaysWhyANetworkInterfaceCannotBeReachedInANetworkLinesWords)
         {"rfc2217://127.0.0.1", "not a network interface: no port: write HOST:PORT"},
     };
     for (const auto& [url, words] : rows) {
-        const LineError problem = busport::ProbeLine(url);
+        const LineError problem = busport::ProbeLine(url, "");
         EXPECT_TRUE(problem) << url;
         EXPECT_EQ(busport::OpenErrorText(url, problem), words) << url;
     }

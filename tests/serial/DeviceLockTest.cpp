@@ -3,6 +3,7 @@
 #include "serial/DeviceLock.h"
 #include "serial/SerialLine.h"
 
+#include "tests/support/LockFolder.h"
 #include "tests/support/PseudoTerminal.h"
 
 #include <gtest/gtest.h>
@@ -19,16 +20,6 @@ namespace {
 
 using namespace win32;
 namespace fs = std::filesystem;
-
-// A PID that no process has any more.
-pid_t GonePid()
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return child;
-}
 
 std::string PidLine(pid_t pid)
 {
