@@ -391,6 +391,9 @@ TEST_F(FloodingPeerTest, AFloodAfterTheLineIsSetEndsAWaitingReadAtItsTimeOutAndA
         {"other Telnet commands", "rfc2217", {IAC, 0xF6, IAC, DO, 99, IAC, 0xF9}, 0},
         {"line data over Telnet", "rfc2217", {0x55}, 64},
         {"line data over a raw stream", "tcp", {0x55}, 64},
+        // A raw stream has no Telnet: its commands are line data like any other.
+        {"Telnet NOP over a raw stream", "tcp", {IAC, 0xF1}, 64},
+        {"other Telnet commands over a raw stream", "tcp", {IAC, 0xF6, IAC, DO, 99, IAC, 0xF9}, 64},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
