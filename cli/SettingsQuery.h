@@ -13,7 +13,12 @@ namespace cli {
 struct Silence {
     busport::NoAnswer why = busport::NoAnswer::NoEcho;
     std::uint64_t badChecksums = 0; // messages dropped for a bad checksum
+    busport::Heard heard;           // all that came back meanwhile
 };
+
+// Why the step sent when the session had heard `before` got no answer, and
+// what came back since.
+Silence SilenceSince(const CBusSession& session, const busport::Heard& before);
 
 struct SettingsAnswers {
     std::vector<bus::RadioSettings> replies; // in order of arrival, one per transceiver
@@ -32,7 +37,8 @@ SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs);
 // transceiver did not answer), "bad_checksum" (what came back was garbled:
 // wrong speed or noise).
 const char* SilenceKind(const Silence& silence);
-// The same in words; `within` says where ("within 1000 ms on COM3").
+// The same in words, with what came back and what did not; `within` says
+// where ("within 1000 ms on COM3").
 std::string SilenceText(const Silence& silence, const std::string& within);
 
 // Writes the one error line for a Get that got no reply, a failed port or
