@@ -35,6 +35,9 @@ std::string OpenErrorText(const std::string& port, const bus::LineError& error)
             return "cannot connect: " + (error.system ? error.system.message() : "host not found");
         if (error.fault == bus::LineFault::Busy)
             return "busy: the server turned the connection away (another client has the port?)";
+        if (error.fault == bus::LineFault::TimedOut && error.system == net::ErrorCodeOf(net::kProtocolError))
+            return "cannot open: the server kept sending but never answered the line settings (no RFC 2217 "
+                   "server? try tcp://)";
     }
     return "cannot open: " + LineErrorText(error);
 }

@@ -71,10 +71,11 @@ LONG AwaitSocket(net::Socket socket, short events, int timeoutMs, int& systemErr
 // A failed send or receive: a lost connection, or what the error says.
 LONG TransferFailure(int error, int& systemError)
 {
-    if (net::ResultOf(error) == ERROR_GEN_FAILURE || error == net::kTimedOut)
+    const LONG result = net::ResultOf(error);
+    if (result == ERROR_GEN_FAILURE || result == ERROR_BROKEN_PIPE || error == net::kTimedOut)
         return ConnectionLost(systemError);
     systemError = error;
-    return net::ResultOf(error);
+    return result;
 }
 
 // Name resolution on a thread of its own, so that a name server that does
@@ -264,7 +265,8 @@ LONG CNetworkPort::Greet(int& systemError)
 LONG CNetworkPort::AwaitAnswers(const std::function<bool()>& answered,
                                 const std::optional<std::chrono::steady_clock::time_point>& end, int& systemError)
 {
-    std::uint8_t dropped[512];
+    std::uint8_t dropped[512];  // data that comes while the line is set goes nowhere
+    std::size_t received = 0;
     while (!answered()) {
         // A server that refused the COM port option answers nothing more of it.
         if (m_codec->ComPortRefused()) {
@@ -272,17 +274,19 @@ LONG CNetworkPort::AwaitAnswers(const std::function<bool()>& answered,
             return ERROR_NOT_SUPPORTED;
         }
         std::size_t got = 0;
-        std::size_t received = 0;  // dropped: data that comes while the line is set goes nowhere
         bool more = false;
-        if (LONG result = ReceiveOnce(dropped, sizeof dropped, got, more, received, systemError))
-            return TurnedAway(result, systemError);
-        if (answered())
-            break;
-        if (Passed(end))
-            return TimedOut(systemError);
-        if (more)
-            continue;
-        if (LONG result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError))
+        LONG result = ReceiveOnce(dropped, sizeof dropped, got, more, received, systemError);
+        if (result == 0) {
+            if (answered())
+                break;
+            if (Passed(end))
+                result = TimedOut(systemError);
+            else if (!more)
+                result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError);
+        }
+        if (result == ERROR_TIMEOUT && received > 0)
+            systemError = net::kProtocolError;  // the server spoke, but never answered
+        if (result)
             return TurnedAway(result, systemError);
     }
     return 0;

@@ -30,7 +30,8 @@
 //   does not resolve (no errno).
 // - ERROR_PATH_NOT_FOUND with EINVAL: the text is no usable address.
 // - ERROR_TIMEOUT with ETIMEDOUT: no connection, or no answer to the line
-//   settings, within the time-out.
+//   settings, within the time-out; with EPROTO: the server sent, but never
+//   answered the line settings (it floods, or speaks no RFC 2217).
 // - ERROR_ACCESS_DENIED with EBUSY: the server closed the connection before
 //   the line was set, as a server does when another client has the port
 //   (Connect tries again for half a second first: a server may still be

@@ -42,6 +42,7 @@ extern const int kTimedOut;
 extern const int kBusy;
 extern const int kInvalidArgument;
 extern const int kHostUnreachable;
+extern const int kProtocolError;  // the peer does not speak the protocol asked for
 
 // Winsock wants starting once per process; false with `error` set when it cannot.
 bool Start(int& error);

@@ -19,6 +19,7 @@ const int kTimedOut = ETIMEDOUT;
 const int kBusy = EBUSY;
 const int kInvalidArgument = EINVAL;
 const int kHostUnreachable = EHOSTUNREACH;
+const int kProtocolError = EPROTO;
 
 bool Start(int& /*error*/)
 {

@@ -9,6 +9,7 @@ const int kTimedOut = WSAETIMEDOUT;
 const int kBusy = ERROR_BUSY;
 const int kInvalidArgument = WSAEINVAL;
 const int kHostUnreachable = WSAEHOSTUNREACH;
+const int kProtocolError = WSAEPROTONOSUPPORT;
 
 bool Start(int& error)
 {
