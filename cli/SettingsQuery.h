@@ -32,8 +32,9 @@ struct SettingsAnswers {
 // taken, with a warning.
 SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs);
 
-// Why no answer came, as JSON's "error" names it: "no_echo" (nothing came
-// back: wrong port or speed, or no bus), "no_reply" (the bus echoed, the
+// Why no answer came, as JSON's "error" names it: "no_echo" (not even the
+// echo came back: nothing, or only bytes and messages that were not it),
+// "no_reply" (the bus echoed, the
 // transceiver did not answer), "bad_checksum" (what came back was garbled:
 // wrong speed or noise).
 const char* SilenceKind(const Silence& silence);
