@@ -11,7 +11,12 @@
 #include "app/MainFrame.h"
 #include "app/ShutdownSignals.h"
 #include "help/HelpFileLocation.h"
+#include "platform/MessageBox.h"
 #include "settings/Profile.h"
+#include "settings/QtSettingsStore.h"
+#ifndef _WIN32
+#include "settings/SettingsFile.h"
+#endif
 #include "res/Resource.h"
 #include "res/ResourceIcons.h"
 #include "res/Strings.h"
@@ -39,11 +44,23 @@ bool CBrenvikApp::InitInstance(const QString& projectPath)
         return false;
 
     m_pMainFrame->show();
+    ReportSettingsFileRefusal();
     m_pMainFrame->setAcceptDrops(true);
     m_strHelpFilePath = HelpFileLocation(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
     m_pMainFrame->SetHelpFilePath(m_strHelpFilePath);
     m_pMainFrame->setProperty(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUtf8(), 1);
     return true;
+}
+
+void CBrenvikApp::ReportSettingsFileRefusal()
+{
+#ifndef _WIN32 // the registry holds them there
+    if (const auto refusal = settings::RefusalOf(settings::CQtSettingsStore::FilePath())) {
+        QString text = QString::fromStdString(*refusal);
+        text[0] = text[0].toUpper();
+        ShowMessageBox(m_pMainFrame.get(), text + QLatin1Char('.'));
+    }
+#endif
 }
 
 void CBrenvikApp::CreateFrame()

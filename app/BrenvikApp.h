@@ -44,6 +44,10 @@ public:
 
 private:
     void CreateFrame();
+    // Says once, over the window, why the settings file cannot be used (a
+    // FIFO or a folder at its path): the settings are then neither read nor
+    // written.
+    void ReportSettingsFileRefusal();
     void InitialUpdateFrame();
 
     ViewFactory m_makeView;

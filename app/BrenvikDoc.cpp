@@ -57,6 +57,9 @@ int CBrenvikDoc::LoadFromRegistry()
     m_PwKey = settings::ReadInt(m_store, settings::kPwKey);
     m_NetWorkID = settings::ReadInt(m_store, settings::kNetWorkID);
     m_NetName = QString::fromStdString(settings::ReadText(m_store, settings::kNetName));
+    m_bSettingsWereStored = m_store.Read(settings::kNetName.section, settings::kNetName.name).has_value();
+    for (const settings::IntValue& value : {settings::kRFChannel, settings::kPwKey, settings::kNetWorkID})
+        m_bSettingsWereStored = m_bSettingsWereStored || settings::ReadStoredInt(m_store, value).has_value();
     return 1;
 }
 

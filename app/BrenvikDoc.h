@@ -25,6 +25,9 @@ public:
 
     // Returns 1; numbers that are missing or no number fall back to defaults.
     int LoadFromRegistry();
+    // Whether the last LoadFromRegistry found group settings an earlier run
+    // stored; otherwise the form holds starting values.
+    bool SettingsWereStored() const { return m_bSettingsWereStored; }
     // Returns 1 when all five writes succeeded, 0 at the first failed one
     // (the rest are then not written).
     int SaveToRegistry();
@@ -53,6 +56,7 @@ private:
     // Where GroupSettings are kept: the same store on every system the window runs on.
     settings::CQtSettingsStore m_store;
     bool m_bFirstNew = true;
+    bool m_bSettingsWereStored = false;
     QString m_strPathName;
     bool m_bModified = false;
 };

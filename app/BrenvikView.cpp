@@ -25,6 +25,8 @@
 #include "bus/BusLimits.h"
 #include "bus/GroupReply.h"
 #include "bus/GroupRequests.h"
+#include "busport/LineErrorText.h"
+#include "busreport/WritesText.h"
 #include "controls/ClockCtrl.h"
 #include "controls/ColorButton.h"
 #include "controls/ControlClasses.h"
@@ -204,6 +206,9 @@ void CBrenvikView::OnInitialUpdate()
     m_nPassword = unsigned(m_document.m_PwKey);
     m_nGroupId = unsigned(m_document.m_NetWorkID);
     m_strName = m_document.m_NetName;
+    m_known.Loaded({m_document.m_NetName.toStdString(), m_document.m_PwKey, m_document.m_RFChannel,
+                    m_document.m_NetWorkID},
+                   m_document.SettingsWereStored());
 
     OpenBusPort();
     m_bMonitorPaused = false;
@@ -231,8 +236,12 @@ void CBrenvikView::SetTimer(int period)
 
 void CBrenvikView::OpenBusPort()
 {
-    if (!m_portStatus.Open(m_document.m_ActiveComPort))
-        m_getAndScan.ForgetGet();
+    // The reopened port forgets the conversation: a Get still waiting ends
+    // now, never silently.
+    m_getAndScan.EndGet();
+    m_portStatus.Open(m_document.m_ActiveComPort);
+    // A scan goes on through the reopened port, and the status line with it.
+    m_bMonitorPaused = m_getAndScan.Scanning();
 }
 
 void CBrenvikView::OnPortSetup()
@@ -243,9 +252,7 @@ void CBrenvikView::OnPortSetup()
     dialog.m_identityRoots = m_identityRoots;
     if (dialog.DoModal() == IDOK) {
         m_document.m_ActiveComPort = dialog.m_nPort;
-        // The chosen port is kept by its adapter's stable name, whatever the plug order.
-        const bool byIdKept = dialog.m_strByIdPath.isEmpty() || StoreProfilePort(dialog.m_nPort, dialog.m_strByIdPath);
-        if (!StoreProfileLine(dialog.m_nPort, dialog.m_line) || !byIdKept)
+        if (!dialog.StoreChoice())
             ShowMessageBox(this, QStringLiteral("The choice for COM%1 could not be stored.").arg(dialog.m_nPort));
     }
     OpenBusPort();
@@ -253,6 +260,7 @@ void CBrenvikView::OnPortSetup()
 
 void CBrenvikView::OnTimer()
 {
+    m_portStatus.Tick(m_clock->TickPeriod());
     m_portStatus.NoticeVanishedDevice();
     if (!m_BusPort.IsOpen()) {
         m_bMonitorPaused = false;
@@ -292,6 +300,7 @@ void CBrenvikView::RequestSettings()
     m_nChannel = 0;
     m_nGroupId = 0;
     m_nPassword = 0;
+    m_known.GetStarted();
     UpdateData(false);
     // Shown before the thread blocks in the send and the pause.
     RepaintEdits();
@@ -300,20 +309,45 @@ void CBrenvikView::RequestSettings()
 
 void CBrenvikView::WriteSettings()
 {
+    // Placeholders would overwrite the transceiver's settings.
+    if (m_known.ForSet() == CKnownSettings::SetRule::Refuse) {
+        ShowMessageBox(this, QLatin1String(kPlaceholdersRefused), MessageIcon::Information);
+        return;
+    }
     CDataExchange dx(*Form(), true);
     DoDataExchange(&dx);
-    // A name, key or channel that fails its rule is not written: after a
-    // failed Get they hold placeholders that would overwrite the
-    // transceiver's settings. The group ID cannot be edited (a reply may
-    // carry up to 255), so it is written as it stands.
+    // A name, key or channel that fails its rule is not written. The group
+    // ID cannot be edited (a reply may carry up to 255), so it is written as
+    // it stands.
     if (dx.Failed() && dx.LastControl() != GetDlgItem(*Form(), IDC_GROUP_ID))
+        return;
+    if (m_known.ForSet() == CKnownSettings::SetRule::Ask && !AskYesNo(this, QLatin1String(kStartingValuesQuestion)))
         return;
     m_strName = PaddedName(m_strName);
     const bus::RadioSettings settings {.name = m_strName.toStdString(),
                                        .pwKey = std::int32_t(m_nPassword),
                                        .rfChannel = std::int32_t(m_nChannel),
                                        .netWorkId = std::int32_t(m_nGroupId)};
-    m_getAndScan.WriteSettings(settings);
+    const busport::CBusPort::WritesSent sent = m_getAndScan.WriteSettings(settings);
+    m_known.Written(settings, sent.count);
+    if (sent.count == CKnownSettings::kFields) {
+        m_portStatus.NoteSet({});
+        return;
+    }
+    // What did not go out is not what the transceiver holds: the settings
+    // stored at exit stay what it is last known to hold.
+    const bus::RadioSettings& known = m_known.LastKnown();
+    m_document.m_NetName = QString::fromStdString(known.name);
+    m_document.m_RFChannel = known.rfChannel;
+    m_document.m_NetWorkID = known.netWorkId;
+    m_document.m_PwKey = known.pwKey;
+    const QString reason = QString::fromStdString(busport::LineErrorText(sent.error));
+    const QString report = sent.count == 0
+        ? QStringLiteral("Set wrote nothing: %1.").arg(reason)
+        : QStringLiteral("Set was cut short after %1: %2. The transceiver may hold a mix of old and new settings.")
+              .arg(QString::fromStdString(busreport::WritesSentText(sent.count)), reason);
+    m_portStatus.NoteSet(report);
+    ShowMessageBox(this, report);
 }
 
 void CBrenvikView::DecodeGroupMessage(std::span<const std::uint8_t> message)
@@ -340,18 +374,22 @@ void CBrenvikView::OnGroupReply(const bus::GroupReply& reply)
                        m_document.m_PwKey = settings.pwKey;
                        m_document.m_NetWorkID = settings.netWorkId;
                        m_document.m_NetName = m_strName;
+                       m_known.Read(settings);
                        UpdateData(false);
                    },
                    [this](bus::RfChannelReply reply) {
                        m_nChannel = unsigned(reply.rfChannel);
+                       m_known.Filled(CKnownSettings::Field::Channel);
                        UpdateData(false);
                    },
                    [this](bus::GroupIdReply reply) {
                        m_nGroupId = unsigned(reply.netWorkId);
+                       m_known.Filled(CKnownSettings::Field::GroupId);
                        UpdateData(false);
                    },
                    [this](bus::PasswordKeyReply reply) {
                        m_nPassword = unsigned(reply.pwKey);
+                       m_known.Filled(CKnownSettings::Field::Key);
                        UpdateData(false);
                    },
                    [](bus::ChannelLevelReply) {}, // outside a scan
@@ -390,12 +428,22 @@ void CBrenvikView::OnFocusChanged(QWidget*, QWidget* now)
 void CBrenvikView::OnLeaveEdit(QObject& edit)
 {
     const int id = edit.objectName().toInt();
-    if (id == IDC_RF_CHANNEL)
+    // What the user typed over a placeholder is a value of its own.
+    const auto* line = qobject_cast<const QLineEdit*>(&edit);
+    const bool typed = line && line->isModified();
+    if (id == IDC_RF_CHANNEL) {
         OnKillFocusChannel();
-    else if (id == IDC_PASSWORD_KEY)
+        if (typed)
+            m_known.Filled(CKnownSettings::Field::Channel);
+    } else if (id == IDC_PASSWORD_KEY) {
         OnKillFocusPassword();
-    else if (id == IDC_GROUP_NAME)
+        if (typed)
+            m_known.Filled(CKnownSettings::Field::Key);
+    } else if (id == IDC_GROUP_NAME) {
         OnKillFocusName();
+        if (typed)
+            m_known.Filled(CKnownSettings::Field::Name);
+    }
 }
 
 void CBrenvikView::OnKillFocusChannel()

@@ -10,6 +10,7 @@
 #include "app/FormClock.h"
 #include "app/FrameView.h"
 #include "app/GetAndScan.h"
+#include "app/KnownSettings.h"
 #include "app/PortStatus.h"
 #include "app/ScanResultsWindow.h"
 #include "app/SerialCWnd.h"
@@ -52,6 +53,11 @@ public:
     static constexpr int kAfterScanPeriodMs = 300;
     static constexpr int kReplyTicks = CGetAndScan::kReplyTicks;
     static constexpr const char* kScanNote = "Don't Use Throttles";
+    static constexpr const char* kPlaceholdersRefused =
+        "These are placeholders of a Get that was not answered, not settings read from a transceiver: "
+        "Set writes nothing until a Get succeeds.";
+    static constexpr const char* kStartingValuesQuestion =
+        "These are starting values, not read from a transceiver. Write them to the transceiver?";
 
     CBrenvikView(CMainFrame& frame, CBrenvikDoc& document,
                  std::unique_ptr<IFormClock> clock = std::make_unique<CWallClock>());
@@ -167,6 +173,7 @@ private:
     std::unique_ptr<IFormClock> m_clock;
     CPortStatus m_portStatus {m_BusPort, m_Serial, *this, [this] { OpenBusPort(); }};
     CGetAndScan m_getAndScan {m_BusPort, m_portStatus, *m_clock};
+    CKnownSettings m_known;
     bool m_bMonitorPaused = false;
     QPointer<CBusMonitorWindow> m_pBusMonitor;
     QPointer<CScanResultsWindow> m_pScanResults;

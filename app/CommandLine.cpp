@@ -8,6 +8,15 @@
 
 namespace {
 
+// Qt's own options, which QApplication takes out of the command line: known
+// here so that the arguments can be read before there is a QApplication
+// (which needs a display).
+const char* const kQtValueOptions[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                                       "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style",
+                                       "stylesheet", "qmljsdebugger", "dialogs", "fontengine", "title", "name",
+                                       "visual", "ncols", "cmap", "im", "inputstyle"};
+const char* const kQtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+
 // The program's options, read the same way in both steps.
 struct OptionParser {
     OptionParser()
@@ -15,6 +24,10 @@ struct OptionParser {
         // Qt's options are words after one dash: "-reverse" is one name, never -r -e -v ...
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addOptions({help, version});
+        for (const char* name : kQtValueOptions)
+            parser.addOption(QCommandLineOption(QLatin1String(name), {}, QStringLiteral("value")));
+        for (const char* name : kQtFlagOptions)
+            parser.addOption(QCommandLineOption(QLatin1String(name)));
     }
     QCommandLineParser parser;
     const QCommandLineOption help {QStringList {QStringLiteral("h"), QStringLiteral("help")}};
@@ -26,9 +39,11 @@ QString UsageLine(const QStringList& arguments)
     return QStringLiteral("Usage: %1 [options] [project]\n").arg(QFileInfo(arguments.value(0)).fileName());
 }
 
+// One line: the reason, then how the program is called.
 QString UsageError(const QString& reason, const QStringList& arguments)
 {
-    return QStringLiteral("brenvik: %1\n").arg(reason) + UsageLine(arguments);
+    return QStringLiteral("brenvik: %1 (usage: %2 [options] [project])\n")
+        .arg(reason, QFileInfo(arguments.value(0)).fileName());
 }
 
 } // namespace

@@ -12,8 +12,9 @@
 // `programFolder` (ending in a separator) tells where the help pages are.
 std::optional<QString> InfoOptionsAnswer(const QStringList& arguments, const QString& programFolder);
 
-// What is left once Qt took its own options (-platform NAME, -style NAME ...):
-// the project file to open, or why the program does not start.
+// The project file to open, or why the program does not start, in one line.
+// Read before there is a QApplication, so a usage error needs no display;
+// Qt's own options (-platform NAME, -style NAME ...) are passed over.
 struct StartArguments {
     QString projectPath; // empty: a new document
     QString refusal;     // for standard error; the program ends with 1 when set

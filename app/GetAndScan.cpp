@@ -22,10 +22,12 @@ void CGetAndScan::RequestSettings()
     m_clock.Pause(std::chrono::milliseconds(100));
 }
 
-void CGetAndScan::WriteSettings(const bus::RadioSettings& settings)
+busport::CBusPort::WritesSent CGetAndScan::WriteSettings(const bus::RadioSettings& settings)
 {
     // The rest would only wait out their time-outs.
-    m_status.NoteSend(m_port.SendWrites(settings, EchoPause()).error);
+    const busport::CBusPort::WritesSent sent = m_port.SendWrites(settings, EchoPause());
+    m_status.NoteSend(sent.error);
+    return sent;
 }
 
 bool CGetAndScan::TickReplyCountdown()
@@ -34,13 +36,24 @@ bool CGetAndScan::TickReplyCountdown()
         return false;
     --m_nReplyCountdown;
     // A new Get forgets the reply; the countdown alone says whether one is awaited.
-    if (m_port.ReplySeen()) {
-        ShowOutcome(QStringLiteral("Got Settings Ok"), 250);
-        m_nReplyCountdown = 0;
-    } else if (m_nReplyCountdown == 0) {
-        ShowOutcome(QStringLiteral("Communications Failed"), 1000);
-    }
+    if (m_port.ReplySeen() || m_nReplyCountdown == 0)
+        ShowGetOutcome();
     return true;
+}
+
+void CGetAndScan::EndGet()
+{
+    if (m_nReplyCountdown != 0)
+        ShowGetOutcome();
+}
+
+void CGetAndScan::ShowGetOutcome()
+{
+    m_nReplyCountdown = 0;
+    if (m_port.ReplySeen())
+        ShowOutcome(QStringLiteral("Got Settings Ok"), 250);
+    else
+        ShowOutcome(QStringLiteral("Communications Failed"), 1000);
 }
 
 void CGetAndScan::ShowOutcome(const QString& text, int ms)

@@ -27,14 +27,15 @@ public:
 
     // Sends the Get request; its reply is awaited for four ticks.
     void RequestSettings();
-    // The four writes; the first that fails ends them.
-    void WriteSettings(const bus::RadioSettings& settings);
+    // The four writes; the first that fails ends them. Gives how many went out.
+    busport::CBusPort::WritesSent WriteSettings(const bus::RadioSettings& settings);
     // A tick while the port is open: counts the Get's countdown down and
     // shows its outcome once it is known. False when no Get is pending, so
     // the status line is free.
     bool TickReplyCountdown();
-    // The port was opened again: no Get is pending.
-    void ForgetGet() { m_nReplyCountdown = 0; }
+    // The port is opened again, which forgets the conversation: a Get still
+    // waiting ends now, with the outcome its ticks would have shown.
+    void EndGet();
 
     // The scan starts at channel 11 with no figures.
     void StartScan();
@@ -52,6 +53,8 @@ public:
     const busreport::CScanStats& ScanResults() const { return m_scanCycle.Stats(); }
 
 private:
+    // Ends the Get: "Got Settings Ok" once its reply came, else "Communications Failed".
+    void ShowGetOutcome();
     // Shows an outcome of a Get for `ms`, painted before the thread sleeps.
     void ShowOutcome(const QString& text, int ms);
     // The echo waits' pause: the thread sleeps, framing nothing.

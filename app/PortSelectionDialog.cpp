@@ -1,11 +1,17 @@
 #include "app/PortSelectionDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <filesystem>
 
 #include "app/DdxControl.h"
 #include "app/InterfaceChoice.h"
+#include "app/PortDeviceField.h"
 #include "settings/Profile.h"
 #include "platform/MessageBox.h"
 #include "platform/DialogBuilder.h"
@@ -16,7 +22,7 @@
 #include "bus/BusLimits.h"
 #include "busport/BusPort.h"
 #include "busport/LineErrorText.h"
-#include "serial/PortNames.h"
+#include "serial/NetworkAddress.h"
 
 namespace {
 
@@ -62,6 +68,9 @@ CPortSelectionDialog::CPortSelectionDialog(QWidget* parent) : QDialog(parent)
     m_portCombo->setCompleter(nullptr);
     disconnect(m_portCombo->lineEdit(), &QLineEdit::editingFinished, m_portCombo, nullptr);
     connect(m_portCombo, &QComboBox::activated, this, &CPortSelectionDialog::OnSelChangePort);
+    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelButton->setAutoDefault(false);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 CPortSelectionDialog::~CPortSelectionDialog() = default;
@@ -81,10 +90,15 @@ bool CPortSelectionDialog::OnInitDialog()
 {
     int selected = -1;
     m_strLeftOut.clear();
-    const PortLookup ports = ProfilePortLookup();
+    m_entries.clear();
+    QStringList interfaces;
+    const PortLookup ports = ProfilePortLookup(m_builtInTable);
     for (int n = bus::kFirstComPort; n <= bus::kLastComPort; ++n) {
         m_strPortName = QStringLiteral("COM%1").arg(n);
         const std::string path = ResolvePortName(m_strPortName.toStdString(), ports).value_or("");
+        m_entries[n] = {QString::fromStdString(path), QString::fromStdString(path)};
+        if (LooksLikeUrl(path) && !interfaces.contains(m_entries[n].resolved))
+            interfaces << m_entries[n].resolved;
         if (const bus::LineError problem = busport::ProbeLine(path)) {
             NoteLeftOut(path, problem);
             continue;
@@ -98,6 +112,8 @@ bool CPortSelectionDialog::OnInitDialog()
         m_portCombo->setItemData(index, DeviceText(path, port_identity::UsbIdentityOf(path, m_identityRoots), stableName),
                                  Qt::ToolTipRole);
         m_portCombo->setItemData(index, stableName, kByIdRole);
+        if (!stableName.isEmpty())
+            m_entries[n].shown = stableName;
         if (n == m_nPort)
             selected = m_portCombo->count() - 1;
     }
@@ -106,14 +122,59 @@ bool CPortSelectionDialog::OnInitDialog()
         ShowNoPortNote();
     else
         AddAdapterNote();
+    m_device = new CPortDeviceField(this);
+    AddPicks(interfaces);
+    AddUnderList(*m_device);
     m_interface = new CInterfaceChoice(this);
     AddUnderList(*m_interface);
     ShowLineOf(m_nPort);
+    ShowDeviceOf(m_nPort);
     // The first entry added is not a choice: only the current port is preselected.
     m_portCombo->setCurrentIndex(selected);
     ShowSelectedPort();
+    PlaceButtons();
     m_portCombo->setFocus();
     return true;
+}
+
+void CPortSelectionDialog::AddPicks(const QStringList& interfaces)
+{
+    std::vector<std::string> names;
+    std::error_code unreadable;
+    for (const std::filesystem::directory_entry& link : std::filesystem::directory_iterator(m_identityRoots.byId, unreadable)) {
+        if (std::filesystem::exists(link.path(), unreadable))
+            names.push_back(link.path().string());
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        const QString entry = QString::fromStdString(name);
+        const std::optional<port_identity::UsbIdentity> usb = port_identity::UsbIdentityOf(name, m_identityRoots);
+        m_device->AddPick(usb ? AdapterText(*usb) + QStringLiteral(": ") + entry : entry, entry);
+    }
+    for (const QString& url : interfaces)
+        m_device->AddPick(QStringLiteral("Network interface: ") + url, url);
+}
+
+void CPortSelectionDialog::ShowDeviceOf(int port)
+{
+    const auto entry = m_entries.find(port);
+    m_device->ShowPort(entry != m_entries.end() ? entry->second.shown : QString(),
+                       QString::fromStdString(m_builtInTable(port).value_or("")));
+}
+
+void CPortSelectionDialog::PlaceButtons()
+{
+    QWidget& ok = *GetDlgItem(*this, IDOK);
+    const int gap = fontMetrics().averageCharWidth();
+    const int left = (width() - 2 * ok.width() - gap) / 2;
+    ok.move(left, ok.y());
+    m_cancelButton->setGeometry(left + ok.width() + gap, ok.y(), ok.width(), ok.height());
+    m_cancelButton->show();
+    QWidgetList order;
+    order << m_portCombo << m_device->m_deviceCombo << m_device->m_builtInButton << m_interface->m_interfaceCombo
+          << m_interface->m_baudEdit << m_interface->m_rtsCtsCheck << &ok << m_cancelButton;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void CPortSelectionDialog::ShowNoPortNote()
@@ -190,10 +251,31 @@ void CPortSelectionDialog::accept()
         m_interface->m_baudEdit->setFocus();
         return;
     }
+    if (m_device->Edited()) {
+        const PortEntryVerdict verdict = m_device->Check();
+        if (!verdict.usable) {
+            m_device->m_deviceCombo->setFocus();
+            m_device->m_deviceCombo->lineEdit()->selectAll();
+            return;
+        }
+        m_strDevice = QString::fromStdString(verdict.entry);
+    } else {
+        // A listed port shown by its by-id name is kept by that name.
+        const auto entry = m_entries.find(m_nPort);
+        const bool byId = entry != m_entries.end() && entry->second.shown != entry->second.resolved;
+        m_strDevice = byId ? entry->second.shown : QString();
+    }
     m_line = *line;
-    const int chosen = m_portCombo->findData(m_nPort);
-    m_strByIdPath = chosen >= 0 ? m_portCombo->itemData(chosen, kByIdRole).toString() : QString();
     QDialog::accept();
+}
+
+bool CPortSelectionDialog::StoreChoice() const
+{
+    bool stored = StoreProfileLine(m_nPort, m_line);
+    if (m_strDevice.isEmpty())
+        return stored;
+    const bool builtIn = m_strDevice.toStdString() == m_builtInTable(m_nPort).value_or("");
+    return (builtIn ? RemoveProfilePort(m_nPort) : StoreProfilePort(m_nPort, m_strDevice)) && stored;
 }
 
 QString CPortSelectionDialog::NoPortNote()
@@ -209,6 +291,7 @@ void CPortSelectionDialog::OnSelChangePort()
     m_nPort = m_portCombo->itemData(index).toInt();
     ShowSelectedPort();
     ShowLineOf(m_nPort);
+    ShowDeviceOf(m_nPort);
 }
 
 void CPortSelectionDialog::NoteLeftOut(const std::string& path, const bus::LineError& problem)

@@ -2,9 +2,11 @@
 
 #include <QDialog>
 #include <QString>
+#include <map>
 
 #include "busport/LineSettings.h"
 #include "serial/PortIdentity.h"
+#include "serial/PortNames.h"
 
 namespace bus {
 struct LineError;
@@ -12,8 +14,10 @@ struct LineError;
 
 class CDataExchange;
 class CInterfaceChoice;
+class CPortDeviceField;
 class QComboBox;
 class QLabel;
+class QPushButton;
 
 // "Port Selection" (template 130): lists the ports COM1 to COM20 that can be
 // opened exclusively at this moment, preselects the current one and gives
@@ -25,7 +29,11 @@ class QLabel;
 // adapter is found again whatever the plug order. Under that, the
 // "Interface" choice shows the selected port's stored line and gives back
 // the one chosen for it. The list's tooltip also names each port left out
-// that exists, with the reason.
+// that exists, with the reason. Between them, "Device or URL" shows what
+// the selected number stands for and lets the user type or pick another
+// device, by-id name or network interface for it, or put back the built-in
+// table's device; OK refuses an entry that names no usable one, with the
+// reason. A Cancel button sits beside OK.
 class CPortSelectionDialog : public QDialog {
     Q_OBJECT
 
@@ -45,14 +53,25 @@ public:
     QString m_strPortName;
     CInterfaceChoice* m_interface = nullptr;
     QLabel* m_adapterNote = nullptr;
-    // Where the adapters are looked up (tests give a fake tree); set before DoModal.
+    CPortDeviceField* m_device = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    // Where the adapters are looked up and the built-in table's devices lie
+    // (tests give a fake tree); set before DoModal.
     port_identity::Roots m_identityRoots;
-    // Out: the line chosen for m_nPort, and its device's by-id name (empty when it has none).
+    PortLookup m_builtInTable = BuiltInPortPath;
+    // Out: the line chosen for m_nPort, and what its "Ports" entry becomes:
+    // a device path, by-id name or URL, the built-in device (no entry), or
+    // empty when the entry stays as it is.
     busport::LineSettings m_line;
-    QString m_strByIdPath;
+    QString m_strDevice;
 
-    // OK: refused with a message while the interface's baud rate is not valid.
+    // OK: refused with a message while the interface's baud rate is not
+    // valid, and with the reason under the field while its entry names no
+    // usable device or interface.
     void accept() override;
+    // Stores what OK gave back for m_nPort ("Ports" and "Lines"); false when
+    // the settings could not be written.
+    bool StoreChoice() const;
 
 protected:
     void DoDataExchange(CDataExchange* pDX);
@@ -72,10 +91,24 @@ private:
     // The selected entry's device and adapter in the list's tooltip and the note.
     void ShowSelectedPort();
 
+    // Shows what a COM number stands for in "Device or URL".
+    void ShowDeviceOf(int port);
+    // The field's picks: the present adapters' by-id names, then the given network interfaces.
+    void AddPicks(const QStringList& interfaces);
+    // OK and Cancel side by side in OK's row; the tab order from the list down.
+    void PlaceButtons();
+
     // Keeps why the port of m_strPortName was left out, unless it is absent.
     void NoteLeftOut(const std::string& path, const bus::LineError& problem);
 
     int m_nextTop = 0;
     // "\nCOM3 (/dev/ttyUSB0): in use by another program" for each port left out.
     QString m_strLeftOut;
+    // What each COM number stands for, and what the field first shows for it
+    // (its device's by-id name where it has one, which OK then keeps).
+    struct PortEntry {
+        QString resolved;
+        QString shown;
+    };
+    std::map<int, PortEntry> m_entries;
 };

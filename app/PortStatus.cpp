@@ -2,6 +2,8 @@
 
 #include <QLabel>
 #include <QStringList>
+#include <algorithm>
+#include <utility>
 
 #include "app/PortWatch.h"
 #include "app/SerialCWnd.h"
@@ -18,8 +20,15 @@ CPortStatus::CPortStatus(busport::CBusPort& port, CSerialCWnd& serial, QObject& 
 
 CPortStatus::~CPortStatus() = default;
 
+std::chrono::seconds CPortStatus::ReconnectDelay(int attempt)
+{
+    constexpr std::chrono::seconds kLongest {30};
+    return attempt >= 5 ? kLongest : std::min(kLongest, std::chrono::seconds(1 << attempt));
+}
+
 bus::LineError CPortStatus::Open(int comPort)
 {
+    const std::optional<Reconnect> reconnecting = std::exchange(m_reconnect, std::nullopt);
     m_portWatch.reset();
     m_bInterfaceNotReady = false;
     const std::string name = QString::asprintf("\\\\.\\COM%d", comPort).toStdString();
@@ -33,11 +42,18 @@ bus::LineError CPortStatus::Open(int comPort)
     // Any step that fails leaves the port closed, which the status line shows.
     const bus::LineError error = m_port.Open(m_portPath, m_line.settings, openListening);
     // Absent, or just appeared and not yet given to the user's group: wait
-    // for it. A port another program holds is not tried again, nor is a
-    // network interface, which has no device node to appear.
+    // for it. A port another program holds is not tried again. A network
+    // interface has no device node to appear: one whose connection was lost
+    // is connected to again later.
     const bool waitable = error.fault == bus::LineFault::NoDevice || error.fault == bus::LineFault::PermissionDenied;
-    if (waitable && !LooksLikeUrl(m_portPath))
+    if (LooksLikeUrl(m_portPath)) {
+        // A lost connection is tried again until it connects; a busy server
+        // is left to the user, as a port another program holds is.
+        if (error && reconnecting && error.fault != bus::LineFault::Busy)
+            ReconnectLater(reconnecting->attempt + 1);
+    } else if (waitable) {
         WatchForPort();
+    }
     ShowNote(error);
     return error;
 }
@@ -45,6 +61,7 @@ bus::LineError CPortStatus::Open(int comPort)
 void CPortStatus::Close()
 {
     m_portWatch.reset();
+    m_reconnect.reset();
     if (m_port.IsOpen())
         m_port.Close();
 }
@@ -53,14 +70,39 @@ void CPortStatus::NoticeVanishedDevice()
 {
     if (!m_serial.IsOpen() || m_serial.IsListening())
         return;
+    const bus::LineError lost = busport::LineErrorOf(m_serial.GetListenerResult(), m_serial.GetLastSystemError());
     m_serial.Close();
-    WatchForPort();
-    ShowNote(busport::LineErrorOf(m_serial.GetListenerResult(), {}));
+    // A network interface has no device node to watch for: its server is asked again.
+    if (LooksLikeUrl(m_portPath))
+        ReconnectLater(0);
+    else
+        WatchForPort();
+    ShowNote(lost, Loss::Vanished);
+}
+
+void CPortStatus::Tick(std::chrono::milliseconds elapsed)
+{
+    if (!m_reconnect)
+        return;
+    m_reconnect->wait -= elapsed;
+    if (m_reconnect->wait <= std::chrono::milliseconds(0))
+        m_reopen(); // its Open connects again, or waits longer
+}
+
+void CPortStatus::ReconnectLater(int attempt)
+{
+    m_reconnect = Reconnect {attempt, ReconnectDelay(attempt)};
 }
 
 void CPortStatus::NoteSend(const bus::LineError& sent)
 {
     m_bInterfaceNotReady = sent.fault == bus::LineFault::TimedOut && m_line.settings.flow == busport::Flow::RtsCts;
+}
+
+void CPortStatus::NoteSet(const QString& note)
+{
+    m_setNote = note;
+    ShowNote(m_shownError, m_shownLoss);
 }
 
 void CPortStatus::ShowClosed()
@@ -87,8 +129,10 @@ void CPortStatus::WatchForPort()
         m_portPath, [this] { QMetaObject::invokeMethod(&m_window, m_reopen, Qt::QueuedConnection); });
 }
 
-void CPortStatus::ShowNote(const bus::LineError& error)
+void CPortStatus::ShowNote(const bus::LineError& error, Loss loss)
 {
+    m_shownError = error;
+    m_shownLoss = loss;
     QStringList note;
     if (!m_line.warning.empty())
         note << QString::fromStdString(m_line.warning);
@@ -97,15 +141,20 @@ void CPortStatus::ShowNote(const bus::LineError& error)
         note << device + ", " + QString::fromStdString(busport::LineSettingsText(m_line.settings));
     } else {
         // A network interface's reason speaks of addresses and connections.
-        const std::string reason = error.fault == bus::LineFault::SettingsRefused
+        const std::string reason = loss == Loss::Vanished ? busport::LineErrorText(error)
+            : error.fault == bus::LineFault::SettingsRefused
             ? "could not be set to " + busport::LineSettingsText(m_line.settings) + ": " + busport::LineErrorText(error)
             : busport::OpenErrorText(m_portPath, error);
         QString why = device + ": " + QString::fromStdString(reason);
         if (m_portWatch)
             why += QStringLiteral("; it is opened when it appears");
+        else if (m_reconnect)
+            why += QStringLiteral("; connecting again in %1 s").arg(ReconnectDelay(m_reconnect->attempt).count());
         else if (error.fault == bus::LineFault::Busy)
             why += QStringLiteral("; reopen it through PortSetup once it is free");
         note << why;
     }
+    if (!m_setNote.isEmpty())
+        note << m_setNote;
     m_statusLine->setToolTip(note.join('\n'));
 }

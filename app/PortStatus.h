@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "bus/LineError.h"
@@ -16,8 +19,9 @@ class QLabel;
 
 // The form's port and its status line: opens the port of a COM number with
 // the line stored for it, says in the status line's tooltip what the port is
-// or why it is closed, watches for a device that is absent, and gives the
-// status line its text on each tick.
+// or why it is closed, watches for a device that is absent, connects again to
+// a network interface whose server ended the connection, and gives the status
+// line its text on each tick.
 class CPortStatus {
 public:
     static constexpr win32::LPARAM kNotifyLParam = 12;
@@ -36,11 +40,20 @@ public:
     // Stops watching and closes the port (Port Selection takes over).
     void Close();
     // A device that vanished ends the listener: the port is closed and
-    // watched for until the device comes back.
+    // watched for until the device comes back. A network interface whose
+    // server ended the connection is connected to again after 1, 2, 4 ... 30 s,
+    // until it connects or its server turns the program away (busy).
     void NoticeVanishedDevice();
+    // A tick of the form's timer, `elapsed` after the one before: reopens
+    // the port once the wait before connecting again is over.
+    void Tick(std::chrono::milliseconds elapsed);
     // A send went out or failed: a write held back by RTS/CTS past its
     // time-out means the interface is not ready, until the next send goes.
     void NoteSend(const bus::LineError& sent);
+
+    // What the last Set left undone, kept in the tooltip until the next Set
+    // (an empty note when it wrote all four).
+    void NoteSet(const QString& note);
 
     // The status line's texts.
     void ShowClosed();
@@ -48,10 +61,22 @@ public:
 
     bool IsWatching() const { return m_portWatch != nullptr; }
 
+    // The wait before the attempt-th (from 0) connection again: 1, 2, 4 ... 30 s.
+    static std::chrono::seconds ReconnectDelay(int attempt);
+
 private:
+    // Connecting again to a network interface.
+    struct Reconnect {
+        int attempt = 0;
+        std::chrono::milliseconds wait {0}; // left before it
+    };
+    // How the port was lost or why it did not open, in the tooltip.
+    enum class Loss { NotOpened, Vanished };
+
     void WatchForPort();
+    void ReconnectLater(int attempt);
     // Says in the status line's tooltip what the port is, or why it is closed.
-    void ShowNote(const bus::LineError& error);
+    void ShowNote(const bus::LineError& error, Loss loss = Loss::NotOpened);
 
     busport::CBusPort& m_port;
     CSerialCWnd& m_serial;
@@ -61,8 +86,13 @@ private:
     // The port's device and the line it was last opened with.
     std::string m_portPath;
     busport::StoredLine m_line;
+    // What the tooltip says of the port, and of the last Set.
+    bus::LineError m_shownError;
+    Loss m_shownLoss = Loss::NotOpened;
+    QString m_setNote;
     // Waits for the port's device while it is absent.
     std::unique_ptr<CPortWatch> m_portWatch;
+    std::optional<Reconnect> m_reconnect;
     // The interface held the last message back (CTS low) past the write time-out.
     bool m_bInterfaceNotReady = false;
 };

@@ -22,13 +22,13 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    // Takes Qt's own options out of the command line.
-    QApplication application(argc, argv);
-    const StartArguments start = ReadStartArguments(QCoreApplication::arguments());
+    // Read before the window system is needed, so a usage error needs no display.
+    const StartArguments start = ReadStartArguments(commandLine);
     if (!start.refusal.isEmpty()) {
         std::fputs(start.refusal.toLocal8Bit().constData(), stderr);
         return 1;
     }
+    QApplication application(argc, argv);
     // Desktops match the window to its desktop entry (and so its icon) by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.olvarn.Brenvik"));
 

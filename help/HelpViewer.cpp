@@ -69,6 +69,9 @@ CHelpViewer::CHelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
     });
     connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this, [this] { FindNext(); });
     connect(new QShortcut(QKeySequence::FindPrevious, this), &QShortcut::activated, this, [this] { FindNext(true); });
+    // Closed from the keyboard as the View windows are.
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(m_pBack);

@@ -8,7 +8,7 @@ class QToolButton;
 
 // The help window: HTML pages with links, Back/Forward/Contents, and a search
 // field that finds text in the page (Enter: next match, Shift+Enter: previous,
-// wrapping around).
+// wrapping around). Escape and Ctrl+W close it.
 class CHelpViewer : public QWidget {
     Q_OBJECT
 public:

@@ -11,6 +11,12 @@ MessageBoxHook& Hook()
     return hook;
 }
 
+QuestionHook& AnswerHook()
+{
+    static QuestionHook hook;
+    return hook;
+}
+
 QMessageBox::Icon BoxIcon(MessageIcon icon)
 {
     switch (icon) {
@@ -39,4 +45,20 @@ void ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon)
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
 {
     return std::exchange(Hook(), std::move(hook));
+}
+
+bool AskYesNo(QWidget* parent, const QString& question)
+{
+    if (AnswerHook())
+        return AnswerHook()(parent, question);
+    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), question,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QuestionHook SetQuestionHook(QuestionHook hook)
+{
+    return std::exchange(AnswerHook(), std::move(hook));
 }

@@ -15,3 +15,11 @@ using MessageBoxHook = std::function<void(QWidget* parent, const QString& text, 
 // Replaces the box by the hook (an empty hook restores the box); returns the
 // previous hook.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+
+// Asks a question with Yes and No, No the default (Enter and Escape say No);
+// true for Yes. Titled as ShowMessageBox's box. Tests install a hook that
+// records the question and answers it.
+bool AskYesNo(QWidget* parent, const QString& question);
+
+using QuestionHook = std::function<bool(QWidget* parent, const QString& question)>;
+QuestionHook SetQuestionHook(QuestionHook hook);

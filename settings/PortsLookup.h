@@ -16,6 +16,16 @@ namespace settings {
 // may run on any thread.
 PortLookup PortsLookupOf(std::shared_ptr<const ISettingsStore> store);
 
+// What each COM number stands for, so that no device stands under two
+// numbers: COM n's entry in `stored`, else its device in `builtIn` (the
+// built-in table, BuiltInPortPath; tests give one in a folder of their own).
+// A number without an entry whose device another number's entry now leads
+// to (a by-id name after a re-plug swapped the device nodes) takes the
+// device that number's entry left free: with COM9 stored as adapter A, and
+// A now at /dev/ttyUSB1, COM10 stands for /dev/ttyUSB0, where the other
+// adapter now is. Nothing outside the table's numbers without an entry.
+PortLookup OneNumberPerDevice(PortLookup stored, PortLookup builtIn = BuiltInPortPath);
+
 // Maps COM n to a path or URL; false when the store could not be written.
 bool StorePortPath(ISettingsStore& store, int comNumber, std::string_view path);
 // Removes COM n from the map; false when the store could not be written.

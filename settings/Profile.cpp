@@ -34,15 +34,21 @@ bool RemoveProfileEntry(const QString& section, const QString& entry)
     return CQtSettingsStore().Remove(section.toStdString(), entry.toStdString());
 }
 
-PortLookup ProfilePortLookup()
+PortLookup ProfilePortLookup(PortLookup builtIn)
 {
-    return settings::PortsLookupOf(std::make_shared<CQtSettingsStore>());
+    return settings::OneNumberPerDevice(settings::PortsLookupOf(std::make_shared<CQtSettingsStore>()), std::move(builtIn));
 }
 
 bool StoreProfilePort(int comNumber, const QString& path)
 {
     CQtSettingsStore store;
     return settings::StorePortPath(store, comNumber, path.toStdString());
+}
+
+bool RemoveProfilePort(int comNumber)
+{
+    CQtSettingsStore store;
+    return settings::RemovePortPath(store, comNumber);
 }
 
 busport::LineLookup ProfileLineLookup()

@@ -25,10 +25,14 @@ bool WriteProfileText(const settings::TextValue& value, const QString& text);
 // Removes the entry and flushes the store; false when the store could not be written.
 bool RemoveProfileEntry(const QString& section, const QString& entry);
 
-// COM number -> the stored path or URL of "Ports" (settings/PortsLookup.h).
-PortLookup ProfilePortLookup();
+// COM number -> what it stands for: its path or URL in "Ports", else its
+// device in the built-in table, no device under two numbers
+// (settings::OneNumberPerDevice).
+PortLookup ProfilePortLookup(PortLookup builtIn = BuiltInPortPath);
 // Maps COM n to a path or URL in "Ports"; false when the store could not be written.
 bool StoreProfilePort(int comNumber, const QString& path);
+// Takes COM n out of "Ports", back to the built-in table; false when the store could not be written.
+bool RemoveProfilePort(int comNumber);
 
 // COM number -> its stored line of "Lines" (settings/LinesStore.h).
 busport::LineLookup ProfileLineLookup();

@@ -9,7 +9,11 @@
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QDir>
+#include <QFile>
 #include <csignal>
+#include <functional>
+#include <sys/stat.h>
 
 #include "app/AboutBox.h"
 #include "app/BrenvikApp.h"
@@ -19,6 +23,7 @@
 #include "app/RecentFileList.h"
 #include "help/HelpViewer.h"
 #include "settings/Profile.h"
+#include "platform/MessageBox.h"
 #include "platform/WindowText.h"
 #include "res/Resource.h"
 #include "serial/PortNames.h"
@@ -121,6 +126,37 @@ TEST_F(AppStartTest, AnOpenHelpWindowClosesWithTheMainWindow)
             << name << ": the help window kept the program running";
         EXPECT_FALSE(viewer && viewer->isVisible()) << name;
         EXPECT_FALSE(GetProfileString("WindowPos", "WindowPos").isEmpty()) << name;
+    }
+}
+
+// Something at the settings path that is no file: the window says so once,
+// over itself, in the words brenvik-cli uses; a file, or none, says nothing.
+TEST(AppStartSettingsFile, APathThatIsNoFileIsReportedOverTheWindow)
+{
+    const std::pair<const char*, std::function<void(const QString&)>> cases[] = {
+        {"", [](const QString&) {}},
+        {"", [](const QString& path) { QFile(path).open(QIODevice::WriteOnly); }},
+        {"a FIFO", [](const QString& path) { ::mkfifo(path.toLocal8Bit().constData(), 0600); }},
+        {"a folder", [](const QString& path) { QDir().mkpath(path); }},
+    };
+    for (const auto& [kind, make] : cases) {
+        SCOPED_TRACE(kind);
+        TempSettings settings;
+        QDir().mkpath(QFileInfo(settings.File()).path());
+        make(settings.File());
+        QStringList messages;
+        const MessageBoxHook previous = SetMessageBoxHook(
+            [&messages](QWidget*, const QString& text, MessageIcon) { messages << text; });
+        CBrenvikApp app(&FakeView::Create);
+        EXPECT_TRUE(app.InitInstance({}));
+        SetMessageBoxHook(previous);
+        if (*kind == '\0') {
+            EXPECT_EQ(messages, QStringList {});
+            continue;
+        }
+        EXPECT_EQ(messages, QStringList {QStringLiteral("The settings path %1 is %2, not a file: the settings are "
+                                                        "neither read nor written.")
+                                             .arg(settings.File(), kind)});
     }
 }
 

@@ -106,13 +106,17 @@ TEST_F(ProgramCommandLine, AnswersOrRefusesWithoutWritingSettings)
     } cases[] = {
         {{"--help"}, 0, "Usage: brenvik [options] [project]\n", ""},
         {{"--version", project}, 0, "Brenvik 1.03\nQt 6.", ""},
-        {{"-platform", "offscreen", "--bogus", project}, 1, "",
-         "brenvik: unknown option 'bogus'\nUsage: brenvik [options] [project]\n"},
-        {{"-platform", "offscreen", project, project}, 1, "",
-         "brenvik: one project file at most, not 2\nUsage: brenvik [options] [project]\n"},
-        {{"-platform", "offscreen", folder + "/missing.hex"}, 1, "",
-         "brenvik: the project file \"" + folder + "/missing.hex\" does not exist\n"},
-        {{"-platform", "offscreen", folder}, 1, "", "brenvik: \"" + folder + "\" is not a project file but a folder\n"},
+        // Without a display (the environment names no platform Qt has): each
+        // refusal is one line, before anything needs the window system.
+        {{"--bogus", project}, 1, "", "brenvik: unknown option 'bogus' (usage: brenvik [options] [project])\n"},
+        {{"-bogus"}, 1, "", "brenvik: unknown option 'bogus' (usage: brenvik [options] [project])\n"},
+        {{"-style"}, 1, "", "brenvik: missing value after '-style' (usage: brenvik [options] [project])\n"},
+        {{project, project}, 1, "",
+         "brenvik: one project file at most, not 2 (usage: brenvik [options] [project])\n"},
+        {{"-platform", "offscreen", "-reverse", project, project}, 1, "",
+         "brenvik: one project file at most, not 2 (usage: brenvik [options] [project])\n"},
+        {{folder + "/missing.hex"}, 1, "", "brenvik: the project file \"" + folder + "/missing.hex\" does not exist\n"},
+        {{folder}, 1, "", "brenvik: \"" + folder + "\" is not a project file but a folder\n"},
     };
     for (const auto& c : cases) {
         const std::string name = c.arguments.front() + " " + c.arguments.back();

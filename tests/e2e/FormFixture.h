@@ -68,11 +68,16 @@ protected:
     void SetUp() override
     {
         SetMessageBoxHook([this](QWidget*, const QString& text, MessageIcon) { m_messages << text; });
+        SetQuestionHook([this](QWidget*, const QString& question) {
+            m_questions << question;
+            return m_answerYes;
+        });
     }
     void TearDown() override
     {
         m_app.reset();
         SetMessageBoxHook({});
+        SetQuestionHook({});
     }
 
     static void MapPort(int n, const std::string& path) { ProfilePorts::Map(n, path); }
@@ -145,4 +150,7 @@ protected:
     std::unique_ptr<CBrenvikApp> m_app;
     FakeFormClock* m_clock = nullptr; // owned by the form
     QStringList m_messages;
+    // Questions asked, each answered with m_answerYes.
+    QStringList m_questions;
+    bool m_answerYes = false;
 };

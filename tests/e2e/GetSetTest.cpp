@@ -13,6 +13,9 @@
 #include "serial/SerialLine.h"
 #include "tests/support/PseudoTerminal.h"
 
+#include <poll.h>
+#include <unistd.h>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -64,7 +67,9 @@ TEST_F(FormTest, SetWritesFourMessagesEachAfterTheEchoWaitAndGetReadsThemBack)
     Enter(IDC_GROUP_NAME, "Yard");
     Enter(IDC_RF_CHANNEL, "21");
     Enter(IDC_PASSWORD_KEY, "42");
+    m_answerYes = true; // a first run: the group ID is a starting value
     Click(IDC_SET);
+    EXPECT_EQ(m_questions.size(), 1);
     EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join('\n').toStdString();
     ASSERT_TRUE(WaitUntil([&] { return sim.Written().size() == 4; }));
 
@@ -106,10 +111,157 @@ TEST_F(FormTest, WithoutRepliesGetFailsKeepsThePlaceholdersAndSetSendsNothing)
     EXPECT_EQ(Doc().m_NetName, "Olv12345");
 
     Click(IDC_SET);
-    EXPECT_EQ(m_messages, QStringList {"Please enter an integer between 11 and 26."});
+    EXPECT_EQ(m_messages, QStringList {CBrenvikView::kPlaceholdersRefused});
     ASSERT_EQ(sim.Written().size(), 1u);
     EXPECT_EQ(sim.Written()[0].command, bus::CmdSettings);
     EXPECT_EQ(sim.Written()[0].direction, bus::DirReadRequest);
+}
+
+// What Set may write: never the placeholders of a Get that was not answered
+// (the group ID keeps its placeholder whatever the user types), starting
+// values of a first run only when the user says so, and settings an earlier
+// run stored (a replacement transceiver) or a Get read without a question.
+TEST_F(FormTest, SetWritesOnlyValuesThatCameFromATransceiverAnEarlierRunOrTheUser)
+{
+    enum class Step { Get, GetPending, TypeNameChannelKey, LateSettingsReply, Set };
+    const struct {
+        const char* name;
+        bool storedByEarlierRun;
+        bool transceiverAnswers;
+        std::vector<Step> steps;
+        bool answerYes;
+        bool asked;
+        bool refused;
+        std::size_t writes;
+    } cases[] = {
+        {"first run, No", false, true, {Step::Set}, false, true, false, 0},
+        {"first run, Yes", false, true, {Step::Set}, true, true, false, 4},
+        {"first run, typed values, No", false, true, {Step::TypeNameChannelKey, Step::Set}, false, true, false, 0},
+        {"first run after a Get", false, true, {Step::Get, Step::Set}, false, false, false, 4},
+        {"stored by an earlier run", true, true, {Step::Set}, false, false, false, 4},
+        {"failed Get", true, false, {Step::Get, Step::Set}, true, false, true, 0},
+        {"failed Get, all but the group ID typed", true, false, {Step::Get, Step::TypeNameChannelKey, Step::Set},
+         true, false, true, 0},
+        {"Set while the Get waits", true, false, {Step::GetPending, Step::Set}, true, false, true, 0},
+        {"failed Get, then its settings came", false, false, {Step::Get, Step::LateSettingsReply, Step::Set}, false,
+         false, false, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Olvarn", "Brenvik").remove("Settings");
+        if (c.storedByEarlierRun)
+            WriteProfileString("Settings\\Strings", "m_NetName", "Kept");
+        sim::SimOptions options = SimOnPty::Fast();
+        options.faults.dropReplies = !c.transceiverAnswers;
+        SimOnPty sim(options);
+        MapPort(1, sim.Path());
+        m_messages.clear();
+        m_questions.clear();
+        m_answerYes = c.answerYes;
+        Start();
+        for (const Step step : c.steps) {
+            switch (step) {
+            case Step::Get:
+                Get([&] { return c.transceiverAnswers ? Text(IDC_GROUP_NAME) != "........" : sim.Written().size() == 1; });
+                break;
+            case Step::GetPending:
+                Click(IDC_GET);
+                break;
+            case Step::TypeNameChannelKey:
+                // The channel first: leaving any edit checks the channel's placeholder 0.
+                Enter(IDC_RF_CHANNEL, "21");
+                Enter(IDC_GROUP_NAME, "Yard");
+                Enter(IDC_PASSWORD_KEY, "42");
+                break;
+            case Step::LateSettingsReply:
+                View().DecodeGroupMessage(bus::PackGroupMessage(bus::MakeSettingsReply({"Late", 3, 14, 2})));
+                break;
+            case Step::Set:
+                Click(IDC_SET);
+                break;
+            }
+        }
+        const bool got = std::find_if(c.steps.begin(), c.steps.end(), [](Step step) {
+                             return step == Step::Get || step == Step::GetPending;
+                         }) != c.steps.end();
+        const std::size_t expected = c.writes + (got ? 1 : 0);
+        EXPECT_TRUE(WaitUntil([&] { return sim.Written().size() == expected; }));
+        std::size_t writes = 0;
+        for (const bus::GroupMessageFields& fields : sim.Written())
+            writes += fields.direction == bus::DirWrite ? 1 : 0;
+        EXPECT_EQ(writes, c.writes);
+        EXPECT_EQ(m_questions.join('|').toStdString(), c.asked ? CBrenvikView::kStartingValuesQuestion : "");
+        EXPECT_EQ(m_messages.join('|').toStdString(), c.refused ? CBrenvikView::kPlaceholdersRefused : "");
+        Exit();
+    }
+}
+
+// A device that vanishes part-way through a Set: the user is told which
+// writes went out, and the settings stored at exit are what the transceiver
+// is known to hold (the writes that went out, the rest as an earlier run
+// stored them).
+TEST_F(FormTest, ASetCutShortSaysWhichWritesWentOutAndStoresOnlyThose)
+{
+    const struct {
+        std::size_t vanishAfter;
+        QString report;
+        QStringList stored; // name, channel, group ID, key
+    } cases[] = {
+        {0, "Set wrote nothing: the device stopped working (unplugged?).", {"Kept", "12", "5", "7"}},
+        {1, "Set was cut short after 1 of the 4 writes (name went out, channel, group ID and key did not): "
+            "the device stopped working (unplugged?). The transceiver may hold a mix of old and new settings.",
+         {"Yard    ", "12", "5", "7"}},
+        {2, "Set was cut short after 2 of the 4 writes (name and channel went out, group ID and key did not): "
+            "the device stopped working (unplugged?). The transceiver may hold a mix of old and new settings.",
+         {"Yard    ", "21", "5", "7"}},
+        {3, "Set was cut short after 3 of the 4 writes (name, channel and group ID went out, key did not): "
+            "the device stopped working (unplugged?). The transceiver may hold a mix of old and new settings.",
+         {"Yard    ", "21", "5", "7"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.vanishAfter);
+        WriteProfileString("Settings\\Strings", "m_NetName", "Kept");
+        WriteProfileString("Settings\\Ints", "m_RFChannel", "12");
+        WriteProfileString("Settings\\Ints", "m_NetWorkID", "5");
+        WriteProfileString("Settings\\Ints", "m_PwKey", "7");
+        PseudoTerminal line; // the test plays the device, which echoes nothing
+        MapPort(1, line.SlavePath());
+        m_messages.clear();
+        Start();
+        Enter(IDC_GROUP_NAME, "Yard");
+        Enter(IDC_RF_CHANNEL, "21");
+        Enter(IDC_PASSWORD_KEY, "42");
+        // Each write after the first waits for the echo of the one before,
+        // five pauses: the device goes once it has taken `vanishAfter` writes.
+        std::size_t pauses = 0, taken = 0;
+        const auto vanishOnceTaken = [&] {
+            if (pauses++ % busport::kEchoPauses != 0 || line.Master() < 0)
+                return;
+            const std::size_t written = (pauses / busport::kEchoPauses + 1) * bus::kGroupMessageSize;
+            unsigned char bytes[256];
+            pollfd readable {line.Master(), POLLIN, 0};
+            while (taken < written && ::poll(&readable, 1, 5000) == 1)
+                taken += std::size_t(std::max<ssize_t>(0, ::read(line.Master(), bytes, sizeof bytes)));
+            if (taken >= c.vanishAfter * bus::kGroupMessageSize)
+                line.CloseMaster();
+        };
+        if (c.vanishAfter == 0)
+            line.CloseMaster();
+        Clock().OnPause(vanishOnceTaken);
+        Click(IDC_SET);
+        Clock().OnPause({});
+        EXPECT_EQ(taken, c.vanishAfter * bus::kGroupMessageSize);
+        EXPECT_EQ(m_messages, QStringList {c.report});
+        ASSERT_TRUE(WaitUntil([&] { return !View().SerialPort().IsListening(); }));
+        Clock().Tick(); // the port closes, its tooltip says why and keeps the report
+        EXPECT_TRUE(Ctrl(IDC_PORT_STATUS).toolTip().endsWith("\n" + c.report)) << Ctrl(IDC_PORT_STATUS).toolTip().toStdString();
+        Exit();
+        EXPECT_EQ((QStringList {GetProfileString("Settings\\Strings", "m_NetName"),
+                                GetProfileString("Settings\\Ints", "m_RFChannel"),
+                                GetProfileString("Settings\\Ints", "m_NetWorkID"),
+                                GetProfileString("Settings\\Ints", "m_PwKey")}),
+                  c.stored);
+    }
 }
 
 TEST_F(FormTest, OnlyASettingsReplyCountsAsTheAnswerToAGet)

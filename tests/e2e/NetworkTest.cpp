@@ -9,6 +9,7 @@
 #include "app/PortSelectionDialog.h"
 #include "busport/LineSettingsText.h"
 #include "platform/WindowStyles.h"
+#include "serial/SerialLine.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/Ser2Net.h"
 #include "tests/support/SimOnPty.h"
@@ -50,14 +51,54 @@ protected:
     std::unique_ptr<Ser2Net> m_server;
 };
 
-TEST_F(FormNetworkTest, GetOverRfc2217ThenTheServerStops)
+// A server that ends the connection: a lost connection (not an unplugged
+// device), no device watch, and the window connects again after 1, 2, 4 ...
+// 30 s until the server is back. One that turns it away as busy is left to
+// the user.
+TEST_F(FormNetworkTest, AServerThatEndsTheConnectionIsConnectedToAgainUntilBackButNotWhenBusy)
 {
-    OpenAndGet(m_server->Rfc2217Url());
+    const std::string url = m_server->Rfc2217Url();
+    const QString tip = QString::fromStdString(url) + ": ";
+    OpenAndGet(url);
     m_server->Stop();
-    EXPECT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitUntil([&] { return !View().SerialPort().IsListening(); }));
+    const int ticksPerSecond = 1000 / View().TimerPeriod();
+    Clock().Tick();
+    EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip().toStdString(),
+              (tip + "the connection to the server was lost; connecting again in 1 s").toStdString());
+    // Each attempt is refused while the server is away; the next waits
+    // twice as long, at most 30 s, and none comes early.
+    for (const int seconds : {1, 2, 4, 8, 16, 30, 30}) {
+        SCOPED_TRACE(seconds);
+        const QString waiting = QStringLiteral("; connecting again in %1 s").arg(seconds);
+        EXPECT_TRUE(Ctrl(IDC_PORT_STATUS).toolTip().endsWith(waiting)) << Ctrl(IDC_PORT_STATUS).toolTip().toStdString();
+        EXPECT_FALSE(View().IsWatchingForPort());
+        Clock().Tick(seconds * ticksPerSecond - 1);
+        EXPECT_TRUE(Ctrl(IDC_PORT_STATUS).toolTip().endsWith(waiting));
         Clock().Tick();
-        return Text(IDC_PORT_STATUS) == "COM Port Closed";
-    }));
+        EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
+    }
+    EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip().toStdString(),
+              (tip + "cannot connect: Connection refused; connecting again in 30 s").toStdString());
+    m_server->Start();
+    Clock().Tick(30 * ticksPerSecond);
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open") << Ctrl(IDC_PORT_STATUS).toolTip().toStdString();
+    EXPECT_EQ(Get([&] { return Text(IDC_GROUP_NAME) == "Loft"; }), QStringList {"Got Settings Ok"});
+
+    // Gone again, and back with another client on the line: busy, not tried again.
+    m_server->Stop();
+    ASSERT_TRUE(WaitUntil([&] { return !View().SerialPort().IsListening(); }));
+    m_server->Start();
+    CSerialLine other;
+    ASSERT_EQ(other.Open(url.c_str(), 512, 512, true), 0);
+    ASSERT_EQ(other.Setup(16457, 8, win32::NOPARITY, win32::ONESTOPBIT), 0);
+    Clock().Tick(1 + ticksPerSecond);
+    EXPECT_TRUE(Ctrl(IDC_PORT_STATUS).toolTip().startsWith(tip + "busy: the server turned the connection away"))
+        << Ctrl(IDC_PORT_STATUS).toolTip().toStdString();
+    EXPECT_TRUE(Ctrl(IDC_PORT_STATUS).toolTip().endsWith("; reopen it through PortSetup once it is free"));
+    other.Close();
+    Clock().Tick(60 * ticksPerSecond);
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
 }
 
 TEST_F(FormNetworkTest, GetOverRawTcp)

@@ -22,7 +22,9 @@
 #include <fstream>
 
 #include "app/InterfaceChoice.h"
+#include "app/PortDeviceField.h"
 #include "app/PortSelectionDialog.h"
+#include "platform/WindowStyles.h"
 #include "serial/LineControl.h"
 #include "serial/SerialLine.h"
 
@@ -101,6 +103,39 @@ TEST_F(FormTest, TheInterfaceChosenInPortSelectionIsStoredAndTheReopenUsesIt)
     m_app->MainFrame()->OnCommand(ID_PORT_SETUP);
     EXPECT_EQ(shown, "USB interface, 57600 baud, RTS/CTS");
     EXPECT_TRUE(GetProfileString("Lines", "COM1").isNull());
+}
+
+TEST_F(FormTest, ADeviceTypedInPortSelectionIsStoredWithItsInterfaceAndTheFormReopensIt)
+{
+    SimOnPty sim(UsbInterfaceSim());
+    Start(); // COM1 leads to a missing path
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
+    WithPortDialog([&](CPortSelectionDialog& dialog) {
+        dialog.m_device->m_deviceCombo->setEditText(QString::fromStdString(sim.Path()));
+        dialog.m_interface->m_interfaceCombo->setCurrentIndex(CInterfaceChoice::UsbInterface);
+        QTest::mouseClick(GetDlgItem(dialog, IDOK), Qt::LeftButton);
+    });
+    m_app->MainFrame()->OnCommand(ID_PORT_SETUP);
+    EXPECT_EQ(GetProfileString("Ports", "COM1").toStdString(), sim.Path());
+    EXPECT_EQ(GetProfileString("Lines", "COM1"), "57600 rtscts");
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open");
+    EXPECT_EQ(Get([&] { return Text(IDC_GROUP_NAME) == "Olv12345"; }), QStringList {"Got Settings Ok"});
+
+    // A refused entry stores nothing: Escape leaves the port as it was, reopened.
+    QString answer;
+    WithPortDialog([&](CPortSelectionDialog& dialog) {
+        dialog.m_device->m_deviceCombo->setEditText("/dev/null");
+        QTest::mouseClick(GetDlgItem(dialog, IDOK), Qt::LeftButton);
+        answer = dialog.m_device->m_answer->text();
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    m_app->MainFrame()->OnCommand(ID_PORT_SETUP);
+    EXPECT_EQ(answer, "cannot open: not a serial device");
+    EXPECT_EQ(GetProfileString("Ports", "COM1").toStdString(), sim.Path());
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port 1 Open");
 }
 
 TEST_F(FormTest, OtherTakesAValidBaudRateOnlyAndCancelStoresNothing)
@@ -207,6 +242,64 @@ TEST_F(ComingAndGoingTest, ADeviceThatAppearsAfterStartIsOpenedWithoutARestart)
         Clock().Tick();
         EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
         EXPECT_TRUE(View().IsWatchingForPort());
+    }
+}
+
+// A device that comes back while a scan runs or a Get waits for its reply:
+// the scan goes on through the reopened port, channel after channel at its
+// pace and with its wording in the status line; the Get ends as four silent
+// ticks would end it, never without an outcome.
+TEST_F(ComingAndGoingTest, ADeviceBackMidScanOrMidGetIsReopenedAndNothingEndsSilently)
+{
+    const struct {
+        const char* name;
+        bool scan;
+        QStringList outcomes;
+        QString statusAfter;
+    } cases[] = {
+        {"scan", true, {}, "COM port Closed"},
+        {"Get", false, {"Communications Failed"}, "COM Port 1 Open"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::SimOptions quiet = SimOnPty::Fast();
+        quiet.faults.dropReplies = true; // the Get keeps waiting
+        auto device = std::make_unique<SimOnPty>(quiet);
+        Plug(*device);
+        MapPort(1, m_link);
+        Start();
+        PaintedTexts outcome(Ctrl(IDC_GET_RESULT));
+        Click(c.scan ? IDC_SCAN_BUTTON : IDC_GET);
+        Clock().Tick(3); // a scan asks for channels 11, 12, 13
+
+        device.reset();
+        fs::remove(m_link);
+        ASSERT_TRUE(WaitUntil([&] { return !View().SerialPort().IsListening(); }));
+        Clock().Tick(3); // the port closes; a scan's queries for 14, 15, 16 fail
+        EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
+        EXPECT_EQ(View().ReplyCountdown(), c.scan ? 0 : 1);
+
+        SimOnPty back;
+        Plug(back);
+        ASSERT_TRUE(WaitUntil([&] { return View().SerialPort().IsOpen(); }));
+        EXPECT_EQ(outcome.Texts().filter(QRegularExpression(".+")), c.outcomes);
+        EXPECT_EQ(View().ReplyCountdown(), 0);
+        Clock().Tick(3);
+        EXPECT_EQ(Text(IDC_PORT_STATUS), c.statusAfter);
+        if (c.scan) {
+            EXPECT_EQ(View().TimerPeriod(), CBrenvikView::kScanPeriodMs);
+            std::vector<int> channels;
+            ASSERT_TRUE(WaitUntil([&] {
+                channels.clear();
+                for (const bus::GroupMessageFields& fields : back.Written())
+                    channels.push_back(fields.data[0]);
+                return channels.size() == 3;
+            }));
+            EXPECT_EQ(channels, (std::vector {17, 18, 19}));
+            EXPECT_EQ(Text(IDC_SCAN_BUTTON), "59 Stop Scan"); // nine ticks of the minute gone
+        }
+        Exit();
+        fs::remove(m_link);
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <memory>
@@ -100,6 +101,19 @@ TEST(HelpViewer, BackForwardAndSearch)
         EXPECT_TRUE(viewer.FindNext());
     viewer.SearchField()->setText("no such words anywhere");
     EXPECT_FALSE(viewer.FindNext());
+}
+
+TEST(HelpViewer, EscapeAndCtrlWCloseIt)
+{
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        CHelpViewer viewer;
+        viewer.ShowFile(kPages + "/index.html");
+        viewer.show();
+        viewer.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&viewer));
+        QTest::keySequence(viewer.Browser(), keys);
+        EXPECT_FALSE(viewer.isVisible()) << keys.toString().toStdString();
+    }
 }
 
 } // namespace

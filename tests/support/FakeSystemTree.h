@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/PortIdentity.h"
+#include "serial/PortNames.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,25 @@ public:
     void AddByIdLink(const std::string& name, const std::string& target)
     {
         std::filesystem::create_symlink(target, m_root / "by-id" / name);
+    }
+    // The built-in table with its devices in the tree's dev folder: COM9 is dev/ttyUSB0.
+    PortLookup BuiltInTable() const
+    {
+        return [dev = m_root / "dev"](int number) -> std::optional<std::string> {
+            const std::optional<std::string> path = BuiltInPortPath(number);
+            return path ? std::optional((dev / std::filesystem::path(*path).filename()).string()) : path;
+        };
+    }
+    // An adapter plugged in as dev/<node> (a link to `device`), with its by-id
+    // name leading to that node; a node or name of an earlier plug is replaced.
+    void Plug(const std::string& node, const std::string& device, const std::string& byIdName)
+    {
+        const std::filesystem::path nodePath = m_root / "dev" / node;
+        std::filesystem::create_directories(nodePath.parent_path());
+        std::filesystem::remove(nodePath);
+        std::filesystem::create_symlink(device, nodePath);
+        std::filesystem::remove(m_root / "by-id" / byIdName);
+        AddByIdLink(byIdName, nodePath.string());
     }
     void AddProcess(int pid, const std::string& program, const std::vector<std::string>& openPaths)
     {

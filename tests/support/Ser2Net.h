@@ -38,13 +38,7 @@ public:
             << "connection: &raw\n"
             << "  accepter: tcp,127.0.0.1," << m_tcpPort << "\n"
             << "  connector: serialdev," << device << ",16457n81,local\n";
-        m_process = std::make_unique<ChildProgram>(
-            kProgram, std::vector<std::string> {"-n", "-c", (m_dir / "ser2net.yaml").string(), "-P",
-                                                (m_dir / "ser2net.pid").string()});
-        // Ready once both accepters listen; looked up without connecting,
-        // since a connection would open the device.
-        if (!Eventually([this] { return Listening(m_rfc2217Port) && Listening(m_tcpPort); }))
-            throw std::runtime_error("ser2net did not start listening");
+        Start();
     }
     ~Ser2Net()
     {
@@ -56,6 +50,18 @@ public:
 
     std::string Rfc2217Url() const { return "rfc2217://127.0.0.1:" + std::to_string(m_rfc2217Port); }
     std::string TcpUrl() const { return "tcp://127.0.0.1:" + std::to_string(m_tcpPort); }
+
+    // Starts the server (again, after Stop) on its ports.
+    void Start()
+    {
+        m_process = std::make_unique<ChildProgram>(
+            kProgram, std::vector<std::string> {"-n", "-c", (m_dir / "ser2net.yaml").string(), "-P",
+                                                (m_dir / "ser2net.pid").string()});
+        // Ready once both accepters listen; looked up without connecting,
+        // since a connection would open the device.
+        if (!Eventually([this] { return Listening(m_rfc2217Port) && Listening(m_tcpPort); }))
+            throw std::runtime_error("ser2net did not start listening");
+    }
 
     // Ends the server as a stop of its service would; it closes its connections.
     void Stop()
