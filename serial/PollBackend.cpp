@@ -181,8 +181,8 @@ LONG CPollBackend::NextListenerPass(ListenerPass& pass, int& systemError)
     // pass, which still announces bytes that came with it, the end.
     if (waits[1].revents & (POLLHUP | POLLERR | net::kPollPeerClosed))
         pass.portGone = ERROR_GEN_FAILURE;
-    if (waits[1].revents & POLLRDHUP)
-        pass.goneReason = ECONNRESET; // a lost connection, as a failed read says it
+    if (waits[1].revents & net::kPollPeerClosed)
+        pass.goneReason = net::kConnectionReset; // a lost connection, as a failed read says it
 
     bool arrived = false;
     if (watchInput && (waits[1].revents & (POLLIN | POLLHUP | POLLERR))) {
