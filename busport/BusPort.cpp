@@ -2,11 +2,9 @@
 
 #include "bus/GroupRequests.h"
 #include "busport/SerialResult.h"
-#ifndef _WIN32
-#include "serial/ErrnoMap.h"
-#endif
 #include "serial/ProbePort.h"
 #include "serial/SerialLine.h"
+#include "serial/Sockets.h"
 
 #include <algorithm>
 #include <array>
@@ -37,12 +35,7 @@ bus::LineError ProbeLine(const std::string& device)
     std::error_code reason;
     if (ProbePort(device.c_str(), &reason) == PortFree)
         return {};
-#ifdef _WIN32
-    // The probe's reason is already the system's Win32 code.
-    return LineErrorOf(static_cast<LONG>(reason.value()), reason);
-#else
-    return LineErrorOf(Win32FromErrno(reason.value()), reason);
-#endif
+    return LineErrorOf(net::ResultOf(reason.value()), reason);
 }
 
 CBusPort::CBusPort() : CBusPort(std::make_unique<CSerialLine>()) {}
@@ -50,6 +43,7 @@ CBusPort::CBusPort() : CBusPort(std::make_unique<CSerialLine>()) {}
 CBusPort::CBusPort(std::unique_ptr<CSerialLine> line) : m_line(std::move(line))
 {
     m_framer.SetMessageObserver([this](std::span<const std::uint8_t> message) { OnGoodMessage(message); });
+    m_framer.SetBadMessageObserver([this](std::span<const std::uint8_t> message) { OnBadMessage(message); });
 }
 
 CBusPort::~CBusPort() = default;
@@ -71,7 +65,13 @@ void CBusPort::SetConnectTimeout(std::chrono::milliseconds timeout)
 
 void CBusPort::SetBadMessageObserver(BadMessageObserver observer)
 {
-    m_framer.SetBadMessageObserver(std::move(observer));
+    m_badMessageObserver = std::move(observer);
+}
+
+Heard Heard::Since(const Heard& before) const
+{
+    return {bytes - before.bytes, messageBytes - before.messageBytes, messages - before.messages, ours - before.ours,
+            badChecksums - before.badChecksums};
 }
 
 bus::LineError CBusPort::Open(const std::string& device, const LineSettings& settings, const Opener& open)
@@ -80,10 +80,11 @@ bus::LineError CBusPort::Open(const std::string& device, const LineSettings& set
         m_line->Close();
     m_framer.Reset();
     m_failure = {};
-    m_bytesReceived = 0;
     m_bytesSent = 0;
+    m_heard = {};
     m_unechoed.clear();
     m_sendsWithoutEcho = 0;
+    m_echoesAtGiveUp = 0;
     m_echoes = 0;
     m_lastEchoSeen = false;
     const bool opened = open ? open(device.c_str()) : m_line->Open(device.c_str(), kQueueSize, kQueueSize, true) == 0;
@@ -133,7 +134,7 @@ bus::LineError CBusPort::ReadAndFrame(std::uint32_t eventWord, bool& filled)
                            m_line->GetLastSystemError()));
     if (result)
         count = 0;
-    m_bytesReceived += count;
+    m_heard.bytes += count;
     filled = count == buffer.size();
     if (event == EV_RXCHAR) {
         m_framer.ProcessRxBytes(std::span(buffer).first(count));
@@ -147,17 +148,20 @@ bus::LineError CBusPort::ReadAndFrame(std::uint32_t eventWord, bool& filled)
 
 bus::LineError CBusPort::WaitForEvent(std::chrono::milliseconds timeout)
 {
+    const auto end = std::chrono::steady_clock::now() + timeout;
     const LONG waited = m_line->WaitForPortEvent(nullptr, DWORD(timeout.count()));
     if (waited == ERROR_TIMEOUT)
         return {};
     if (waited != 0)
         return Keep(LineErrorOf(waited, m_line->GetLastSystemError()));
-    // A wait reports new bytes only: what one read left behind is read now.
+    // A wait reports new bytes only: what one read left behind is read now,
+    // until the wait's end: a peer that never stops sending cannot hold it.
     const std::uint32_t events = m_line->GetPendingEvents();
     bool filled = true;
     bus::LineError result;
-    while (filled && !result)
+    do
         result = ReadAndFrame(events, filled);
+    while (filled && !result && std::chrono::steady_clock::now() < end);
     return result;
 }
 
@@ -172,6 +176,10 @@ void CBusPort::OnGoodMessage(std::span<const std::uint8_t> message)
         m_unechoed.erase(echoed);
         ++m_echoes;
     }
+    ++m_heard.messages;
+    m_heard.messageBytes += message.size();
+    if (echo || IsGroupReply(message))
+        ++m_heard.ours;
     if (m_messageObserver)
         m_messageObserver(message, echo);
     if (!IsGroupReply(message))
@@ -182,6 +190,14 @@ void CBusPort::OnGoodMessage(std::span<const std::uint8_t> message)
         m_bReplySeen = true;
     if (m_replyHandler)
         m_replyHandler(reply);
+}
+
+void CBusPort::OnBadMessage(std::span<const std::uint8_t> message)
+{
+    ++m_heard.badChecksums;
+    m_heard.messageBytes += message.size();
+    if (m_badMessageObserver)
+        m_badMessageObserver(message);
 }
 
 void CBusPort::AwaitEcho(const Pause& pause)
@@ -210,6 +226,7 @@ bus::LineError CBusPort::Send(const bus::GroupMessageFields& fields, const Pause
     if (m_unechoed.size() > kEchoesAwaited) {
         m_unechoed.pop_front();
         ++m_sendsWithoutEcho;
+        m_echoesAtGiveUp = m_echoes;
     }
     return {};
 }
@@ -244,7 +261,9 @@ CBusPort::WritesSent CBusPort::SendWrites(const bus::RadioSettings& settings, co
 bool CBusPort::EchoesMissing() const
 {
     // Echoes still on their way are not missing.
-    return m_sendsWithoutEcho > 0 || (m_echoes == 0 && !m_unechoed.empty());
+    if (m_sendsWithoutEcho > 0)
+        return m_echoes == m_echoesAtGiveUp;
+    return m_echoes == 0 && !m_unechoed.empty();
 }
 
 NoAnswer CBusPort::WhyNoAnswer(std::uint64_t badChecksumsBefore) const
