@@ -40,11 +40,23 @@ test-tsan-listener:
 
 # The programs for Windows, cross-built with mingw-w64 into build-windows/bin/;
 # like build/, a new folder starts as a user build and make test adds the tests.
+# With Qt for Windows in the cache (scripts/build-qt-windows, built once) the
+# window joins them, and build-windows/ gets the zip and the installer
+# (scripts/package-windows); make test never builds Qt itself.
 windows windows-tests:
 	@scripts/install-deps windows
-	@cmake --preset windows $(if $(filter windows-tests,$@),-DBRENVIK_BUILD_TESTS=ON,\
-	  $(if $(wildcard build-windows/CMakeCache.txt),,-DBRENVIK_BUILD_TESTS=OFF)) >/dev/null
-	@cmake --build --preset windows -j $(JOBS)
+	@qt=$$(scripts/build-qt-windows --prefix); \
+	if [[ -x $$qt/bin/qt-cmake ]]; then gui="-DBRENVIK_BUILD_GUI=ON -DBRENVIK_QT_WINDOWS=$$qt"; \
+	else gui=-DBRENVIK_BUILD_GUI=OFF; fi; \
+	cmake --preset windows $$gui $(if $(filter windows-tests,$@),-DBRENVIK_BUILD_TESTS=ON,\
+	  $(if $(wildcard build-windows/CMakeCache.txt),,-DBRENVIK_BUILD_TESTS=OFF)) >/dev/null && \
+	cmake --build --preset windows -j $(JOBS) && \
+	if [[ $$gui == *=ON* ]]; then scripts/package-windows build-windows "$$qt"; \
+	elif [[ $@ == windows ]]; then \
+	  echo "make windows: built brenvik-cli.exe and brenvik-sim.exe in build-windows/bin/. The window, the zip"; \
+	  echo "and the installer need Qt for Windows, which Debian does not ship: scripts/build-qt-windows builds it"; \
+	  echo "once from Debian's own source into $$qt (about an hour on two cores); then make windows again."; \
+	fi
 
 # The Windows tests alone; they reach the Linux brenvik-sim and brenvik-cli.
 test-windows: windows-tests configure

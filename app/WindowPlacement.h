@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/WindowsApi.h"
+
 // Show states of a placement.
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;

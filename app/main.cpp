@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QFileInfo>
 #include <cstdio>
 
 #include "app/BrenvikApp.h"
@@ -8,6 +7,7 @@
 #include "app/DemoDriver.h"
 #include "app/MainFrame.h"
 #include "platform/FirstPaintProbe.h"
+#include "platform/ProgramFolder.h"
 #include "serial/DeviceLock.h"
 
 // BRENVIK_DEMO_SCREENSHOT=FILE (set by make run without a display) runs the
@@ -17,8 +17,7 @@ int main(int argc, char** argv)
     QStringList commandLine;
     for (int i = 0; i < argc; ++i)
         commandLine << QString::fromLocal8Bit(argv[i]);
-    const QString programFolder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath() + QLatin1Char('/');
-    if (const std::optional<QString> answer = InfoOptionsAnswer(commandLine, programFolder)) {
+    if (const std::optional<QString> answer = InfoOptionsAnswer(commandLine, ProgramFolder())) {
         std::fputs(answer->toLocal8Bit().constData(), stdout);
         return 0;
     }

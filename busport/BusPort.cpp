@@ -3,6 +3,7 @@
 #include "bus/GroupRequests.h"
 #include "busport/SerialResult.h"
 #include "serial/SerialLine.h"
+#include "serial/Sockets.h"
 
 #include <algorithm>
 #include <array>
@@ -33,6 +34,7 @@ CBusPort::CBusPort() : CBusPort(std::make_unique<CSerialLine>()) {}
 CBusPort::CBusPort(std::unique_ptr<CSerialLine> line) : m_line(std::move(line))
 {
     m_framer.SetMessageObserver([this](std::span<const std::uint8_t> message) { OnGoodMessage(message); });
+    m_framer.SetBadMessageObserver([this](std::span<const std::uint8_t> message) { OnBadMessage(message); });
 }
 
 CBusPort::~CBusPort() = default;
@@ -54,7 +56,13 @@ void CBusPort::SetConnectTimeout(std::chrono::milliseconds timeout)
 
 void CBusPort::SetBadMessageObserver(BadMessageObserver observer)
 {
-    m_framer.SetBadMessageObserver(std::move(observer));
+    m_badMessageObserver = std::move(observer);
+}
+
+Heard Heard::Since(const Heard& before) const
+{
+    return {bytes - before.bytes, messageBytes - before.messageBytes, messages - before.messages, ours - before.ours,
+            badChecksums - before.badChecksums};
 }
 
 bus::LineError CBusPort::Open(const std::string& device, const LineSettings& settings, const Opener& open)
@@ -63,10 +71,11 @@ bus::LineError CBusPort::Open(const std::string& device, const LineSettings& set
         m_line->Close();
     m_framer.Reset();
     m_failure = {};
-    m_bytesReceived = 0;
     m_bytesSent = 0;
+    m_heard = {};
     m_unechoed.clear();
     m_sendsWithoutEcho = 0;
+    m_echoesAtGiveUp = 0;
     m_echoes = 0;
     m_lastEchoSeen = false;
     const bool opened = open ? open(device.c_str()) : m_line->Open(device.c_str(), kQueueSize, kQueueSize, true) == 0;
@@ -116,7 +125,7 @@ bus::LineError CBusPort::ReadAndFrame(std::uint32_t eventWord, bool& filled)
                            m_line->GetLastSystemError()));
     if (result)
         count = 0;
-    m_bytesReceived += count;
+    m_heard.bytes += count;
     filled = count == buffer.size();
     if (event == EV_RXCHAR) {
         m_framer.ProcessRxBytes(std::span(buffer).first(count));
@@ -130,17 +139,20 @@ bus::LineError CBusPort::ReadAndFrame(std::uint32_t eventWord, bool& filled)
 
 bus::LineError CBusPort::WaitForEvent(std::chrono::milliseconds timeout)
 {
+    const auto end = std::chrono::steady_clock::now() + timeout;
     const LONG waited = m_line->WaitForPortEvent(nullptr, DWORD(timeout.count()));
     if (waited == ERROR_TIMEOUT)
         return {};
     if (waited != 0)
         return Keep(LineErrorOf(waited, m_line->GetLastSystemError()));
-    // A wait reports new bytes only: what one read left behind is read now.
+    // A wait reports new bytes only: what one read left behind is read now,
+    // until the wait's end: a peer that never stops sending cannot hold it.
     const std::uint32_t events = m_line->GetPendingEvents();
     bool filled = true;
     bus::LineError result;
-    while (filled && !result)
+    do
         result = ReadAndFrame(events, filled);
+    while (filled && !result && std::chrono::steady_clock::now() < end);
     return result;
 }
 
@@ -155,6 +167,10 @@ void CBusPort::OnGoodMessage(std::span<const std::uint8_t> message)
         m_unechoed.erase(echoed);
         ++m_echoes;
     }
+    ++m_heard.messages;
+    m_heard.messageBytes += message.size();
+    if (echo || IsGroupReply(message))
+        ++m_heard.ours;
     if (m_messageObserver)
         m_messageObserver(message, echo);
     if (!IsGroupReply(message))
@@ -165,6 +181,14 @@ void CBusPort::OnGoodMessage(std::span<const std::uint8_t> message)
         m_bReplySeen = true;
     if (m_replyHandler)
         m_replyHandler(reply);
+}
+
+void CBusPort::OnBadMessage(std::span<const std::uint8_t> message)
+{
+    ++m_heard.badChecksums;
+    m_heard.messageBytes += message.size();
+    if (m_badMessageObserver)
+        m_badMessageObserver(message);
 }
 
 void CBusPort::AwaitEcho(const Pause& pause)
@@ -193,6 +217,7 @@ bus::LineError CBusPort::Send(const bus::GroupMessageFields& fields, const Pause
     if (m_unechoed.size() > kEchoesAwaited) {
         m_unechoed.pop_front();
         ++m_sendsWithoutEcho;
+        m_echoesAtGiveUp = m_echoes;
     }
     return {};
 }
@@ -227,7 +252,9 @@ CBusPort::WritesSent CBusPort::SendWrites(const bus::RadioSettings& settings, co
 bool CBusPort::EchoesMissing() const
 {
     // Echoes still on their way are not missing.
-    return m_sendsWithoutEcho > 0 || (m_echoes == 0 && !m_unechoed.empty());
+    if (m_sendsWithoutEcho > 0)
+        return m_echoes == m_echoesAtGiveUp;
+    return m_echoes == 0 && !m_unechoed.empty();
 }
 
 NoAnswer CBusPort::WhyNoAnswer(std::uint64_t badChecksumsBefore) const

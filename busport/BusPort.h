@@ -40,6 +40,21 @@ enum class NoAnswer {
     LineFault,   // the port failed (see Failure)
 };
 
+// What came back since the open: the bytes, and what the framer made of
+// them. The difference of two counts tells what came back in between.
+struct Heard {
+    std::uint64_t bytes = 0;
+    std::uint64_t messageBytes = 0; // of them, in messages (good or garbled)
+    std::uint64_t messages = 0;     // good messages
+    std::uint64_t ours = 0;         // of them, echoes of our sends and replies of a transceiver
+    std::uint64_t badChecksums = 0; // messages dropped for a bad checksum
+
+    Heard Since(const Heard& before) const;
+    // Bytes that formed no message (a message still arriving among them).
+    std::uint64_t StrayBytes() const { return bytes - messageBytes; }
+    std::uint64_t OtherMessages() const { return messages - ours; }
+};
+
 // The one conversation with the bus, for the window and the command line
 // alike. It owns its serial line and its framer: opens the line with its
 // settings and arms it, frames what arrives, sends the conversation's
@@ -91,7 +106,8 @@ public:
     // anything: a word carrying both is ignored as a whole.
     void OnSerialEvent(std::uint32_t eventWord);
     // Waits up to `timeout` for data or a line error and handles it like a
-    // notification. Running out of time is no failure.
+    // notification, reading on while a read fills its buffer, but not past
+    // `timeout`. Running out of time is no failure.
     bus::LineError WaitForEvent(std::chrono::milliseconds timeout);
 
     // The conversation's steps; each is a send (see Send).
@@ -127,13 +143,16 @@ public:
     bool LastEchoSeen() const { return m_lastEchoSeen; }
     // How many sends were echoed since the open.
     int Echoes() const { return m_echoes; }
-    // Whether the bus leaves sends unechoed: it echoed nothing yet, or an
-    // echo is long overdue.
+    // Whether the bus leaves sends unechoed: it echoed nothing yet, or no
+    // echo came since one was given up on. A bus slower than the sends
+    // echoes late, not never: its echoes keep coming.
     bool EchoesMissing() const;
     // How many messages were dropped for a bad checksum since the open.
-    std::uint64_t BadChecksums() const { return m_framer.BadChecksumCount(); }
+    std::uint64_t BadChecksums() const { return m_heard.badChecksums; }
     // Why a step that sent at the time of `badChecksumsBefore` got no answer.
     NoAnswer WhyNoAnswer(std::uint64_t badChecksumsBefore) const;
+    // What came back since the open.
+    const Heard& HeardSoFar() const { return m_heard; }
 
     // How long an open may take to reach a network interface and have its
     // answers (two seconds unless set).
@@ -146,7 +165,7 @@ public:
     // while the line works.
     const bus::LineError& Failure() const { return m_failure; }
     // How many bytes were read, and written, since the open.
-    std::uint64_t BytesReceived() const { return m_bytesReceived; }
+    std::uint64_t BytesReceived() const { return m_heard.bytes; }
     std::uint64_t BytesSent() const { return m_bytesSent; }
 
 private:
@@ -155,22 +174,25 @@ private:
     // One notification's read; `filled` tells that it took a whole buffer.
     bus::LineError ReadAndFrame(std::uint32_t eventWord, bool& filled);
     void OnGoodMessage(std::span<const std::uint8_t> message);
+    void OnBadMessage(std::span<const std::uint8_t> message);
 
     std::unique_ptr<CSerialLine> m_line;
     CBusFramer m_framer;
     ReplyHandler m_replyHandler;
     MessageObserver m_messageObserver;
+    BadMessageObserver m_badMessageObserver;
     LineErrorObserver m_lineErrorObserver;
     // Sent messages whose echo has not come yet, oldest first; an echo may
     // come late, behind the next send, when the bus cannot keep up.
     std::deque<bus::GroupMessageBytes> m_unechoed;
     int m_sendsWithoutEcho = 0; // given up on: too far behind
+    int m_echoesAtGiveUp = 0;   // m_echoes when the last one was given up on
     int m_echoes = 0;
     bool m_lastEchoSeen = false;
     bool m_bReplySeen = false;
     bus::LineError m_failure;
-    std::uint64_t m_bytesReceived = 0;
     std::uint64_t m_bytesSent = 0;
+    Heard m_heard;
     std::chrono::milliseconds m_writeTimeout {kWriteTimeout};
 };
 

@@ -1,6 +1,7 @@
 #include "busport/LineErrorText.h"
 
 #include "serial/NetworkAddress.h"
+#include "serial/Sockets.h"
 
 namespace busport {
 
@@ -15,7 +16,7 @@ std::string LineErrorText(const bus::LineError& error)
     case bus::LineFault::NotSerial: return "not a serial device";
     case bus::LineFault::SettingsRefused: return "the device refused the line settings";
     case bus::LineFault::DeviceGone:
-        return error.system == std::errc::connection_reset ? "the connection to the server was lost"
+        return error.system == net::ErrorCodeOf(net::kConnectionReset) ? "the connection to the server was lost"
                                                            : "the device stopped working (unplugged?)";
     case bus::LineFault::TimedOut: return "timed out";
     case bus::LineFault::NotOpen: return "the port is closed";
@@ -34,6 +35,9 @@ std::string OpenErrorText(const std::string& port, const bus::LineError& error)
             return "cannot connect: " + (error.system ? error.system.message() : "host not found");
         if (error.fault == bus::LineFault::Busy)
             return "busy: the server turned the connection away (another client has the port?)";
+        if (error.fault == bus::LineFault::TimedOut && error.system == net::ErrorCodeOf(net::kProtocolError))
+            return "cannot open: the server kept sending but never answered the line settings (no RFC 2217 "
+                   "server? try tcp://)";
     }
     return "cannot open: " + LineErrorText(error);
 }

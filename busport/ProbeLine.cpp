@@ -4,10 +4,10 @@
 #include "busport/SerialResult.h"
 #include "serial/NetworkAddress.h"
 #include "serial/ProbePort.h"
+#include "serial/Sockets.h"
 
 #ifndef _WIN32
 #include "serial/DeviceLock.h"
-#include "serial/ErrnoMap.h"
 
 #include <unistd.h>
 
@@ -38,12 +38,7 @@ bus::LineError ProbeLine(const std::string& device, const std::string& lockFolde
     std::error_code reason;
     if (ProbePort(device.c_str(), &reason) == PortFree)
         return {};
-#ifdef _WIN32
-    // The probe's reason is already the system's Win32 code.
-    return LineErrorOf(static_cast<win32::LONG>(reason.value()), reason);
-#else
-    return LineErrorOf(Win32FromErrno(reason.value()), reason);
-#endif
+    return LineErrorOf(net::ResultOf(reason.value()), reason);
 }
 
 #ifdef _WIN32

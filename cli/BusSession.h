@@ -63,6 +63,7 @@ public:
         return m_port.WhyNoAnswer(badChecksumsBefore);
     }
     std::uint64_t BadChecksums() const { return m_port.BadChecksums(); }
+    const busport::Heard& HeardSoFar() const { return m_port.HeardSoFar(); }
 
     // Reads and frames until `done` holds, the deadline passes, an interrupt
     // comes or the port fails. True when `done` held.

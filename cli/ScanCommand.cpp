@@ -114,7 +114,7 @@ int RunScan(const CliContext& context, const CliOptions& options)
                  session.Interrupted()};
     const bool deviceGone = static_cast<bool>(session.PortFailure());
     if (!deviceGone && !run.interrupted && stats.TotalSamples() == 0) {
-        const Silence silence {session.WhyNoAnswer(0), session.BadChecksums()};
+        const Silence silence = SilenceSince(session, {});
         return session.Report({SilenceKind(silence), SilenceText(silence, "on " + session.PortLabel()), ExitNoReply,
                                {{"bad_checksums", silence.badChecksums}}});
     }

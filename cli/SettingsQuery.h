@@ -13,7 +13,12 @@ namespace cli {
 struct Silence {
     busport::NoAnswer why = busport::NoAnswer::NoEcho;
     std::uint64_t badChecksums = 0; // messages dropped for a bad checksum
+    busport::Heard heard;           // all that came back meanwhile
 };
+
+// Why the step sent when the session had heard `before` got no answer, and
+// what came back since.
+Silence SilenceSince(const CBusSession& session, const busport::Heard& before);
 
 struct SettingsAnswers {
     std::vector<bus::RadioSettings> replies; // in order of arrival, one per transceiver
@@ -27,12 +32,14 @@ struct SettingsAnswers {
 // taken, with a warning.
 SettingsAnswers QuerySettings(CBusSession& session, int timeoutMs);
 
-// Why no answer came, as JSON's "error" names it: "no_echo" (nothing came
-// back: wrong port or speed, or no bus), "no_reply" (the bus echoed, the
+// Why no answer came, as JSON's "error" names it: "no_echo" (not even the
+// echo came back: nothing, or only bytes and messages that were not it),
+// "no_reply" (the bus echoed, the
 // transceiver did not answer), "bad_checksum" (what came back was garbled:
 // wrong speed or noise).
 const char* SilenceKind(const Silence& silence);
-// The same in words; `within` says where ("within 1000 ms on COM3").
+// The same in words, with what came back and what did not; `within` says
+// where ("within 1000 ms on COM3").
 std::string SilenceText(const Silence& silence, const std::string& within);
 
 // The failure of a Get that got no reply, a failed port or an interrupt

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/WindowsApi.h"
+
 class QPainter;
 
 // A push button that paints itself: a face and a caption in colours the owner

@@ -2,6 +2,8 @@
 
 #include <QColor>
 
+#include "platform/WindowsApi.h"
+
 class QPalette;
 
 // The system colours the controls and the form use, taken from the platform

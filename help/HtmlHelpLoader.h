@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <functional>
 
+#include "platform/WindowsApi.h"
+
 class QWidget;
 
 // Help commands of the frame's help entry.

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/WindowsApi.h"
+
 // The arithmetic and the decisions of the anchor layout, free of any window:
 // rectangles are in the layout window's client coordinates.
 namespace anchor_rules {

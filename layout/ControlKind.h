@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/WindowsApi.h"
+
 class QWidget;
 
 // The window classes the layout rules tell apart, with the style bits that

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <cstdint>
 
+#ifndef _WIN32
 int MulDiv(int number, int numerator, int denominator)
 {
     if (denominator == 0)
@@ -15,6 +16,7 @@ int MulDiv(int number, int numerator, int denominator)
     const std::int64_t quotient = (absProduct + absDenominator / 2) / absDenominator;
     return static_cast<int>(negative ? -quotient : quotient);
 }
+#endif
 
 DialogBaseUnits MeasureDialogBaseUnits(const QFont& font)
 {

@@ -2,11 +2,15 @@
 
 #include <QRect>
 
+#include "platform/WindowsApi.h"
+
 class QFont;
 
+#ifndef _WIN32 // there it is the system's own
 // number * numerator / denominator with a 64-bit intermediate, rounded half
 // away from zero; -1 when the denominator is 0.
 int MulDiv(int number, int numerator, int denominator);
+#endif
 
 // Pixels per 4 horizontal / 8 vertical dialog units.
 struct DialogBaseUnits {

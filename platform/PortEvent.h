@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/WindowsApi.h"
+
 class QObject;
 
 // A posted (message, wParam, lParam) notification: the Qt stand-in for a

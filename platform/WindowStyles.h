@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/WindowsApi.h"
+
 // Style bits of dialog templates, with the values the templates were written in.
 namespace style {
 constexpr std::uint32_t WS_POPUP = 0x80000000;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/WindowsApi.h"
+
 class QWidget;
 
 // The control with a dialog ID inside a form or dialog, or null.

@@ -8,7 +8,8 @@
 // while some USB serial device is plugged in), and told of entries created,
 // moved in or changed (udev gives a new node its group a moment after
 // creating it). Where inotify cannot be had, Fd() is -1 and the owner
-// looks once a second with TakeChanges.
+// looks once a second with TakeChanges. On Windows there is no such watch:
+// Fd() is -1 and a COM port is present while its DOS device name is defined.
 class CDeviceWatch {
 public:
     explicit CDeviceWatch(std::string path);

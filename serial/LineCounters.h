@@ -20,6 +20,7 @@ struct LineCounters {
 // feed line errors although pseudo-terminals have none.
 using LineCounterReader = std::function<int(int fd, LineCounters& counters)>;
 
+// The driver's counters (POSIX: LineCountersPosix.cpp).
 int ReadDriverLineCounters(int fd, LineCounters& counters);
 
 // CE_ bits for what grew between two readings.

@@ -1,18 +1,8 @@
 #include "serial/NetworkPort.h"
 
-#include "serial/ErrnoMap.h"
-#include "serial/PollRetry.h"
 #include "serial/ProbePort.h"
 
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <thread>
@@ -49,43 +39,43 @@ bool Passed(const std::optional<Clock::time_point>& end)
 
 LONG TimedOut(int& systemError)
 {
-    systemError = ETIMEDOUT;
+    systemError = net::kTimedOut;
     return ERROR_TIMEOUT;
 }
 
 // Waits for `events` on the socket. 0 when ready (the peer's end of the
 // stream makes it readable: the receive then tells), ERROR_TIMEOUT, or a
 // broken connection as ERROR_GEN_FAILURE.
-LONG AwaitSocket(int fd, short events, int timeoutMs, int& systemError)
-{
-    pollfd entry {fd, events, 0};
-    const int ready = PollRetrying(&entry, 1, timeoutMs);
-    if (ready < 0) {
-        systemError = errno;
-        return Win32FromErrno(systemError);
-    }
-    if (ready == 0)
-        return TimedOut(systemError);
-    if (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) {
-        systemError = ECONNRESET;
-        return ERROR_GEN_FAILURE;
-    }
-    return 0;
-}
-
 LONG ConnectionLost(int& systemError)
 {
-    systemError = ECONNRESET;
+    systemError = net::kConnectionReset;
     return ERROR_GEN_FAILURE;
 }
 
-// A failed send or receive: a lost connection, or what the errno says.
+LONG AwaitSocket(net::Socket socket, short events, int timeoutMs, int& systemError)
+{
+    pollfd entry {socket, events, 0};
+    const int ready = net::Poll(&entry, 1, timeoutMs);
+    if (ready < 0) {
+        systemError = net::LastError();
+        return net::ResultOf(systemError);
+    }
+    if (ready == 0)
+        return TimedOut(systemError);
+    // The receive tells of a peer that ended the stream; here only a broken connection.
+    if ((entry.revents & (POLLERR | POLLNVAL)) || (entry.revents & (POLLIN | POLLOUT)) == 0)
+        return ConnectionLost(systemError);
+    return 0;
+}
+
+// A failed send or receive: a lost connection, or what the error says.
 LONG TransferFailure(int error, int& systemError)
 {
-    if (error == ECONNRESET || error == EPIPE || error == ENOTCONN || error == ETIMEDOUT)
+    const LONG result = net::ResultOf(error);
+    if (result == ERROR_GEN_FAILURE || result == ERROR_BROKEN_PIPE || error == net::kTimedOut)
         return ConnectionLost(systemError);
     systemError = error;
-    return Win32FromErrno(error);
+    return result;
 }
 
 // Name resolution on a thread of its own, so that a name server that does
@@ -96,6 +86,7 @@ struct Resolution {
     std::condition_variable done;
     bool finished = false;
     int status = EAI_AGAIN;
+    int systemError = 0;
     addrinfo* list = nullptr;
 
     ~Resolution()
@@ -114,8 +105,10 @@ std::shared_ptr<Resolution> Resolve(const NetworkAddress& address, const std::op
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* list = nullptr;
         const int status = ::getaddrinfo(host.c_str(), port.c_str(), &hints, &list);
+        const int systemError = net::ResolutionError(status);
         std::lock_guard guard(resolution->lock);
         resolution->status = status;
+        resolution->systemError = systemError;
         resolution->list = list;
         resolution->finished = true;
         resolution->done.notify_all();
@@ -128,37 +121,25 @@ std::shared_ptr<Resolution> Resolve(const NetworkAddress& address, const std::op
     return resolution->finished ? resolution : nullptr;
 }
 
-// One connection attempt to one address within the deadline: the socket or -1.
-int ConnectTo(const addrinfo& candidate, const std::optional<Clock::time_point>& end, int& systemError)
+// One connection attempt to one address within the deadline: the socket or kNoSocket.
+net::Socket ConnectTo(const addrinfo& candidate, const std::optional<Clock::time_point>& end, int& systemError)
 {
-    const int fd = ::socket(candidate.ai_family, candidate.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                            candidate.ai_protocol);
-    if (fd < 0) {
-        systemError = errno;
-        return -1;
+    const net::Socket socket = net::OpenStream(candidate, systemError);
+    if (socket == net::kNoSocket)
+        return net::kNoSocket;
+    int error = 0;
+    if (::connect(socket, candidate.ai_addr, static_cast<socklen_t>(candidate.ai_addrlen)) != 0) {
+        error = net::LastError();
+        if (net::ConnectInProgress(error))
+            error = net::AwaitConnection(socket, MsUntil(end));
     }
-    if (::connect(fd, candidate.ai_addr, candidate.ai_addrlen) != 0) {
-        if (errno != EINPROGRESS) {
-            systemError = errno;
-            ::close(fd);
-            return -1;
-        }
-        pollfd entry {fd, POLLOUT, 0};
-        const int ready = PollRetrying(&entry, 1, MsUntil(end));
-        int error = ready == 0 ? ETIMEDOUT : ready < 0 ? errno : 0;
-        socklen_t length = sizeof error;
-        if (ready > 0)
-            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
-        if (error != 0) {
-            systemError = error;
-            ::close(fd);
-            return -1;
-        }
+    if (error != 0) {
+        systemError = error;
+        net::Close(socket);
+        return net::kNoSocket;
     }
-    // Bus messages are small and each one waits for its echo: no batching.
-    const int on = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    return fd;
+    net::SendAtOnce(socket);
+    return socket;
 }
 
 // A connection that ends while it is being set up: the server turned the
@@ -167,14 +148,14 @@ LONG TurnedAway(LONG result, int& systemError)
 {
     if (result != ERROR_GEN_FAILURE)
         return result;
-    systemError = EBUSY;
+    systemError = net::kBusy;
     return ERROR_ACCESS_DENIED;
 }
 
 // How long a server that turned the client away is tried again, and the
 // pause between tries.
 constexpr std::chrono::milliseconds kTurnedAwayRetry {500};
-constexpr int kTurnedAwayPauseMs = 20;
+constexpr std::chrono::milliseconds kTurnedAwayPause {20};
 
 std::uint32_t RfcParity(int parity)
 {
@@ -196,46 +177,46 @@ LONG CNetworkPort::Connect(const NetworkAddress& address, DWORD timeoutMs, std::
     systemError = 0;
     port.reset();
     const auto end = EndAfter(timeoutMs);
+    if (!net::Start(systemError))
+        return net::ResultOf(systemError);
 
     const std::shared_ptr<Resolution> resolution = Resolve(address, end);
-    if (!resolution) {
-        systemError = ETIMEDOUT;
-        return ERROR_TIMEOUT;
-    }
+    if (!resolution)
+        return TimedOut(systemError);
     if (resolution->status != 0) {
-        if (resolution->status == EAI_SYSTEM)
-            systemError = errno;
+        systemError = resolution->systemError;
         return resolution->status == EAI_MEMORY ? ERROR_NOT_ENOUGH_MEMORY : ERROR_FILE_NOT_FOUND;
     }
     // A server still releasing the device of the previous connection (the
     // program's own, a moment ago) turns new ones away for a short while.
     const auto retryEnd = std::min(end.value_or(Clock::time_point::max()), Clock::now() + kTurnedAwayRetry);
     for (;;) {
-        int fd = -1;
-        int lastError = ECONNREFUSED;
-        for (const addrinfo* candidate = resolution->list; candidate && fd < 0; candidate = candidate->ai_next) {
-            fd = ConnectTo(*candidate, end, lastError);
-            if (fd < 0 && lastError == ETIMEDOUT)
+        net::Socket socket = net::kNoSocket;
+        int lastError = net::kHostUnreachable;  // no address at all
+        for (const addrinfo* candidate = resolution->list; candidate && socket == net::kNoSocket;
+             candidate = candidate->ai_next) {
+            socket = ConnectTo(*candidate, end, lastError);
+            if (socket == net::kNoSocket && lastError == net::kTimedOut)
                 break;
         }
-        if (fd < 0) {
+        if (socket == net::kNoSocket) {
             systemError = lastError;
-            return lastError == ETIMEDOUT ? ERROR_TIMEOUT : ERROR_FILE_NOT_FOUND;
+            return lastError == net::kTimedOut ? ERROR_TIMEOUT : ERROR_FILE_NOT_FOUND;
         }
-        port.reset(new CNetworkPort(fd, address.protocol, timeoutMs, end));
+        port.reset(new CNetworkPort(socket, address.protocol, timeoutMs, end));
         const LONG result = port->Greet(systemError);
         if (result == 0)
             return 0;
         port.reset();
         if (result != ERROR_ACCESS_DENIED || Clock::now() >= retryEnd)
             return result;
-        ::poll(nullptr, 0, kTurnedAwayPauseMs);
+        std::this_thread::sleep_for(kTurnedAwayPause);
     }
 }
 
-CNetworkPort::CNetworkPort(int fd, NetworkAddress::Protocol protocol, DWORD timeoutMs,
+CNetworkPort::CNetworkPort(net::Socket socket, NetworkAddress::Protocol protocol, DWORD timeoutMs,
                            std::optional<Clock::time_point> openEnd)
-    : m_fd(fd), m_timeoutMs(timeoutMs), m_openEnd(openEnd)
+    : m_fd(socket), m_timeoutMs(timeoutMs), m_openEnd(openEnd)
 {
     if (protocol == NetworkAddress::Protocol::Rfc2217)
         m_codec = std::make_unique<CTelnetCodec>();
@@ -243,7 +224,7 @@ CNetworkPort::CNetworkPort(int fd, NetworkAddress::Protocol protocol, DWORD time
 
 CNetworkPort::~CNetworkPort()
 {
-    ::close(m_fd);
+    net::Close(m_fd);
 }
 
 LONG CNetworkPort::SendAll(std::span<const std::uint8_t> bytes, std::size_t& sent, int timeoutMs, int& systemError)
@@ -251,14 +232,15 @@ LONG CNetworkPort::SendAll(std::span<const std::uint8_t> bytes, std::size_t& sen
     sent = 0;
     const auto end = timeoutMs < 0 ? std::nullopt : std::optional(Clock::now() + std::chrono::milliseconds(timeoutMs));
     while (sent < bytes.size()) {
-        const ssize_t n = ::send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        const long n = net::Send(m_fd, bytes.data() + sent, bytes.size() - sent);
+        const int error = n < 0 ? net::LastError() : 0;
         if (n > 0) {
             sent += static_cast<std::size_t>(n);
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        } else if (n < 0 && net::WouldBlock(error)) {
             if (LONG result = AwaitSocket(m_fd, POLLOUT, MsUntil(end), systemError))
                 return result;
-        } else if (n < 0 && errno != EINTR) {
-            return TransferFailure(errno, systemError);
+        } else if (n < 0) {
+            return TransferFailure(error, systemError);
         }
     }
     return 0;
@@ -283,7 +265,8 @@ LONG CNetworkPort::Greet(int& systemError)
 LONG CNetworkPort::AwaitAnswers(const std::function<bool()>& answered,
                                 const std::optional<std::chrono::steady_clock::time_point>& end, int& systemError)
 {
-    std::uint8_t dropped[512];
+    std::uint8_t dropped[512];  // data that comes while the line is set goes nowhere
+    std::size_t received = 0;
     while (!answered()) {
         // A server that refused the COM port option answers nothing more of it.
         if (m_codec->ComPortRefused()) {
@@ -291,17 +274,19 @@ LONG CNetworkPort::AwaitAnswers(const std::function<bool()>& answered,
             return ERROR_NOT_SUPPORTED;
         }
         std::size_t got = 0;
-        std::size_t received = 0;  // dropped: data that comes while the line is set goes nowhere
         bool more = false;
-        if (LONG result = ReceiveOnce(dropped, sizeof dropped, got, more, received, systemError))
-            return TurnedAway(result, systemError);
-        if (answered())
-            break;
-        if (Passed(end))
-            return TimedOut(systemError);
-        if (more)
-            continue;
-        if (LONG result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError))
+        LONG result = ReceiveOnce(dropped, sizeof dropped, got, more, received, systemError);
+        if (result == 0) {
+            if (answered())
+                break;
+            if (Passed(end))
+                result = TimedOut(systemError);
+            else if (!more)
+                result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError);
+        }
+        if (result == ERROR_TIMEOUT && received > 0)
+            systemError = net::kProtocolError;  // the server spoke, but never answered
+        if (result)
             return TurnedAway(result, systemError);
     }
     return 0;
@@ -319,13 +304,14 @@ LONG CNetworkPort::SendAnswers(int& systemError)
     m_unsentAnswers.insert(m_unsentAnswers.end(), answers.begin(), answers.begin() + std::min(room, answers.size()));
     std::size_t sent = 0;
     while (sent < m_unsentAnswers.size()) {
-        const ssize_t n = ::send(m_fd, m_unsentAnswers.data() + sent, m_unsentAnswers.size() - sent, MSG_NOSIGNAL);
+        const long n = net::Send(m_fd, m_unsentAnswers.data() + sent, m_unsentAnswers.size() - sent);
+        const int error = n < 0 ? net::LastError() : 0;
         if (n > 0)
             sent += static_cast<std::size_t>(n);
-        else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        else if (n < 0 && net::WouldBlock(error))
             break;
-        else if (n < 0 && errno != EINTR)
-            return TransferFailure(errno, systemError);
+        else if (n < 0)
+            return TransferFailure(error, systemError);
     }
     m_unsentAnswers.erase(m_unsentAnswers.begin(), m_unsentAnswers.begin() + static_cast<std::ptrdiff_t>(sent));
     return 0;
@@ -336,20 +322,18 @@ LONG CNetworkPort::ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t
 {
     got = 0;
     more = false;
-    ssize_t n;
-    do {
-        n = ::recv(m_fd, data, room, 0);
-    } while (n < 0 && errno == EINTR);
+    const long n = net::Receive(m_fd, data, room);
     if (n == 0)
         return ConnectionLost(systemError);
-    if (n < 0)
-        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : TransferFailure(errno, systemError);
+    if (n < 0) {
+        const int error = net::LastError();
+        return net::WouldBlock(error) ? 0 : TransferFailure(error, systemError);
+    }
     received += static_cast<std::size_t>(n);
     more = true;
     // The server's small answers each wait for our acknowledgement when it
     // batches its writes; a delayed one would cost up to 40 ms a round.
-    const int on = 1;
-    ::setsockopt(m_fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+    net::AcknowledgeAtOnce(m_fd);
     if (!SpeaksTelnet()) {
         got = static_cast<std::size_t>(n);
         return 0;
@@ -479,7 +463,7 @@ int ProbeNetworkPort(const NetworkAddress& address, DWORD timeoutMs, std::error_
     // name that did not resolve) reads as an unreachable host.
     if (reason)
         *reason = result == ERROR_SUCCESS ? std::error_code()
-                                          : std::error_code(systemError ? systemError : EHOSTUNREACH, std::generic_category());
+                                          : net::ErrorCodeOf(systemError ? systemError : net::kHostUnreachable);
     switch (result) {
     case ERROR_SUCCESS: return PortFree;
     case ERROR_FILE_NOT_FOUND:

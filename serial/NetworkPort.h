@@ -1,8 +1,9 @@
 #pragma once
 
-#include "serial/LineControl.h"
 #include "serial/LineCounters.h"
+#include "serial/LineParams.h"
 #include "serial/NetworkAddress.h"
+#include "serial/Sockets.h"
 #include "serial/SerialTypes.h"
 #include "serial/TelnetCodec.h"
 
@@ -21,14 +22,16 @@
 // Telnet with the COM port option, through which the line is set.
 //
 // Results follow the serial layer's contract (SerialLine.h): a Win32 code,
-// 0 for success, with the system's reason (an errno value, 0 for none) in
-// `systemError`. What the codes mean here:
+// 0 for success, with the system's reason (an errno value, or Winsock's
+// error on Windows; 0 for none) in `systemError`. What the codes mean here
+// (the reasons named as on POSIX):
 // - ERROR_FILE_NOT_FOUND: nothing answers at the address: the connection was
 //   refused or the host is unreachable (errno says which), or the host name
 //   does not resolve (no errno).
 // - ERROR_PATH_NOT_FOUND with EINVAL: the text is no usable address.
 // - ERROR_TIMEOUT with ETIMEDOUT: no connection, or no answer to the line
-//   settings, within the time-out.
+//   settings, within the time-out; with EPROTO: the server sent, but never
+//   answered the line settings (it floods, or speaks no RFC 2217).
 // - ERROR_ACCESS_DENIED with EBUSY: the server closed the connection before
 //   the line was set, as a server does when another client has the port
 //   (Connect tries again for half a second first: a server may still be
@@ -40,7 +43,7 @@
 // Every wait (connection, the server's answers, a read) ends at its deadline
 // whatever the server keeps sending meanwhile.
 //
-// The descriptor is a non-blocking socket. The owning thread reads, writes
+// The socket is non-blocking (serial/Sockets.h: BSD sockets or Winsock 2). The owning thread reads, writes
 // and sets the line; another thread may wait on the descriptor and read the
 // line-error counts.
 // Whether a connection to the address succeeds within `timeoutMs` (then closed
@@ -64,7 +67,7 @@ public:
     CNetworkPort(const CNetworkPort&) = delete;
     CNetworkPort& operator=(const CNetworkPort&) = delete;
 
-    int Fd() const { return m_fd; }
+    net::Socket Fd() const { return m_fd; }
 
     // Sets the line: over RFC 2217 each value that differs from what the
     // server last confirmed is sent, and the server's answers must all come
@@ -94,7 +97,7 @@ public:
     int ReadLineCounters(LineCounters& counters) const;
 
 private:
-    CNetworkPort(int fd, NetworkAddress::Protocol protocol, win32::DWORD timeoutMs,
+    CNetworkPort(net::Socket fd, NetworkAddress::Protocol protocol, win32::DWORD timeoutMs,
                  std::optional<std::chrono::steady_clock::time_point> openEnd);
 
     bool SpeaksTelnet() const { return m_codec != nullptr; }
@@ -116,7 +119,7 @@ private:
     win32::LONG SendAnswers(int& systemError);
     static constexpr std::size_t kUnsentAnswersLimit = 4096;
 
-    int m_fd = -1;
+    net::Socket m_fd = net::kNoSocket;
     win32::DWORD m_timeoutMs;
     std::optional<std::chrono::steady_clock::time_point> m_openEnd;  // the connection's deadline
     std::unique_ptr<CTelnetCodec> m_codec;  // RFC 2217 only

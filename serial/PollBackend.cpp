@@ -1,15 +1,8 @@
 #include "serial/PollBackend.h"
 
 #include "serial/Deadline.h"
-#include "serial/ErrnoMap.h"
-#include "serial/PollRetry.h"
-
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdint>
 
 using namespace win32;
 
@@ -24,17 +17,11 @@ constexpr int kListenerRecheckMs = 20;
 
 }  // namespace
 
-int CPollBackend::NewWakeEvent()
+CPollBackend::CPollBackend(net::Socket fd, std::unique_ptr<net::CWakeSignal> wake) : m_fd(fd), m_wake(std::move(wake))
 {
-    return ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
-CPollBackend::CPollBackend(int fd, int wakeEvent) : m_fd(fd), m_wakeEvent(wakeEvent) {}
-
-CPollBackend::~CPollBackend()
-{
-    ::close(m_wakeEvent);
-}
+CPollBackend::~CPollBackend() = default;
 
 void CPollBackend::StartCounting()
 {
@@ -48,15 +35,12 @@ void CPollBackend::StartCounting()
 
 void CPollBackend::Wake()
 {
-    const std::uint64_t one = 1;
-    // A full counter (never in practice) still leaves the waiters woken.
-    [[maybe_unused]] ssize_t ignored = ::write(m_wakeEvent, &one, sizeof one);
+    m_wake->Signal();
 }
 
 void CPollBackend::DrainWake()
 {
-    std::uint64_t count;
-    [[maybe_unused]] ssize_t ignored = ::read(m_wakeEvent, &count, sizeof count);
+    m_wake->Drain();
 }
 
 LONG CPollBackend::SetReadMode(int mode, int& /*systemError*/)
@@ -73,19 +57,19 @@ LONG CPollBackend::SetMask(DWORD /*mask*/, int& /*systemError*/)
 
 LONG CPollBackend::WaitReady(Direction direction, int timeoutMs, int& systemError)
 {
-    // A connection whose server ended it reports POLLRDHUP: gone, like a hung-up device.
-    pollfd entry {m_fd, static_cast<short>(direction == Direction::In ? POLLIN | POLLRDHUP : POLLOUT), 0};
-    const int ready = PollRetrying(&entry, 1, timeoutMs);
+    // A connection whose server ended it reports kPollPeerClosed: gone, like a hung-up device.
+    pollfd entry {m_fd, static_cast<short>(direction == Direction::In ? POLLIN | net::kPollPeerClosed : POLLOUT), 0};
+    const int ready = net::Poll(&entry, 1, timeoutMs);
     if (ready < 0) {
-        systemError = errno;
-        return Win32FromErrno(systemError);
+        systemError = net::LastError();
+        return net::ResultOf(systemError);
     }
     if (ready == 0)
         return ERROR_TIMEOUT;
     if (entry.revents & POLLNVAL)
         return ERROR_INVALID_HANDLE;
-    if (entry.revents & POLLRDHUP) {
-        systemError = ECONNRESET;  // only a network interface's server ends a stream
+    if (entry.revents & net::kPollPeerClosed) {
+        systemError = net::kConnectionReset;  // only a network interface's server ends a stream
         return ERROR_GEN_FAILURE;
     }
     if (entry.revents & (POLLHUP | POLLERR))
@@ -115,14 +99,14 @@ LONG CPollBackend::Wait(DWORD mask, DWORD timeoutMs, DWORD& events, std::atomic<
         // the queue now and then tells of new bytes.
         const bool recheck = watchCounters || waiting > 0;
         pollfd waits[2] = {
-            {m_wakeEvent, POLLIN, 0},
-            // POLLRDHUP: a network interface's server ended the connection.
-            {m_fd, static_cast<short>((waiting > 0 ? 0 : POLLIN) | POLLRDHUP), 0},
+            {m_wake->Handle(), POLLIN, 0},
+            // kPollPeerClosed: a network interface's server ended the connection.
+            {m_fd, static_cast<short>((waiting > 0 ? 0 : POLLIN) | net::kPollPeerClosed), 0},
         };
         const int slice = remaining < 0 ? kCounterRecheckMs : std::min(remaining, kCounterRecheckMs);
-        if (::poll(waits, 2, recheck ? slice : remaining) < 0 && errno != EINTR) {
-            systemError = errno;
-            return Win32FromErrno(systemError);
+        if (net::Poll(waits, 2, recheck ? slice : remaining) < 0) {
+            systemError = net::LastError();
+            return net::ResultOf(systemError);
         }
         if (waits[0].revents & POLLIN)
             return 0;  // SetMask or EndWaits: no events
@@ -130,8 +114,8 @@ LONG CPollBackend::Wait(DWORD mask, DWORD timeoutMs, DWORD& events, std::atomic<
             return ERROR_INVALID_HANDLE;
         // Bytes that came with a hang-up are reported (next round) before the end.
         const bool newInput = (mask & EV_RXCHAR) && InputWaiting() > m_inputSeen;
-        if ((waits[1].revents & (POLLHUP | POLLERR | POLLRDHUP)) && !newInput) {
-            systemError = (waits[1].revents & POLLRDHUP) ? ECONNRESET : 0;
+        if ((waits[1].revents & (POLLHUP | POLLERR | net::kPollPeerClosed)) && !newInput) {
+            systemError = (waits[1].revents & net::kPollPeerClosed) ? net::kConnectionReset : 0;
             return ERROR_GEN_FAILURE;
         }
     }
@@ -165,7 +149,7 @@ LONG CPollBackend::TakeLineErrors(DWORD& errors, int& systemError)
     const std::lock_guard guard(m_countersLock);
     if (int err = ReadCounters(now)) {
         systemError = err;
-        return Win32FromErrno(err);
+        return net::ResultOf(err);
     }
     errors = LineErrorsBetween(m_countersCleared, now);
     m_countersCleared = now;
@@ -176,16 +160,14 @@ LONG CPollBackend::NextListenerPass(ListenerPass& pass, int& systemError)
 {
     const bool watchInput = !m_inputParked;
     pollfd waits[2] = {
-        {m_wakeEvent, POLLIN, 0},
-        // POLLRDHUP: a network interface's server ended the connection.
-        {m_fd, static_cast<short>((watchInput ? POLLIN : 0) | POLLRDHUP), 0},
+        {m_wake->Handle(), POLLIN, 0},
+        // kPollPeerClosed: a network interface's server ended the connection.
+        {m_fd, static_cast<short>((watchInput ? POLLIN : 0) | net::kPollPeerClosed), 0},
     };
     const int timeout = (watchInput && !HasLineCounters()) ? -1 : kListenerRecheckMs;
-    if (::poll(waits, 2, timeout) < 0) {
-        if (errno == EINTR)
-            return 0;
-        systemError = errno;
-        return Win32FromErrno(systemError);
+    if (net::Poll(waits, 2, timeout) < 0) {
+        systemError = net::LastError();
+        return net::ResultOf(systemError);
     }
     if (waits[0].revents & POLLIN) {
         // A stop, a SetMask or a read that re-armed input watching: the
@@ -197,10 +179,10 @@ LONG CPollBackend::NextListenerPass(ListenerPass& pass, int& systemError)
         return ERROR_INVALID_HANDLE;
     // A vanished device reports hang-up or error on every poll: after this
     // pass, which still announces bytes that came with it, the end.
-    if (waits[1].revents & (POLLHUP | POLLERR | POLLRDHUP))
+    if (waits[1].revents & (POLLHUP | POLLERR | net::kPollPeerClosed))
         pass.portGone = ERROR_GEN_FAILURE;
-    if (waits[1].revents & POLLRDHUP)
-        pass.goneReason = ECONNRESET; // a lost connection, as a failed read says it
+    if (waits[1].revents & net::kPollPeerClosed)
+        pass.goneReason = net::kConnectionReset; // a lost connection, as a failed read says it
 
     bool arrived = false;
     if (watchInput && (waits[1].revents & (POLLIN | POLLHUP | POLLERR))) {

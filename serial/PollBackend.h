@@ -2,14 +2,17 @@
 
 #include "serial/LineCounters.h"
 #include "serial/SerialBackend.h"
+#include "serial/Sockets.h"
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 
-// The POSIX half that a device and a network socket share: both are a
-// non-blocking descriptor that poll waits on, beside an eventfd that wakes
-// whatever waits (SetMask, Close, a listener's stop, a Read that hands input
-// watching back to the listener).
+// The half that a POSIX device and a network socket share: both are a
+// non-blocking handle that the socket layer's Poll waits on (poll, or
+// WSAPoll on Windows, where only the network line uses it), beside a wake
+// signal that ends whatever waits (SetMask, Close, a listener's stop, a Read
+// that hands input watching back to the listener).
 //
 // EV_RXCHAR means bytes arrived since the last wait or read; bytes that stay
 // unread raise it no more. EV_ERR and EV_BREAK come from growth of the line-
@@ -20,10 +23,8 @@
 // spin, and every arrival is reported.
 class CPollBackend : public ISerialBackend {
 public:
-    // A new wake-up eventfd for the constructor, or -1 with errno set.
-    static int NewWakeEvent();
-    // Takes the wake-up eventfd; the descriptor stays the subclass's.
-    CPollBackend(int fd, int wakeEvent);
+    // The handle stays the subclass's.
+    CPollBackend(net::Socket fd, std::unique_ptr<net::CWakeSignal> wake);
     ~CPollBackend() override;
 
     win32::LONG SetReadMode(int mode, int& systemError) override;
@@ -41,7 +42,7 @@ protected:
     // Call once the subclass can answer its hooks: takes the counters' start.
     void StartCounting();
 
-    int Fd() const { return m_fd; }
+    net::Socket Fd() const { return m_fd; }
     bool WaitAllMode() const { return m_readMode == 1; }
     // Waits up to timeoutMs (-1: no limit) for the descriptor to turn
     // readable or writable: 0, ERROR_TIMEOUT or a failure code.
@@ -64,8 +65,8 @@ private:
     // is new, EV_ERR/EV_BREAK when the counters grew since the last look.
     win32::DWORD TakeLineEvents(bool inputArrived);
 
-    const int m_fd;
-    const int m_wakeEvent;
+    const net::Socket m_fd;
+    const std::unique_ptr<net::CWakeSignal> m_wake;
     int m_readMode = 0;
     // Input already reported by a wait, less what was read since.
     std::atomic<int> m_inputSeen {0};

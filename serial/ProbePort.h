@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <system_error>
 
 // Results of ProbePort.
@@ -17,4 +18,9 @@ enum : int {
 // `reason`, when given, receives the system's reason for a port that is not
 // free (an errno value): what tells a held port (EWOULDBLOCK) from one this
 // user may not open (EACCES), both PortBusy, or a folder (EISDIR) from both.
+// On Windows the reason is the system's Win32 code, a URL's a Winsock error.
 int ProbePort(const char* portName, std::error_code* reason = nullptr);
+
+// ProbePort's device half, one file per system (ProbeDevicePosix.cpp,
+// ProbeDeviceWin32.cpp).
+int ProbeDevice(const std::string& path, std::error_code* reason);

@@ -17,6 +17,11 @@ LONG LastFailure(int& systemError)
 // A WaitCommEvent that a mask change ended: Windows completes it with an
 // event word of 0, Wine fails it with ERROR_OPERATION_ABORTED. Both are a
 // wait that ended without events.
+// How an operation's result is taken once its event has fired: waiting,
+// which then costs nothing. Wine was seen to fire the event a moment before
+// the result is there; not waiting then fails with ERROR_IO_INCOMPLETE.
+constexpr BOOL kAfterTheEvent = TRUE;
+
 bool EndedWithoutEvents(DWORD& word)
 {
     if (::GetLastError() != static_cast<DWORD>(ERROR_OPERATION_ABORTED))
@@ -212,7 +217,7 @@ LONG CComPortWin32::Wait(DWORD mask, DWORD timeoutMs, DWORD& events, std::atomic
                 return 0;
             return woke == WAIT_TIMEOUT ? ERROR_TIMEOUT : LastFailure(systemError);
         }
-        if (!::GetOverlappedResult(m_port, &overlapped, &unused, FALSE) && !EndedWithoutEvents(word))
+        if (!::GetOverlappedResult(m_port, &overlapped, &unused, kAfterTheEvent) && !EndedWithoutEvents(word))
             return LastFailure(systemError);
     }
     events = word & mask;
@@ -229,7 +234,7 @@ LONG CComPortWin32::Overlapped(Transfer transfer, DWORD& done, DWORD timeoutMs, 
         return LastFailure(systemError);
     const DWORD woke = ::WaitForSingleObject(m_ioEvent, timeoutMs);
     if (woke == WAIT_OBJECT_0) {
-        if (!::GetOverlappedResult(m_port, &overlapped, &done, FALSE))
+        if (!::GetOverlappedResult(m_port, &overlapped, &done, kAfterTheEvent))
             return LastFailure(systemError);
         return 0;
     }
@@ -308,7 +313,8 @@ LONG CComPortWin32::NextListenerPass(ListenerPass& pass, int& systemError)
             return result;
         }
         m_listenerPending = false;
-        if (!::GetOverlappedResult(m_port, &m_listenerOverlapped, &unused, FALSE) && !EndedWithoutEvents(m_listenerWord))
+        if (!::GetOverlappedResult(m_port, &m_listenerOverlapped, &unused, kAfterTheEvent)
+            && !EndedWithoutEvents(m_listenerWord))
             return LastFailure(systemError);
     }
     pass.events = m_listenerWord;

@@ -41,22 +41,21 @@ LONG CPosixDevice::Open(const std::string& path, const serial_line::LineDriver& 
     }
     // A reopened device may still hold bytes from before; they belong to no one.
     serial_line::FlushInput(fd);
-    const int wakeEvent = NewWakeEvent();
-    if (wakeEvent < 0) {
-        systemError = errno;
+    std::unique_ptr<net::CWakeSignal> wake = net::CWakeSignal::Create(systemError);
+    if (!wake) {
         serial_device::Release(fd, true);
         return Win32FromErrno(systemError);
     }
-    auto device = std::unique_ptr<CPosixDevice>(new CPosixDevice(fd, wakeEvent, driver, counters));
+    auto device = std::unique_ptr<CPosixDevice>(new CPosixDevice(fd, std::move(wake), driver, counters));
     device->StartCounting();
     device->m_lock = std::move(lock);
     backend = std::move(device);
     return 0;
 }
 
-CPosixDevice::CPosixDevice(int fd, int wakeEvent, const serial_line::LineDriver& driver,
+CPosixDevice::CPosixDevice(int fd, std::unique_ptr<net::CWakeSignal> wake, const serial_line::LineDriver& driver,
                            const LineCounterReader& counters)
-    : CPollBackend(fd, wakeEvent), m_driver(driver), m_counterReader(counters)
+    : CPollBackend(fd, std::move(wake)), m_driver(driver), m_counterReader(counters)
 {
 }
 

@@ -41,7 +41,8 @@ protected:
     bool HasLineCounters() override;
 
 private:
-    CPosixDevice(int fd, int wakeEvent, const serial_line::LineDriver& driver, const LineCounterReader& counters);
+    CPosixDevice(int fd, std::unique_ptr<net::CWakeSignal> wake, const serial_line::LineDriver& driver,
+                 const LineCounterReader& counters);
     // Writes `wanted` and hands what the driver took to `finish`, which
     // gives ERROR_SUCCESS or a failure; any failure puts `before` back.
     template <typename Finish>

@@ -2,11 +2,11 @@
 
 #include "serial/PortAddress.h"
 #include "serial/SerialBackend.h"
+#include "serial/SerialNetworkLine.h"
 #ifdef _WIN32
 #include "serial/SerialComWin32.h"
 #else
 #include "serial/SerialDevicePosix.h"
-#include "serial/SerialNetworkLine.h"
 #endif
 
 #include <cerrno>
@@ -23,13 +23,8 @@ CSerialLine::~CSerialLine()
 
 std::error_code CSerialLine::GetLastSystemError() const
 {
-    const int systemError = m_lastSystemError.load();
-#ifdef _WIN32
-    const std::error_category& category = std::system_category();  // Win32 error codes
-#else
-    const std::error_category& category = std::generic_category();  // errno values
-#endif
-    return systemError ? std::error_code(systemError, category) : std::error_code();
+    // errno values on POSIX, Win32 error codes on Windows.
+    return net::ErrorCodeOf(m_lastSystemError.load());
 }
 
 LONG CSerialLine::Fail(LONG code, int systemError)
@@ -72,24 +67,20 @@ LONG CSerialLine::Open(const char* device, DWORD inQueue, DWORD outQueue, bool o
 
 LONG CSerialLine::OpenBackend(const PortAddress& address, DWORD inQueue, DWORD outQueue, int& systemError)
 {
-#ifdef _WIN32
-    if (std::holds_alternative<NetworkAddressError>(address))
-        return ERROR_PATH_NOT_FOUND;  // a URL of no known form
-    if (const auto* device = std::get_if<DevicePath>(&address))
-        return CComPortWin32::Open(device->path.c_str(), inQueue, outQueue, m_backend, systemError);
-    return ERROR_NOT_SUPPORTED;  // no network interfaces here yet
-#else
-    // Queue sizes have no meaning for a tty or a socket.
-    (void)inQueue;
-    (void)outQueue;
     if (std::holds_alternative<NetworkAddressError>(address)) {
-        systemError = EINVAL;  // a URL of no known form
+        systemError = net::kInvalidArgument;  // a URL of no known form
         return ERROR_PATH_NOT_FOUND;
     }
     if (const auto* network = std::get_if<NetworkAddress>(&address))
         return CNetworkLine::Open(*network, m_connectTimeoutMs, m_backend, systemError);
-    return CPosixDevice::Open(std::get<DevicePath>(address).path, m_driver, m_counterReader, m_lockFolder, m_backend,
-                             systemError);
+    const std::string& device = std::get<DevicePath>(address).path;
+#ifdef _WIN32
+    return CComPortWin32::Open(device.c_str(), inQueue, outQueue, m_backend, systemError);
+#else
+    // Queue sizes have no meaning for a tty.
+    (void)inQueue;
+    (void)outQueue;
+    return CPosixDevice::Open(device, m_driver, m_counterReader, m_lockFolder, m_backend, systemError);
 #endif
 }
 

@@ -1,10 +1,5 @@
 #include "serial/SerialNetworkLine.h"
 
-#include "serial/ErrnoMap.h"
-#include "serial/LineControl.h"
-
-#include <cerrno>
-
 using namespace win32;
 
 LONG CNetworkLine::Open(const NetworkAddress& address, DWORD timeoutMs, std::unique_ptr<ISerialBackend>& backend,
@@ -13,19 +8,17 @@ LONG CNetworkLine::Open(const NetworkAddress& address, DWORD timeoutMs, std::uni
     std::unique_ptr<CNetworkPort> port;
     if (LONG result = CNetworkPort::Connect(address, timeoutMs, port, systemError))
         return result;
-    const int wakeEvent = NewWakeEvent();
-    if (wakeEvent < 0) {
-        systemError = errno;
-        return Win32FromErrno(systemError);
-    }
-    auto line = std::unique_ptr<CNetworkLine>(new CNetworkLine(std::move(port), wakeEvent));
+    std::unique_ptr<net::CWakeSignal> wake = net::CWakeSignal::Create(systemError);
+    if (!wake)
+        return net::ResultOf(systemError);
+    auto line = std::unique_ptr<CNetworkLine>(new CNetworkLine(std::move(port), std::move(wake)));
     line->StartCounting();
     backend = std::move(line);
     return 0;
 }
 
-CNetworkLine::CNetworkLine(std::unique_ptr<CNetworkPort> port, int wakeEvent)
-    : CPollBackend(port->Fd(), wakeEvent), m_port(std::move(port))
+CNetworkLine::CNetworkLine(std::unique_ptr<CNetworkPort> port, std::unique_ptr<net::CWakeSignal> wake)
+    : CPollBackend(port->Fd(), std::move(wake)), m_port(std::move(port))
 {
 }
 
@@ -64,8 +57,7 @@ LONG CNetworkLine::Write(const void* data, DWORD count, DWORD& done, DWORD timeo
 
 int CNetworkLine::InputWaiting()
 {
-    int waiting = 0;
-    return serial_line::BytesWaiting(Fd(), waiting) == 0 ? waiting : 0;
+    return net::BytesWaiting(Fd());
 }
 
 int CNetworkLine::ReadCounters(LineCounters& counters)

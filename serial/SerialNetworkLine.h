@@ -31,7 +31,7 @@ protected:
     bool HasLineCounters() override { return true; }
 
 private:
-    CNetworkLine(std::unique_ptr<CNetworkPort> port, int wakeEvent);
+    CNetworkLine(std::unique_ptr<CNetworkPort> port, std::unique_ptr<net::CWakeSignal> wake);
 
     std::unique_ptr<CNetworkPort> m_port;
 };

@@ -6,6 +6,20 @@
 
 #include <QString>
 
+#ifdef _WIN32
+// <windows.h> takes two of these names over as macros of its own (its .ini
+// file functions): read it once here and give the names back.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#undef GetProfileString
+#undef WriteProfileString
+#endif
+
 // The window's per-user settings, kept through QSettings
 // (settings/QtSettingsStore.h) under the names of settings/Schema.h. A
 // section such as "Settings\Ints" is the nested group "Settings/Ints".

@@ -45,7 +45,7 @@ int SimServer::Transmit(Transport& transport)
     return 0;
 }
 
-int SimServer::Serve(Transport& transport, SocketHandle stop)
+int SimServer::Serve(Transport& transport, net::Socket stop)
 {
     std::vector<pollfd> waits;
     std::vector<std::uint8_t> received;
@@ -54,12 +54,8 @@ int SimServer::Serve(Transport& transport, SocketHandle stop)
         const bool due = m_pacer.DueCount(now) > 0;
         waits.assign(1, pollfd {stop, POLLIN, 0});
         transport.AddWaits(waits, due);
-        if (PollHandles(waits, due ? -1 : m_pacer.MsUntilNext(now)) != 0) {
-            const int err = LastSocketError();
-            if (WouldBlock(err))
-                continue;
-            return err;
-        }
+        if (net::Poll(waits.data(), waits.size(), due ? -1 : m_pacer.MsUntilNext(now)) < 0)
+            return net::LastError();
         if (waits[0].revents)
             return 0;
         std::lock_guard turn(m_turn);

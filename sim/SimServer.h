@@ -4,7 +4,7 @@
 #include "sim/BytePacer.h"
 #include "sim/LineFrame.h"
 #include "sim/SimOptions.h"
-#include "sim/Sockets.h"
+#include "serial/Sockets.h"
 #include "sim/Transport.h"
 
 #include <functional>
@@ -24,7 +24,7 @@ public:
 
     // Serves through `transport` until `stop` becomes readable (or fails).
     // Returns 0 or the system's error code.
-    int Serve(Transport& transport, SocketHandle stop);
+    int Serve(Transport& transport, net::Socket stop);
 
     // Runs `look` on the caller's thread between two turns of serving, when
     // all the server has read is answered; `holding` tells that answers

@@ -1,25 +1,14 @@
 #include "sim/TcpTransport.h"
 
-#ifndef _WIN32
-#include <netinet/tcp.h>
-#endif
-
 #include <memory>
 
 namespace sim {
 namespace {
 
-#ifdef _WIN32
-constexpr int kSendFlags = 0;
-#else
-// A client gone is an error of the send, not a signal that ends the program.
-constexpr int kSendFlags = MSG_NOSIGNAL;
-#endif
-
 constexpr char kBusyLine[] = "brenvik-sim: busy: another program is connected\r\n";
 
 // The address a socket is bound to, as a URL's host and port.
-std::string UrlOf(SocketHandle socket)
+std::string UrlOf(net::Socket socket)
 {
     sockaddr_storage bound {};
     socklen_t size = sizeof bound;
@@ -39,14 +28,16 @@ std::string UrlOf(SocketHandle socket)
 TcpTransport::~TcpTransport()
 {
     Drop();
-    if (m_listener != kNoSocket)
-        CloseSocket(m_listener);
+    if (m_listener != net::kNoSocket)
+        net::Close(m_listener);
 }
 
 bool TcpTransport::Listen(const ListenAddress& address, std::string& error)
 {
-    if (!StartSockets(error))
+    if (int err = 0; !net::Start(err)) {
+        error = "cannot start Winsock: " + net::ErrorText(err);
         return false;
+    }
     addrinfo hints {};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -58,9 +49,10 @@ bool TcpTransport::Listen(const ListenAddress& address, std::string& error)
         return false;
     }
     std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> addresses(found, &::freeaddrinfo);
-    const SocketHandle listener = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
-    if (listener == kNoSocket) {
-        error = "cannot listen on " + where + ": " + SocketErrorText(LastSocketError());
+    int err = 0;
+    const net::Socket listener = net::OpenStream(*found, err);
+    if (listener == net::kNoSocket) {
+        error = "cannot listen on " + where + ": " + net::ErrorText(err);
         return false;
     }
 #ifndef _WIN32
@@ -68,10 +60,9 @@ bool TcpTransport::Listen(const ListenAddress& address, std::string& error)
     const int on = 1;
     ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
 #endif
-    if (::bind(listener, found->ai_addr, static_cast<socklen_t>(found->ai_addrlen)) != 0 || ::listen(listener, 4) != 0
-        || !SetNonBlocking(listener)) {
-        error = "cannot listen on " + where + ": " + SocketErrorText(LastSocketError());
-        CloseSocket(listener);
+    if (::bind(listener, found->ai_addr, static_cast<socklen_t>(found->ai_addrlen)) != 0 || ::listen(listener, 4) != 0) {
+        error = "cannot listen on " + where + ": " + net::ErrorText(net::LastError());
+        net::Close(listener);
         return false;
     }
     m_listener = listener;
@@ -100,11 +91,11 @@ void TcpTransport::Read(std::vector<std::uint8_t>& received, bool untilEmpty)
 {
     char buffer[4096];
     do {
-        const int n = static_cast<int>(::recv(m_client, buffer, sizeof buffer, 0));
+        const long n = net::Receive(m_client, buffer, sizeof buffer);
         if (n > 0) {
             received.insert(received.end(), buffer, buffer + n);
         } else {
-            if (n == 0 || !WouldBlock(LastSocketError()))
+            if (n == 0 || !net::WouldBlock(net::LastError()))
                 Drop();
             return;
         }
@@ -113,8 +104,8 @@ void TcpTransport::Read(std::vector<std::uint8_t>& received, bool untilEmpty)
 
 void TcpTransport::Accept(std::vector<std::uint8_t>& received)
 {
-    const SocketHandle client = ::accept(m_listener, nullptr, nullptr);
-    if (client == kNoSocket)
+    const net::Socket client = ::accept(m_listener, nullptr, nullptr);
+    if (client == net::kNoSocket)
         return;  // gone before it was taken: nothing to serve
     // A client that closed just before this one came may not have been
     // reported yet (Wine's WSAPoll was seen to tell of the newcomer first):
@@ -122,23 +113,22 @@ void TcpTransport::Accept(std::vector<std::uint8_t>& received)
     if (Connected())
         Read(received, true);
     if (Connected()) {
-        ::send(client, kBusyLine, sizeof kBusyLine - 1, kSendFlags);
-        CloseSocket(client);
+        net::Send(client, kBusyLine, sizeof kBusyLine - 1);
+        net::Close(client);
         return;
     }
     // Answers go out paced byte by byte: each as it is due, not gathered.
-    const int on = 1;
-    ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
-    SetNonBlocking(client);
+    net::SendAtOnce(client);
+    net::SetNonBlocking(client);
     m_client = client;
     ++m_accepted;
 }
 
 void TcpTransport::Drop()
 {
-    if (m_client != kNoSocket)
-        CloseSocket(m_client);
-    m_client = kNoSocket;
+    if (m_client != net::kNoSocket)
+        net::Close(m_client);
+    m_client = net::kNoSocket;
 }
 
 int TcpTransport::Write(std::span<const std::uint8_t> bytes, std::size_t& written)
@@ -146,11 +136,10 @@ int TcpTransport::Write(std::span<const std::uint8_t> bytes, std::size_t& writte
     written = 0;
     if (!Connected())
         return 0;
-    const int n = static_cast<int>(
-        ::send(m_client, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), kSendFlags));
+    const long n = net::Send(m_client, bytes.data(), bytes.size());
     if (n >= 0)
         written = static_cast<std::size_t>(n);
-    else if (!WouldBlock(LastSocketError()))
+    else if (!net::WouldBlock(net::LastError()))
         Drop();  // the client went away: its answers with it
     return 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sim/SimOptions.h"
-#include "sim/Sockets.h"
+#include "serial/Sockets.h"
 #include "sim/Transport.h"
 
 #include <string>
@@ -31,14 +31,14 @@ public:
     int Write(std::span<const std::uint8_t> bytes, std::size_t& written) override;
 
 private:
-    bool Connected() const { return m_client != kNoSocket; }
+    bool Connected() const { return m_client != net::kNoSocket; }
     // Reads what the client sent into `received`, once or `untilEmpty`; a client that closed is let go.
     void Read(std::vector<std::uint8_t>& received, bool untilEmpty);
     void Accept(std::vector<std::uint8_t>& received);
     void Drop();
 
-    SocketHandle m_listener = kNoSocket;
-    SocketHandle m_client = kNoSocket;
+    net::Socket m_listener = net::kNoSocket;
+    net::Socket m_client = net::kNoSocket;
     std::uint64_t m_accepted = 0;  // clients taken so far
     std::string m_url;
 };

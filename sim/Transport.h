@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sim/LineCheck.h"
-#include "sim/Sockets.h"
+#include "serial/Sockets.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,6 @@
 #include "sim/FrameLog.h"
 #include "sim/SimOptions.h"
 #include "sim/SimServer.h"
-#include "sim/StopSignal.h"
 #include "sim/TcpTransport.h"
 
 #include "BrenvikVersion.h"
@@ -26,13 +25,13 @@
 namespace {
 
 // The signal or console handler's way to the serving loop.
-const sim::StopSignal* g_stop = nullptr;
+net::CWakeSignal* g_stop = nullptr;
 
 #ifdef _WIN32
 
 BOOL WINAPI RequestStop(DWORD)
 {
-    g_stop->Raise();
+    g_stop->Signal();
     return TRUE;
 }
 
@@ -45,7 +44,7 @@ void HandleStopRequests()
 
 void RequestStop(int)
 {
-    g_stop->Raise();
+    g_stop->Signal();
 }
 
 void HandleStopRequests()
@@ -98,11 +97,11 @@ int Failed(const std::string& error)
 
 int Served(int result)
 {
-    return result == 0 ? 0 : Failed(sim::SocketErrorText(result));
+    return result == 0 ? 0 : Failed(net::ErrorText(result));
 }
 
 // The first line printed tells the program where to find the transceiver.
-int ServeOnTcp(const sim::SimOptions& options, const sim::FrameCallback& onFrame, const sim::StopSignal& stop)
+int ServeOnTcp(const sim::SimOptions& options, const sim::FrameCallback& onFrame, const net::CWakeSignal& stop)
 {
     std::string error;
     sim::TcpTransport tcp;
@@ -110,11 +109,11 @@ int ServeOnTcp(const sim::SimOptions& options, const sim::FrameCallback& onFrame
         return Failed(error);
     sim::SimServer server(options, onFrame);
     std::cout << tcp.Url() << std::endl;
-    return Served(server.Serve(tcp, stop.WaitHandle()));
+    return Served(server.Serve(tcp, stop.Handle()));
 }
 
 #ifndef _WIN32
-int ServeOnPty(const sim::SimOptions& options, const sim::FrameCallback& onFrame, const sim::StopSignal& stop)
+int ServeOnPty(const sim::SimOptions& options, const sim::FrameCallback& onFrame, const net::CWakeSignal& stop)
 {
     std::string error;
     sim::PtyServer server(options, onFrame);
@@ -123,7 +122,7 @@ int ServeOnPty(const sim::SimOptions& options, const sim::FrameCallback& onFrame
     if (!options.linkPath.empty() && !MakeLink(server.SlavePath(), options.linkPath, error))
         return Failed(error);
     std::cout << server.SlavePath() << std::endl;
-    const int result = server.Serve(stop.WaitHandle());
+    const int result = server.Serve(stop.Handle());
     if (!options.linkPath.empty())
         RemoveLink(server.SlavePath(), options.linkPath);
     return Served(result);
@@ -150,20 +149,21 @@ int main(int argc, char** argv)
         break;
     }
 
-    sim::StopSignal stop;
-    if (!stop.Open(error))
-        return Failed(error);
-    g_stop = &stop;
+    int stopError = 0;
+    const std::unique_ptr<net::CWakeSignal> stop = net::CWakeSignal::Create(stopError);
+    if (!stop)
+        return Failed("cannot make the stop signal: " + net::ErrorText(stopError));
+    g_stop = stop.get();
     HandleStopRequests();
 
     sim::FrameLog log(std::cout);
     const sim::FrameCallback onFrame =
         options.log ? [&log](const sim::LineFrame& frame) { log.Log(frame); } : sim::FrameCallback();
     if (options.listen)
-        return ServeOnTcp(options, onFrame, stop);
+        return ServeOnTcp(options, onFrame, *stop);
 #ifdef _WIN32
     return Failed("Windows has no pseudo-terminals: serve on TCP with --listen PORT");
 #else
-    return ServeOnPty(options, onFrame, stop);
+    return ServeOnPty(options, onFrame, *stop);
 #endif
 }

@@ -21,7 +21,9 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -440,6 +442,51 @@ TEST_F(BusPortTest, ANotificationReadsOnceAndFramesOrDiscards)
     }
 }
 
+// Whether the bus echoes: a bus slower than the sends echoes late, and
+// only one that gave no echo since a send was given up on leaves them out.
+TEST_F(BusPortTest, EchoesAreMissingOnlyWhenNoneComeNotWhenTheyComeLate)
+{
+    struct Row {
+        const char* name;
+        std::size_t sends;
+        std::size_t echoedAtOnce; // the first sends the device echoes as they come
+        bool echoRestAtEnd;       // the device echoes all the others once every send is in
+        bool missing;
+    };
+    const Row rows[] = {
+        {"each send echoed", 300, 300, false, false},
+        {"a bus far behind the sends", 300, 0, true, false},
+        {"a bus that never echoes", 300, 0, false, true},
+        {"a bus that stopped echoing", 300, 10, false, true},
+        {"a few sends, none echoed yet", 3, 0, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_FALSE(port.Open(pty.SlavePath(), {}));
+        std::thread device([&] {
+            Bytes late;
+            for (std::size_t i = 0; i < row.sends; ++i) {
+                const Bytes send = ReadDevice(bus::kGroupMessageSize);
+                if (i < row.echoedAtOnce)
+                    pty.Send(send);
+                else if (row.echoRestAtEnd)
+                    late.insert(late.end(), send.begin(), send.end());
+            }
+            pty.Send(late);
+        });
+        for (std::size_t i = 0; i < row.sends; ++i) {
+            ASSERT_FALSE(port.SendLevelQuery(11 + int(i % 16), kNoPause));
+            while (i < row.echoedAtOnce && port.Echoes() <= int(i))
+                ASSERT_FALSE(port.WaitForEvent(std::chrono::milliseconds(5000)));
+        }
+        device.join();
+        const std::size_t echoed = row.echoedAtOnce + (row.echoRestAtEnd ? row.sends - row.echoedAtOnce : 0);
+        while (port.BytesReceived() < echoed * bus::kGroupMessageSize && !port.Failure())
+            ASSERT_FALSE(port.WaitForEvent(std::chrono::milliseconds(5000)));
+        EXPECT_EQ(port.EchoesMissing(), row.missing);
+    }
+}
+
 TEST_F(BusPortTest, AWaitReadsAllThatArrivedBeyondOneBufferAndAGoneDeviceStaysReported)
 {
     ASSERT_FALSE(port.Open(pty.SlavePath(), {}));
@@ -456,6 +503,55 @@ TEST_F(BusPortTest, AWaitReadsAllThatArrivedBeyondOneBufferAndAGoneDeviceStaysRe
     const LineError gone = port.WaitForEvent(std::chrono::milliseconds(1000));
     EXPECT_TRUE(gone);
     EXPECT_EQ(port.Failure(), gone);
+}
+
+// A raw tcp:// peer that never stops sending: each wait still ends at its
+// time-out, having read and framed what came meanwhile, and nothing fails.
+TEST(FloodingPeer, AWaitEndsAtItsTimeOutWhateverARawStreamKeepsSending)
+{
+    constexpr std::uint8_t IAC = 0xFF;
+    struct Case {
+        const char* what;
+        Bytes chunk;
+        int messages; // good messages framed per chunk
+    };
+    const Case cases[] = {
+        {"line data", {0x55}, 0},
+        {"Telnet NOP", {IAC, 0xF1}, 0},
+        {"other Telnet commands", {IAC, 0xF6, IAC, 0xFD, 99, IAC, 0xFB, 98, IAC, 0xF9}, 0},
+        {"messages that are not ours", Packed(bus::MakeLevelQuery(11)), 1},
+    };
+    // A peer gives up after this, so a wait that would follow the flood
+    // ends too: far beyond the wait's time-out plus a loaded machine's delays.
+    constexpr auto kFloodLength = std::chrono::seconds(10);
+    constexpr auto kWait = std::chrono::milliseconds(200);
+    constexpr auto kHangBound = kWait + std::chrono::seconds(2);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::atomic<bool> stop = false;
+        ScriptedServer server([&](int client) {
+            Bytes burst;
+            for (int i = 0; i < 512; ++i)
+                burst.insert(burst.end(), c.chunk.begin(), c.chunk.end());
+            const auto end = std::chrono::steady_clock::now() + kFloodLength;
+            while (!stop && std::chrono::steady_clock::now() < end
+                   && ::send(client, burst.data(), burst.size(), MSG_NOSIGNAL) > 0) {
+            }
+        });
+        busport::CBusPort port;
+        int framed = 0;
+        port.SetMessageObserver([&](std::span<const std::uint8_t>, bool) { ++framed; });
+        ASSERT_FALSE(port.Open(server.Url("tcp"), {}));
+        for (int wait = 0; wait < 3; ++wait) {
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_FALSE(port.WaitForEvent(kWait));
+            EXPECT_LT(std::chrono::steady_clock::now() - start, kHangBound);
+        }
+        EXPECT_GT(port.BytesReceived(), 0u);
+        EXPECT_EQ(framed > 0, c.messages > 0);
+        stop = true;
+        port.Close();
+    }
 }
 
 } // namespace

@@ -118,7 +118,16 @@ TEST(CliNetwork, BadNamesAndDeadEndsGiveOneClearLine)
             }
         });
     });
-    // Only the silent server is waited out, so only it gets a short --timeout.
+    // Telnet NOPs, never an answer to the line settings, until the client goes.
+    ScriptedServer flooding([](int client) {
+        const ScriptedServer::Bytes nops(4096, 0xF1);
+        ScriptedServer::Bytes burst;
+        for (std::uint8_t nop : nops)
+            burst.insert(burst.end(), {0xFF, nop});
+        while (::send(client, burst.data(), burst.size(), MSG_NOSIGNAL) > 0) {
+        }
+    });
+    // Only the silent and flooding servers are waited out, so only they get a short --timeout.
     // A URL the program cannot read is a usage error: nothing is opened.
     const std::tuple<std::string, const char*, std::string, int> cases[] = {
         {"rfc2217://127.0.0.1", "2000", "no port: write HOST:PORT", ExitUsage},
@@ -128,6 +137,8 @@ TEST(CliNetwork, BadNamesAndDeadEndsGiveOneClearLine)
         {"http://127.0.0.1:80/", "2000", "unknown scheme \"http\"", ExitUsage},
         {"rfc2217://host.invalid:2217", "2000", "cannot connect: host not found", ExitPortError},
         {silent.Url("rfc2217"), "100", "cannot open: timed out", ExitPortError},
+        {flooding.Url("rfc2217"), "100", "cannot open: the server kept sending but never answered the line settings",
+         ExitPortError},
         {refusesBaud.Url("rfc2217"), "2000", "cannot set 16457 baud 8N1: the device refused the line settings",
          ExitPortError},
     };

@@ -2,7 +2,6 @@
 // socket, as a network interface is. Built for Linux and Windows alike.
 
 #include "sim/SimServer.h"
-#include "sim/StopSignal.h"
 #include "sim/TcpTransport.h"
 
 #include "bus/GroupMessage.h"
@@ -25,7 +24,7 @@
 
 namespace {
 
-using sim::SocketHandle;
+using net::Socket;
 
 // The simulator on a free loopback port, served on a thread of this test.
 class SimOnTcp {
@@ -33,14 +32,16 @@ public:
     explicit SimOnTcp(sim::SimOptions options) : m_server(options)
     {
         std::string error;
-        EXPECT_TRUE(m_stop.Open(error)) << error;
+        int stopError = 0;
+        m_stop = net::CWakeSignal::Create(stopError);
+        EXPECT_TRUE(m_stop) << net::ErrorText(stopError);
         EXPECT_TRUE(m_tcp.Listen(*options.listen, error)) << error;
         m_port = static_cast<std::uint16_t>(std::stoi(m_tcp.Url().substr(m_tcp.Url().rfind(':') + 1)));
-        m_thread = std::thread([this] { m_result = m_server.Serve(m_tcp, m_stop.WaitHandle()); });
+        m_thread = std::thread([this] { m_result = m_server.Serve(m_tcp, m_stop->Handle()); });
     }
     ~SimOnTcp()
     {
-        m_stop.Raise();
+        m_stop->Signal();
         m_thread.join();
         EXPECT_EQ(m_result, 0);
     }
@@ -57,7 +58,7 @@ public:
 private:
     sim::SimServer m_server;
     sim::TcpTransport m_tcp;
-    sim::StopSignal m_stop;
+    std::unique_ptr<net::CWakeSignal> m_stop;
     std::uint16_t m_port = 0;
     int m_result = -1;
     std::thread m_thread;
@@ -75,7 +76,7 @@ public:
         m_socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         EXPECT_EQ(::connect(m_socket, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
     }
-    ~RawClient() { sim::CloseSocket(m_socket); }
+    ~RawClient() { net::Close(m_socket); }
 
     void Send(const bus::GroupMessageFields& fields)
     {
@@ -90,8 +91,8 @@ public:
         std::string got;
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (got.size() < count && std::chrono::steady_clock::now() < until) {
-            std::vector<pollfd> wait {{m_socket, POLLIN, 0}};
-            if (sim::PollHandles(wait, 100) != 0 || !wait[0].revents)
+            pollfd wait {m_socket, POLLIN, 0};
+            if (net::Poll(&wait, 1, 100) <= 0)
                 continue;
             char buffer[256];
             const int n = static_cast<int>(::recv(m_socket, buffer, static_cast<int>(std::min(sizeof buffer, count - got.size())), 0));
@@ -119,7 +120,7 @@ public:
     }
 
 private:
-    SocketHandle m_socket = sim::kNoSocket;
+    Socket m_socket = net::kNoSocket;
 };
 
 TEST(SimTcp, ServesOneClientAtATimeAndKeepsSettingsForTheNext)

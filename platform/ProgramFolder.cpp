@@ -1,0 +1,8 @@
+#include "platform/ProgramFolder.h"
+
+#include <QFileInfo>
+
+QString ProgramFolder()
+{
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath() + QLatin1Char('/');
+}

@@ -1,0 +1,61 @@
+// The whole program in this process on Windows (under Wine), on the wall
+// clock, against brenvik-sim on a real COM port: BRENVIK_TEST_COM names it
+// (COM5: the simulator's pseudo-terminal at 57600 baud, a rate Wine can set
+// on one, stored as the port's "Lines" entry), BRENVIK_TEST_SIM the
+// simulator's starting settings as the form shows them, "NAME,ID,CHANNEL,KEY".
+// scripts/test-windows checks what the simulator was sent, and the registry
+// after the close.
+
+#include "tests/e2e/FormFixture.h"
+
+namespace {
+
+QString Environment(const char* name)
+{
+    const QString value = qEnvironmentVariable(name);
+    if (value.isEmpty())
+        ADD_FAILURE() << name << " is not set (scripts/test-windows sets it)";
+    return value;
+}
+
+// One run, in the order a user goes: the simulator's log is checked against
+// it afterwards, message by message.
+TEST_F(FormTest, GetSetScanAndCloseOnAComPort)
+{
+    const QString port = Environment("BRENVIK_TEST_COM");
+    const int number = port.mid(3).toInt();
+    ASSERT_GT(number, 0);
+    // The system's own port, at the rate its "Lines" entry gives, chosen as a user would.
+    MapPort(number, "\\\\.\\" + port.toStdString());
+    WriteProfileString("Lines", port, "57600");
+    WriteProfileString("Settings/Ints", "m_ActiveComPort", QString::number(number));
+    Start(Timing::WallClock);
+    EXPECT_EQ(Text(IDC_PORT_STATUS), QStringLiteral("COM Port %1 Open").arg(number));
+
+    EXPECT_EQ(Get(), QStringList {"Got Settings Ok"});
+    EXPECT_EQ(Settings(), Environment("BRENVIK_TEST_SIM").split(','));
+
+    Enter(IDC_GROUP_NAME, "WINE2");
+    Enter(IDC_RF_CHANNEL, "17");
+    Enter(IDC_PASSWORD_KEY, "4321");
+    Click(IDC_SET);
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join('\n').toStdString();
+    const QString groupId = Text(IDC_GROUP_ID);
+    EXPECT_EQ(Get(), QStringList {"Got Settings Ok"});
+    EXPECT_EQ(Settings(), (QStringList {"WINE2", groupId, "17", "4321"}));
+
+    // A short scan: level replies counted, then stopped by the same button.
+    Click(IDC_SCAN_BUTTON);
+    EXPECT_EQ(View().TimerPeriod(), CBrenvikView::kScanPeriodMs);
+    EXPECT_TRUE(WaitUntil([&] { return View().ScanResults().TotalSamples() >= 3; }));
+    Click(IDC_SCAN_BUTTON);
+    EXPECT_EQ(View().TimerPeriod(), CBrenvikView::kAfterScanPeriodMs);
+
+    // Closing the window stores the settings where the program reads them.
+    Exit();
+    EXPECT_EQ(GetProfileString("Settings/Strings", "m_NetName"), "WINE2");
+    EXPECT_EQ(GetProfileString("Settings/Ints", "m_RFChannel"), "17");
+    EXPECT_FALSE(GetProfileString("WindowPos", "WindowPos").isEmpty());
+}
+
+} // namespace
