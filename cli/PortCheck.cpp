@@ -67,11 +67,11 @@ PortCondition InspectPort(const std::string& path, const std::string& lockFolder
     // The probe keeps the system's reason, so a forbidden port (which needs
     // another remedy) is told from a held one.
     switch (busport::ProbeLine(path, lockFolder).fault) {
-    case bus::LineFault::None: return {PortState::Free, {}};
+    case bus::LineFault::None: return {PortState::Free, {}, {}};
     case bus::LineFault::Busy: return {PortState::Busy, {}, busport::LockOwner(lockFolder, path)};
-    case bus::LineFault::NoDevice: return {PortState::Absent, {}};
-    case bus::LineFault::PermissionDenied: return {PortState::PermissionDenied, PermissionFix(path)};
-    default: return {PortState::Unknown, {}};
+    case bus::LineFault::NoDevice: return {PortState::Absent, {}, {}};
+    case bus::LineFault::PermissionDenied: return {PortState::PermissionDenied, PermissionFix(path), {}};
+    default: return {PortState::Unknown, {}, {}};
     }
 }
 

@@ -182,8 +182,9 @@ TEST_F(CliProgram, TheSettingsFileIsPrivateAndNeverAFifoOrAFolder)
         EXPECT_EQ(run.code, usable ? cli::ExitOk : cli::ExitUsage) << c.name << ": " << run.err;
         EXPECT_EQ(run.err.rfind(c.says, 0), 0u) << c.name << ": " << run.err;
         EXPECT_TRUE(c.says.empty() || run.err.find(c.says, 1) == std::string::npos) << c.name << ": " << run.err;
-        if (usable)
+        if (usable) {
             EXPECT_EQ(fs::status(file).permissions(), fs::perms(0600)) << c.name;
+        }
     }
 }
 

@@ -111,8 +111,9 @@ TEST(CliDiagnosis, AGetWithoutAnswerSaysWhatCameBackAndNeverACauseTheBytesRuleOu
             EXPECT_EQ(CountLines(run.err), 1) << run.err;
             EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
             EXPECT_EQ(run.err.find(c.neverSays), std::string::npos) << run.err;
-            if (json)
+            if (json) {
                 EXPECT_NE(run.out.find(std::string("\"error\": \"") + c.kind + "\""), std::string::npos) << run.out;
+            }
         }
     }
 }

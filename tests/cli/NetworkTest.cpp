@@ -147,8 +147,9 @@ TEST(CliNetwork, BadNamesAndDeadEndsGiveOneClearLine)
         EXPECT_EQ(run.code, code) << url;
         CliHarness fromEnvironment;
         fromEnvironment.SetEnvironmentPort(url);
-        if (code == ExitUsage)
+        if (code == ExitUsage) {
             EXPECT_EQ(fromEnvironment.Run({"get"}).code, ExitUsage) << url;
+        }
         EXPECT_EQ(CountLines(run.err), 1) << run.err;
         EXPECT_NE(run.err.find(words), std::string::npos) << run.err;
     }
