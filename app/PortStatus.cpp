@@ -145,7 +145,8 @@ void CPortStatus::ShowNote(const bus::LineError& error, Loss loss)
     QStringList note;
     if (!m_line.warning.empty())
         note << QString::fromStdString(m_line.warning);
-    const QString device = m_portPath.empty() ? QStringLiteral("no device") : QString::fromStdString(m_portPath);
+    const QString device
+        = m_portPath.empty() ? QStringLiteral("no device") : QString::fromStdString(ShownPortName(m_portPath));
     if (!error) {
         note << device + ", " + QString::fromStdString(busport::LineSettingsText(m_line.settings));
     } else {

@@ -7,6 +7,9 @@
 
 namespace {
 
+// Windows' prefix of a device name, as in "\\.\COM5".
+constexpr std::string_view kDevicePrefix = "\\\\.\\";
+
 bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {
     if (text.size() < prefix.size())
@@ -22,8 +25,8 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 
 std::optional<int> ComNumberOf(std::string_view name)
 {
-    if (name.starts_with("\\\\.\\"))
-        name.remove_prefix(4);
+    if (name.starts_with(kDevicePrefix))
+        name.remove_prefix(kDevicePrefix.size());
     if (!StartsWithNoCase(name, "COM"))
         return std::nullopt;
     name.remove_prefix(3);
@@ -39,7 +42,7 @@ std::optional<std::string> BuiltInPortPath(int comNumber)
 #ifdef _WIN32
     // A COM number on Windows is the system's own port.
     if (comNumber >= bus::kFirstComPort && comNumber <= bus::kLastComPort)
-        return "\\\\.\\COM" + std::to_string(comNumber);
+        return std::string(kDevicePrefix) + "COM" + std::to_string(comNumber);
 #else
     if (comNumber >= bus::kFirstComPort && comNumber <= 8)
         return "/dev/ttyACM" + std::to_string(comNumber - 1);
@@ -49,6 +52,13 @@ std::optional<std::string> BuiltInPortPath(int comNumber)
         return "/dev/ttyS" + std::to_string(comNumber - 17);
 #endif
     return std::nullopt;
+}
+
+std::string ShownPortName(std::string_view path)
+{
+    if (path.starts_with(kDevicePrefix) && ComNumberOf(path))
+        path.remove_prefix(kDevicePrefix.size());
+    return std::string(path);
 }
 
 std::optional<std::string> ResolvePortName(std::string_view name, const PortLookup& lookup)

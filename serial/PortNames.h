@@ -25,6 +25,10 @@ std::optional<int> ComNumberOf(std::string_view name);
 // The built-in table's device path for COM n, or nothing outside 1-20.
 std::optional<std::string> BuiltInPortPath(int comNumber);
 
+// The name a user knows a port by: "COM5" for the system's own "\\.\COM5"
+// (a path only Windows uses), any other device path or URL as it stands.
+std::string ShownPortName(std::string_view path);
+
 // The device path or URL for a port name under a mapping (an empty one: the
 // built-in table only).
 std::optional<std::string> ResolvePortName(std::string_view name, const PortLookup& lookup);

@@ -23,6 +23,16 @@ TEST(PortNames, ComNumbersAreReadFromBothSpellings)
     EXPECT_EQ(ComNumberOf("COM5x"), std::nullopt);
 }
 
+TEST(PortNames, TheSystemsComPortIsShownByItsComName)
+{
+    EXPECT_EQ(ShownPortName("\\\\.\\COM5"), "COM5");
+    EXPECT_EQ(ShownPortName("\\\\.\\com12"), "com12");
+    EXPECT_EQ(ShownPortName("\\\\.\\pipe\\x"), "\\\\.\\pipe\\x");
+    EXPECT_EQ(ShownPortName("/dev/ttyUSB0"), "/dev/ttyUSB0");
+    EXPECT_EQ(ShownPortName("tcp://127.0.0.1:5331"), "tcp://127.0.0.1:5331");
+    EXPECT_EQ(ShownPortName(""), "");
+}
+
 TEST(PortNames, BuiltInTableCoversOneToTwenty)
 {
     EXPECT_EQ(BuiltInPortPath(1), "/dev/ttyACM0");

@@ -30,7 +30,11 @@ TEST_F(FormTest, GetSetScanAndCloseOnAComPort)
     WriteProfileString("Lines", port, "57600");
     WriteProfileString("Settings/Ints", "m_ActiveComPort", QString::number(number));
     Start(Timing::WallClock);
-    EXPECT_EQ(Text(IDC_PORT_STATUS), QStringLiteral("COM Port %1 Open").arg(number));
+    // The status line is shown at the timer's first tick.
+    const QString open = QStringLiteral("COM Port %1 Open").arg(number);
+    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_PORT_STATUS) == open; })) << Text(IDC_PORT_STATUS).toStdString();
+    // Named as Windows users know it, not by its device path.
+    EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(), port + ", 57600 baud");
 
     EXPECT_EQ(Get(), QStringList {"Got Settings Ok"});
     EXPECT_EQ(Settings(), Environment("BRENVIK_TEST_SIM").split(','));
