@@ -8,13 +8,7 @@
 // (<windows.h> is not read again). The constants keep the system's values.
 // Elsewhere it is empty.
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "serial/WindowsHeader.h"
 
 #undef GetWindowText
 #undef SetWindowText

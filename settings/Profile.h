@@ -9,13 +9,7 @@
 #ifdef _WIN32
 // <windows.h> takes two of these names over as macros of its own (its .ini
 // file functions): read it once here and give the names back.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "serial/WindowsHeader.h"
 #undef GetProfileString
 #undef WriteProfileString
 #endif
