@@ -6,6 +6,7 @@
 #include "CliTestSupport.h"
 
 #include "tests/support/ChildProgram.h"
+#include "tests/support/LockFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -23,17 +24,10 @@ namespace fs = std::filesystem;
 
 class CliLock : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_folder = fs::path(::testing::TempDir()) / ("brenvik-cli-locks-" + std::to_string(::getpid()));
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-    std::string Folder() const { return m_folder.string(); }
+    std::string Folder() const { return m_locks.Path(); }
 
 private:
-    fs::path m_folder;
+    TempLockFolder m_locks {"brenvik-cli-locks"};
 };
 
 std::string CommandName(pid_t pid)

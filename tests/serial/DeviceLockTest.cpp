@@ -37,14 +37,8 @@ std::string Read(const fs::path& file)
 
 class DeviceLock : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_folder = fs::path(::testing::TempDir()) / ("brenvik-locks-" + std::to_string(::getpid()));
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-    fs::path m_folder;
+    TempLockFolder m_locks {"brenvik-locks"};
+    const fs::path m_folder {m_locks.Path()};
 };
 
 TEST_F(DeviceLock, HonoursALiveOwnerReplacesAStaleLockAndHoldsItsOwnWhileOpen)
