@@ -81,9 +81,13 @@ void CPortStatus::NoticeVanishedDevice()
         return;
     const bus::LineError lost = busport::LineErrorOf(m_serial.GetListenerResult(), m_serial.GetLastSystemError());
     m_serial.Close();
-    // A network interface has no device node to watch for: its server is asked again.
-    if (LooksLikeUrl(m_portPath))
-        ReconnectLater(0);
+    // A network interface has no device node to watch for: its server is
+    // asked again, unless it turned the program away (left to the user, as
+    // at the open).
+    if (LooksLikeUrl(m_portPath)) {
+        if (lost.fault != bus::LineFault::Busy)
+            ReconnectLater(0);
+    }
     else
         WatchForPort();
     ShowNote(lost, Loss::Vanished);
@@ -151,7 +155,7 @@ void CPortStatus::ShowNote(const bus::LineError& error, Loss loss)
         note << device + ", " + QString::fromStdString(busport::LineSettingsText(m_line.settings));
     } else {
         // A network interface's reason speaks of addresses and connections.
-        const std::string reason = loss == Loss::Vanished ? busport::LineErrorText(error)
+        const std::string reason = loss == Loss::Vanished ? busport::FailureText(m_portPath, error)
             : error.fault == bus::LineFault::SettingsRefused
             ? "could not be set to " + busport::LineSettingsText(m_line.settings) + ": " + busport::LineErrorText(error)
             : busport::OpenErrorText(m_portPath, error);

@@ -25,6 +25,19 @@ std::string LineErrorText(const bus::LineError& error)
     return error.system ? error.system.message() : "failed";
 }
 
+namespace {
+
+bool IsNetworkPort(const std::string& port)
+{
+    const auto network = ParseNetworkAddress(port);
+    return network && std::holds_alternative<NetworkAddress>(*network);
+}
+
+const char* const kTurnedAway = "busy: the server turned the connection away (another client, or a program on "
+                                "the server, has the port?)";
+
+} // namespace
+
 std::string OpenErrorText(const std::string& port, const bus::LineError& error)
 {
     const auto network = ParseNetworkAddress(port);
@@ -34,12 +47,19 @@ std::string OpenErrorText(const std::string& port, const bus::LineError& error)
         if (error.fault == bus::LineFault::NoDevice) // the system says why, or the name did not resolve
             return "cannot connect: " + (error.system ? error.system.message() : "host not found");
         if (error.fault == bus::LineFault::Busy)
-            return "busy: the server turned the connection away (another client has the port?)";
+            return kTurnedAway;
         if (error.fault == bus::LineFault::TimedOut && error.system == net::ErrorCodeOf(net::kProtocolError))
             return "cannot open: the server kept sending but never answered the line settings (no RFC 2217 "
                    "server? try tcp://)";
     }
     return "cannot open: " + LineErrorText(error);
+}
+
+std::string FailureText(const std::string& port, const bus::LineError& error)
+{
+    if (error.fault == bus::LineFault::Busy && IsNetworkPort(port))
+        return kTurnedAway;
+    return LineErrorText(error);
 }
 
 } // namespace busport

@@ -21,4 +21,9 @@ std::string LineErrorText(const bus::LineError& error);
 // Otherwise "cannot open: " and LineErrorText.
 std::string OpenErrorText(const std::string& port, const bus::LineError& error);
 
+// Why a port that was open failed, in words: LineErrorText, except that a
+// network interface's server that turned the program away says so (a plain
+// stream's server is only found to have done so at the first read).
+std::string FailureText(const std::string& port, const bus::LineError& error);
+
 } // namespace busport

@@ -183,7 +183,12 @@ bool CBusSession::PumpUntil(Clock::time_point deadline, const std::function<bool
 int CBusSession::ReportPortFailure(const Json& fields)
 {
     const bus::LineError& failure = m_port.Failure();
-    return Report({FaultKind(failure.fault), m_label + ": " + LineErrorText(failure), ExitPortError, fields});
+    return Report({FaultKind(failure.fault), FailureLine(failure), ExitPortError, fields});
+}
+
+std::string CBusSession::FailureLine(const bus::LineError& error) const
+{
+    return m_label + ": " + busport::FailureText(m_path, error);
 }
 
 } // namespace cli

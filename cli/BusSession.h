@@ -86,6 +86,8 @@ public:
     // Writes the one error line for a failed port (and with --json its
     // object, `fields` added) and gives ExitPortError.
     int ReportPortFailure(const Json& fields = Json::object());
+    // "PORT: why", for a failure of the port once open.
+    std::string FailureLine(const bus::LineError& error) const;
     // Ends the command with `failure`, naming the port in its JSON.
     int Report(Failure failure) const;
     // Whether the options asked for JSON.

@@ -141,7 +141,7 @@ int RunScan(const CliContext& context, const CliOptions& options)
     }
     if (!failure && deviceGone)
         failure = Failure {FaultKind(session.PortFailure().fault),
-                           session.PortLabel() + ": " + LineErrorText(session.PortFailure()), ExitPortError};
+                           session.FailureLine(session.PortFailure()), ExitPortError};
     if (!failure && run.interrupted)
         failure = Failure {"interrupted", "scan interrupted after " + std::to_string(static_cast<int>(run.seconds)) + " s",
                            session.InterruptExit()};

@@ -92,7 +92,7 @@ int RunSet(const CliContext& context, const CliOptions& options)
     Json result = WritesJson(wanted, sent.count);
     if (sent.error)
         return session.Report({FaultKind(sent.error.fault),
-                               session.PortLabel() + ": " + LineErrorText(sent.error) + WritesCutShort(sent.count),
+                               session.FailureLine(sent.error) + WritesCutShort(sent.count),
                                ExitPortError, result});
     if (sent.count < busreport::kWriteCount)
         return session.Report({"interrupted", "interrupted" + WritesCutShort(sent.count), session.InterruptExit(),

@@ -157,6 +157,10 @@ LONG TurnedAway(LONG result, int& systemError)
 constexpr std::chrono::milliseconds kTurnedAwayRetry {500};
 constexpr std::chrono::milliseconds kTurnedAwayPause {20};
 
+// How long a probe gives a plain stream's server to turn it away; a server
+// that does so sends its line of text as soon as it accepts.
+constexpr DWORD kRefusalWaitMs = 200;
+
 std::uint32_t RfcParity(int parity)
 {
     return static_cast<std::uint32_t>(parity) + 1;  // NOPARITY .. SPACEPARITY -> 1 .. 5
@@ -190,6 +194,14 @@ LONG CNetworkPort::Connect(const NetworkAddress& address, DWORD timeoutMs, std::
     // A server still releasing the device of the previous connection (the
     // program's own, a moment ago) turns new ones away for a short while.
     const auto retryEnd = std::min(end.value_or(Clock::time_point::max()), Clock::now() + kTurnedAwayRetry);
+    // A try that runs out of time after a refusal ends as that refusal.
+    bool turnedAway = false;
+    const auto refusedOr = [&turnedAway](LONG result, int& systemError) {
+        if (result == ERROR_TIMEOUT && turnedAway)
+            return TurnedAway(ERROR_GEN_FAILURE, systemError);
+        turnedAway = turnedAway || result == ERROR_ACCESS_DENIED;
+        return result;
+    };
     for (;;) {
         net::Socket socket = net::kNoSocket;
         int lastError = net::kHostUnreachable;  // no address at all
@@ -201,10 +213,10 @@ LONG CNetworkPort::Connect(const NetworkAddress& address, DWORD timeoutMs, std::
         }
         if (socket == net::kNoSocket) {
             systemError = lastError;
-            return lastError == net::kTimedOut ? ERROR_TIMEOUT : ERROR_FILE_NOT_FOUND;
+            return refusedOr(lastError == net::kTimedOut ? ERROR_TIMEOUT : ERROR_FILE_NOT_FOUND, systemError);
         }
         port.reset(new CNetworkPort(socket, address.protocol, timeoutMs, end));
-        const LONG result = port->Greet(systemError);
+        const LONG result = refusedOr(port->Greet(systemError), systemError);
         if (result == 0)
             return 0;
         port.reset();
@@ -240,7 +252,7 @@ LONG CNetworkPort::SendAll(std::span<const std::uint8_t> bytes, std::size_t& sen
             if (LONG result = AwaitSocket(m_fd, POLLOUT, MsUntil(end), systemError))
                 return result;
         } else if (n < 0) {
-            return TransferFailure(error, systemError);
+            return Ended(TransferFailure(error, systemError), systemError);
         }
     }
     return 0;
@@ -322,13 +334,21 @@ LONG CNetworkPort::ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t
 {
     got = 0;
     more = false;
-    const long n = net::Receive(m_fd, data, room);
-    if (n == 0)
-        return ConnectionLost(systemError);
-    if (n < 0) {
-        const int error = net::LastError();
-        return net::WouldBlock(error) ? 0 : TransferFailure(error, systemError);
+    long n = 0;
+    int error = 0;
+    {
+        std::lock_guard guard(m_firstBytesLock);
+        n = net::Receive(m_fd, data, room);
+        if (n < 0)
+            error = net::LastError();
+        else if (!SpeaksTelnet() && m_firstBytes.size() <= kRefusalTextLimit)
+            m_firstBytes.insert(m_firstBytes.end(), data,
+                                data + std::min<std::size_t>(n, kRefusalTextLimit + 1 - m_firstBytes.size()));
     }
+    if (n == 0)
+        return Ended(ConnectionLost(systemError), systemError);
+    if (n < 0)
+        return net::WouldBlock(error) ? 0 : Ended(TransferFailure(error, systemError), systemError);
     received += static_cast<std::size_t>(n);
     more = true;
     // The server's small answers each wait for our acknowledgement when it
@@ -346,6 +366,53 @@ LONG CNetworkPort::ReceiveOnce(std::uint8_t* data, std::size_t room, std::size_t
         m_counters = {errors.framing, errors.parity, errors.overrun, errors.breaks};
     }
     return SendAnswers(systemError);
+}
+
+bool CNetworkPort::SentOnlyText() const
+{
+    // Over Telnet the server refuses before the line is set (TurnedAway).
+    if (SpeaksTelnet())
+        return false;
+    std::lock_guard guard(m_firstBytesLock);
+    if (m_firstBytes.size() > kRefusalTextLimit)
+        return false;
+    std::vector<std::uint8_t> sent = m_firstBytes;
+    sent.resize(kRefusalTextLimit + 1);
+    const long queued = net::Receive(m_fd, sent.data() + m_firstBytes.size(), sent.size() - m_firstBytes.size(), true);
+    sent.resize(m_firstBytes.size() + static_cast<std::size_t>(std::max(queued, 0L)));
+    const auto text = [](std::uint8_t c) { return (c >= 0x20 && c < 0x7F) || c == '\r' || c == '\n' || c == '\t'; };
+    return !sent.empty() && sent.size() <= kRefusalTextLimit && sent.back() == '\n'
+        && std::all_of(sent.begin(), sent.end(), text);
+}
+
+LONG CNetworkPort::Ended(LONG result, int& systemError) const
+{
+    return result == ERROR_GEN_FAILURE && SentOnlyText() ? TurnedAway(result, systemError) : result;
+}
+
+LONG CNetworkPort::PeerClosed(int& systemError) const
+{
+    return Ended(ConnectionLost(systemError), systemError);
+}
+
+LONG CNetworkPort::AwaitRefusal(DWORD timeoutMs, int& systemError)
+{
+    const auto end = EndAfter(timeoutMs);
+    std::uint8_t dropped[kRefusalTextLimit + 1];
+    while (!SpeaksTelnet() && m_firstBytes.size() <= kRefusalTextLimit) {
+        if (LONG result = AwaitSocket(m_fd, POLLIN, MsUntil(end), systemError)) {
+            if (result != ERROR_TIMEOUT)
+                return result;
+            systemError = 0;
+            break;
+        }
+        std::size_t got = 0;
+        std::size_t received = 0;
+        bool more = false;
+        if (LONG result = ReceiveOnce(dropped, sizeof dropped, got, more, received, systemError))
+            return result;
+    }
+    return 0;
 }
 
 LONG CNetworkPort::Read(std::uint8_t* buffer, DWORD count, DWORD& done, bool waitAll, DWORD timeoutMs,
@@ -458,7 +525,9 @@ int ProbeNetworkPort(const NetworkAddress& address, DWORD timeoutMs, std::error_
 {
     std::unique_ptr<CNetworkPort> port;
     int systemError = 0;
-    const LONG result = CNetworkPort::Connect(address, timeoutMs, port, systemError);
+    LONG result = CNetworkPort::Connect(address, timeoutMs, port, systemError);
+    if (result == ERROR_SUCCESS)
+        result = port->AwaitRefusal(std::min<DWORD>(timeoutMs, kRefusalWaitMs), systemError);
     // A failure always keeps a reason: one without an errno of its own (a
     // name that did not resolve) reads as an unreachable host.
     if (reason)

@@ -32,10 +32,12 @@
 // - ERROR_TIMEOUT with ETIMEDOUT: no connection, or no answer to the line
 //   settings, within the time-out; with EPROTO: the server sent, but never
 //   answered the line settings (it floods, or speaks no RFC 2217).
-// - ERROR_ACCESS_DENIED with EBUSY: the server closed the connection before
-//   the line was set, as a server does when another client has the port
-//   (Connect tries again for half a second first: a server may still be
-//   releasing the device of the connection before).
+// - ERROR_ACCESS_DENIED with EBUSY: the server turned the client away, as a
+//   server does when another client or program has the port: over RFC 2217
+//   it closed the connection before the line was set (Connect tries again
+//   for half a second first: a server may still be releasing the device of
+//   the connection before); over a plain stream, which has no greeting, a
+//   read finds that all the server sent was a line of text, then the end.
 // - ERROR_INVALID_PARAMETER: the server set another value than the one asked
 //   for; ERROR_NOT_SUPPORTED: it refused the COM port option.
 // - ERROR_GEN_FAILURE with ECONNRESET: the connection was lost.
@@ -46,8 +48,8 @@
 // The socket is non-blocking (serial/Sockets.h: BSD sockets or Winsock 2). The owning thread reads, writes
 // and sets the line; another thread may wait on the descriptor and read the
 // line-error counts.
-// Whether a connection to the address succeeds within `timeoutMs` (then closed
-// at once): the probe's PortFree, PortAbsent (nothing answers there),
+// Whether a connection to the address succeeds within `timeoutMs` (then closed;
+// a plain stream is first given a moment to be refused in): the probe's PortFree, PortAbsent (nothing answers there),
 // PortBusy (the server turned the probe away) or PortUnknown; `reason`, when
 // given, gets the system's reason of a failure.
 int ProbeNetworkPort(const NetworkAddress& address, win32::DWORD timeoutMs, std::error_code* reason);
@@ -96,6 +98,13 @@ public:
     // count them. Any thread.
     int ReadLineCounters(LineCounters& counters) const;
 
+    // Over a plain stream, waits up to `timeoutMs` for the server to turn the
+    // client away (a server does so at once); 0 when it has not.
+    win32::LONG AwaitRefusal(win32::DWORD timeoutMs, int& systemError);
+    // The server ended the connection: ERROR_GEN_FAILURE with ECONNRESET, or
+    // its refusal (ERROR_ACCESS_DENIED with EBUSY). Any thread.
+    win32::LONG PeerClosed(int& systemError) const;
+
 private:
     CNetworkPort(net::Socket fd, NetworkAddress::Protocol protocol, win32::DWORD timeoutMs,
                  std::optional<std::chrono::steady_clock::time_point> openEnd);
@@ -118,12 +127,25 @@ private:
     // takes them without waiting.
     win32::LONG SendAnswers(int& systemError);
     static constexpr std::size_t kUnsentAnswersLimit = 4096;
+    // `result` of a transfer, except that a connection lost (ended or reset:
+    // the client may have written after the server closed) after all the
+    // server sent was a line of text is the server's refusal.
+    win32::LONG Ended(win32::LONG result, int& systemError) const;
+    // Whether all a plain stream's server sent, read or still queued, is one
+    // short line of text.
+    bool SentOnlyText() const;
+    // A refusal is short; a longer stream is the bus's.
+    static constexpr std::size_t kRefusalTextLimit = 160;
 
     net::Socket m_fd = net::kNoSocket;
     win32::DWORD m_timeoutMs;
     std::optional<std::chrono::steady_clock::time_point> m_openEnd;  // the connection's deadline
     std::unique_ptr<CTelnetCodec> m_codec;  // RFC 2217 only
     std::vector<std::uint8_t> m_unsentAnswers;  // negotiation answers the socket has not taken yet
+    // A plain stream's first bytes, up to kRefusalTextLimit + 1; taken from
+    // the socket under the lock, so that SentOnlyText sees each byte once.
+    mutable std::mutex m_firstBytesLock;
+    std::vector<std::uint8_t> m_firstBytes;
     serial_line::LineParams m_line;
     std::optional<serial_line::LineParams> m_confirmed;  // what the server last confirmed
     mutable std::mutex m_countersLock;

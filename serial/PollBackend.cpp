@@ -68,10 +68,8 @@ LONG CPollBackend::WaitReady(Direction direction, int timeoutMs, int& systemErro
         return ERROR_TIMEOUT;
     if (entry.revents & POLLNVAL)
         return ERROR_INVALID_HANDLE;
-    if (entry.revents & net::kPollPeerClosed) {
-        systemError = net::kConnectionReset;  // only a network interface's server ends a stream
-        return ERROR_GEN_FAILURE;
-    }
+    if (entry.revents & net::kPollPeerClosed)
+        return PeerClosed(systemError);
     if (entry.revents & (POLLHUP | POLLERR))
         return ERROR_GEN_FAILURE;
     return 0;
@@ -114,11 +112,19 @@ LONG CPollBackend::Wait(DWORD mask, DWORD timeoutMs, DWORD& events, std::atomic<
             return ERROR_INVALID_HANDLE;
         // Bytes that came with a hang-up are reported (next round) before the end.
         const bool newInput = (mask & EV_RXCHAR) && InputWaiting() > m_inputSeen;
-        if ((waits[1].revents & (POLLHUP | POLLERR | net::kPollPeerClosed)) && !newInput) {
-            systemError = (waits[1].revents & net::kPollPeerClosed) ? net::kConnectionReset : 0;
+        if ((waits[1].revents & net::kPollPeerClosed) && !newInput)
+            return PeerClosed(systemError);
+        if ((waits[1].revents & (POLLHUP | POLLERR)) && !newInput) {
+            systemError = 0;
             return ERROR_GEN_FAILURE;
         }
     }
+}
+
+LONG CPollBackend::PeerClosed(int& systemError)
+{
+    systemError = net::kConnectionReset;
+    return ERROR_GEN_FAILURE;
 }
 
 void CPollBackend::ForgetReadInput(int count)
@@ -179,10 +185,10 @@ LONG CPollBackend::NextListenerPass(ListenerPass& pass, int& systemError)
         return ERROR_INVALID_HANDLE;
     // A vanished device reports hang-up or error on every poll: after this
     // pass, which still announces bytes that came with it, the end.
-    if (waits[1].revents & (POLLHUP | POLLERR | net::kPollPeerClosed))
-        pass.portGone = ERROR_GEN_FAILURE;
     if (waits[1].revents & net::kPollPeerClosed)
-        pass.goneReason = net::kConnectionReset; // a lost connection, as a failed read says it
+        pass.portGone = PeerClosed(pass.goneReason);  // as a failed read says it
+    else if (waits[1].revents & (POLLHUP | POLLERR))
+        pass.portGone = ERROR_GEN_FAILURE;
 
     bool arrived = false;
     if (watchInput && (waits[1].revents & (POLLIN | POLLHUP | POLLERR))) {

@@ -57,6 +57,10 @@ protected:
     // read as all zero with 0.
     virtual int ReadCounters(LineCounters& counters) = 0;
     virtual bool HasLineCounters() = 0;
+    // The peer ended the stream (only a network interface's server does):
+    // ERROR_GEN_FAILURE with ECONNRESET, a lost connection, unless the
+    // subclass tells more. Any thread.
+    virtual win32::LONG PeerClosed(int& systemError);
 
 private:
     void Wake();

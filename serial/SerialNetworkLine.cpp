@@ -60,6 +60,11 @@ int CNetworkLine::InputWaiting()
     return net::BytesWaiting(Fd());
 }
 
+LONG CNetworkLine::PeerClosed(int& systemError)
+{
+    return m_port->PeerClosed(systemError);
+}
+
 int CNetworkLine::ReadCounters(LineCounters& counters)
 {
     return m_port->ReadLineCounters(counters);

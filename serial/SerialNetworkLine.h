@@ -29,6 +29,7 @@ protected:
     int InputWaiting() override;
     int ReadCounters(LineCounters& counters) override;
     bool HasLineCounters() override { return true; }
+    win32::LONG PeerClosed(int& systemError) override;
 
 private:
     CNetworkLine(std::unique_ptr<CNetworkPort> port, std::unique_ptr<net::CWakeSignal> wake);

@@ -80,7 +80,8 @@ win32::LONG ResultOf(int error);
 int Poll(pollfd* waits, std::size_t count, int timeoutMs);
 // Like send() and recv(); a send never raises a signal. -1 with LastError() set.
 long Send(Socket socket, const void* data, std::size_t size);
-long Receive(Socket socket, void* data, std::size_t size);
+// With `peek` the bytes received stay queued.
+long Receive(Socket socket, void* data, std::size_t size, bool peek = false);
 // Bytes received and not yet read (0 where it cannot be told).
 int BytesWaiting(Socket socket);
 

@@ -125,11 +125,11 @@ long Send(Socket socket, const void* data, std::size_t size)
     return sent;
 }
 
-long Receive(Socket socket, void* data, std::size_t size)
+long Receive(Socket socket, void* data, std::size_t size, bool peek)
 {
     long got;
     do {
-        got = ::recv(socket, data, size, 0);
+        got = ::recv(socket, data, size, peek ? MSG_PEEK : 0);
     } while (got < 0 && errno == EINTR);
     return got;
 }

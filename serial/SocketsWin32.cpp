@@ -154,9 +154,9 @@ long Send(Socket socket, const void* data, std::size_t size)
     return sent == SOCKET_ERROR ? -1 : sent;
 }
 
-long Receive(Socket socket, void* data, std::size_t size)
+long Receive(Socket socket, void* data, std::size_t size, bool peek)
 {
-    const int got = ::recv(socket, static_cast<char*>(data), static_cast<int>(size), 0);
+    const int got = ::recv(socket, static_cast<char*>(data), static_cast<int>(size), peek ? MSG_PEEK : 0);
     return got == SOCKET_ERROR ? -1 : got;
 }
 

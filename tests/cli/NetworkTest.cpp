@@ -2,14 +2,21 @@
 // simulator, over RFC 2217 and over raw TCP; and the network's faults.
 
 #include "cli/ExitCode.h"
+#include "serial/DeviceLock.h"
 #include "serial/SerialLine.h"
 
 #include "CliTestSupport.h"
+#include "tests/support/ChildProgram.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/Ser2Net.h"
 #include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <unistd.h>
+
+#include <csignal>
 
 #include <thread>
 #include <tuple>
@@ -95,14 +102,62 @@ TEST_F(CliNetworkTest, TheServerStoppingMidSessionEndsWithOnePortErrorLine)
     EXPECT_NE(run.err.find("the connection to the server was lost"), std::string::npos) << run.err;
 }
 
+// The server turns a second client away with a line of text, over either
+// protocol; over a plain stream only the first read finds that out.
 TEST_F(CliNetworkTest, ASecondClientIsTurnedAwayAsBusy)
 {
-    CSerialLine first;
-    ASSERT_EQ(first.Open(m_server->Rfc2217Url().c_str(), 512, 512, true), 0);
-    ASSERT_EQ(first.Setup(16457, 8, win32::NOPARITY, win32::ONESTOPBIT), 0);
-    const CliRun run = CliHarness().Run({"get", "--port", m_server->Rfc2217Url()});
-    EXPECT_EQ(run.code, ExitPortError);
-    EXPECT_NE(run.err.find("busy"), std::string::npos) << run.err;
+    for (const std::string& url : {m_server->Rfc2217Url(), m_server->TcpUrl()}) {
+        SCOPED_TRACE(url);
+        CSerialLine first;
+        ASSERT_EQ(first.Open(url.c_str(), 512, 512, true), 0);
+        ASSERT_EQ(first.Setup(16457, 8, win32::NOPARITY, win32::ONESTOPBIT), 0);
+        for (const char* command : {"get", "scan"}) {
+            const CliRun run = CliHarness().Run({command, "--json", "--port", url});
+            EXPECT_EQ(run.code, ExitPortError);
+            const nlohmann::json json = nlohmann::json::parse(run.out);
+            EXPECT_EQ(json["error"], "busy") << run.out;
+            EXPECT_NE(json["message"].get<std::string>().find("the server turned the connection away"),
+                      std::string::npos) << run.out;
+        }
+    }
+}
+
+// ser2net and brenvik-cli each find the other holding the device by the
+// UUCP lock in ser2net's folder, and neither takes it from the other.
+TEST_F(CliNetworkTest, Ser2NetAndTheProgramKeepToEachOthersLocks)
+{
+    if (::access(Ser2Net::kLockFolder, W_OK) != 0)
+        GTEST_SKIP() << Ser2Net::kLockFolder << " takes no lock of ours";
+    m_server = std::make_unique<Ser2Net>(m_sim->Path(), Ser2Net::Locks::Uucp);
+    const std::string lock = device_lock::LockPath(Ser2Net::kLockFolder, m_sim->Path());
+    CliHarness cli;
+    cli.LockIn(Ser2Net::kLockFolder);
+    cli.Map(1, m_sim->Path());
+    {
+        CSerialLine client;  // ser2net's client: ser2net has the device
+        ASSERT_EQ(client.Open(m_server->Rfc2217Url().c_str(), 512, 512, true), 0);
+        ASSERT_EQ(client.Setup(16457, 8, win32::NOPARITY, win32::ONESTOPBIT), 0);
+        const std::string holder = "held by ser2net (pid " + std::to_string(m_server->Pid()) + "), by its lock";
+        const CliRun get = cli.Run({"get", "--port", m_sim->Path()});
+        EXPECT_EQ(get.code, ExitPortError);
+        EXPECT_NE(get.err.find(holder), std::string::npos) << get.err;
+        EXPECT_NE(cli.Run({"ports", "--probe"}).out.find("busy (" + holder + ")"), std::string::npos);
+        EXPECT_TRUE(m_sim->Received().empty());  // nothing went onto ser2net's line
+    }
+    ASSERT_TRUE(Eventually([&] { return ::access(lock.c_str(), F_OK) != 0; }));  // ser2net let it go
+
+    ChildProgram monitor(BRENVIK_CLI_PROGRAM, {"monitor", "--port", m_sim->Path()},
+                         {{"BRENVIK_LOCK_DIR", Ser2Net::kLockFolder}});
+    ASSERT_EQ(monitor.ErrLine(), "Monitoring " + m_sim->Path() + "; Ctrl+C ends.");
+    for (const std::string& url : {m_server->Rfc2217Url(), m_server->TcpUrl()}) {
+        const CliRun get = CliHarness().Run({"get", "--port", url});
+        EXPECT_EQ(get.code, ExitPortError) << url;
+        EXPECT_NE(get.err.find("the server turned the connection away"), std::string::npos) << get.err;
+    }
+    EXPECT_EQ(monitor.Finish(SIGINT), ExitOk);
+    EXPECT_NE(::access(lock.c_str(), F_OK), 0);
+
+    EXPECT_EQ(PacedBy(*m_sim).Run({"get", "--port", m_server->TcpUrl()}).code, ExitOk);  // free again
 }
 
 TEST(CliNetwork, BadNamesAndDeadEndsGiveOneClearLine)

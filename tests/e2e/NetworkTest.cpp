@@ -101,6 +101,27 @@ TEST_F(FormNetworkTest, AServerThatEndsTheConnectionIsConnectedToAgainUntilBackB
     EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
 }
 
+// A raw stream's server turns the window away only after it has connected:
+// busy all the same, and left to the user.
+TEST_F(FormNetworkTest, ARawTcpServerThatTurnsTheWindowAwayIsBusyAndNotTriedAgain)
+{
+    const std::string url = m_server->TcpUrl();
+    CSerialLine other;
+    ASSERT_EQ(other.Open(url.c_str(), 512, 512, true), 0);
+    MapPort(1, url);
+    Start();
+    ASSERT_TRUE(WaitUntil([&] { return !View().SerialPort().IsListening(); }));
+    const int ticksPerSecond = 1000 / View().TimerPeriod();
+    Clock().Tick();
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
+    const std::string tip = Ctrl(IDC_PORT_STATUS).toolTip().toStdString();
+    EXPECT_EQ(tip.rfind(url + ": busy: the server turned the connection away", 0), 0u) << tip;
+    EXPECT_TRUE(tip.ends_with("; reopen it through PortSetup once it is free")) << tip;
+    other.Close();
+    Clock().Tick(60 * ticksPerSecond);
+    EXPECT_EQ(Text(IDC_PORT_STATUS), "COM Port Closed");
+}
+
 TEST_F(FormNetworkTest, GetOverRawTcp)
 {
     OpenAndGet(m_server->TcpUrl());

@@ -1,6 +1,7 @@
 // The serial line on a network interface, against scripted servers that
 // show the faults a real one shows rarely. The real server (ser2net) is
 // exercised by the command line's and the window's tests.
+#include "serial/ProbePort.h"
 #include "serial/SerialWnd.h"
 
 #include "RecordingTarget.h"
@@ -170,17 +171,50 @@ TEST_F(NetworkLineTest, ARefusedOrUnansweredLineSettingIsAPortError)
     }
 }
 
-TEST_F(NetworkLineTest, AServerThatTurnsTheClientAwayMeansBusy)
+TEST_F(NetworkLineTest, AServerThatTurnsTheClientAwayWithALineOfTextMeansBusy)
 {
-    // As a server whose port another client holds: a line of text, then the
-    // end, to every client.
-    ScriptedServer server([](int client) {
-        const std::string text = "Port already in use\r\n";
-        ScriptedServer::Send(client, Bytes(text.begin(), text.end()));
-    });
-    CSerialLine line;
-    EXPECT_EQ(OpenAndSetUp(line, server.Url("rfc2217")), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(line.GetLastSystemError(), std::errc::device_or_resource_busy);
+    // As a server whose port another client, or another program, holds: a
+    // line of text, then the end. Over a plain stream the open cannot see
+    // it; the first read does, and a probe waits a moment for it.
+    const std::string inUse = "Port already in use\r\n";
+    const std::string openFailed = "Device open failure: Object was already in use\r\n";
+    const Bytes message = {0xE5, 0x14, 0x03, 0x00};
+    struct Case {
+        const char* protocol;
+        Bytes sent;  // then the end; nothing: the server keeps the client
+        LONG open;   // of the open and Setup
+        LONG read;   // of a read for more than the server sent, once open
+        int probe;
+    } cases[] = {
+        {"rfc2217", Bytes(inUse.begin(), inUse.end()), ERROR_ACCESS_DENIED, 0, PortBusy},
+        {"tcp", Bytes(inUse.begin(), inUse.end()), 0, ERROR_ACCESS_DENIED, PortBusy},
+        {"tcp", Bytes(openFailed.begin(), openFailed.end()), 0, ERROR_ACCESS_DENIED, PortBusy},
+        {"tcp", Bytes(inUse.begin(), inUse.end() - 2), 0, ERROR_GEN_FAILURE, PortUnknown},  // no line end
+        {"tcp", message, 0, ERROR_GEN_FAILURE, PortUnknown},                                 // the bus's bytes
+        {"tcp", {}, 0, ERROR_TIMEOUT, PortFree},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.protocol) + " " + std::string(c.sent.begin(), c.sent.end()));
+        ScriptedServer server([&](int client) {
+            if (c.sent.empty())
+                ScriptedServer::ReadUntilClosed(client);
+            else
+                ScriptedServer::Send(client, c.sent);
+        });
+        const std::string url = server.Url(c.protocol);
+        CSerialLine line;
+        ASSERT_EQ(OpenAndSetUp(line, url), c.open);
+        if (c.open == 0) {
+            ASSERT_EQ(line.SetReadTimeoutMode(CSerialLine::ReadModeWaitAll), 0);
+            std::uint8_t data[256] = {};
+            EXPECT_EQ(line.Read(data, sizeof data, nullptr, nullptr, c.sent.empty() ? 100 : 10000), c.read);
+        }
+        if (c.read == ERROR_ACCESS_DENIED || c.open == ERROR_ACCESS_DENIED) {
+            EXPECT_EQ(line.GetLastSystemError(), std::errc::device_or_resource_busy);
+        }
+        line.Close();
+        EXPECT_EQ(ProbePort(url.c_str()), c.probe);
+    }
 }
 
 TEST_F(NetworkLineTest, AHostThatDoesNotAnswerTimesOutAndLeavesTheLineClosed)

@@ -52,6 +52,7 @@ public:
     ChildProgram& operator=(const ChildProgram&) = delete;
 
     // One line of stdout or stderr ("" at its end), within a generous watchdog.
+    pid_t Pid() const { return m_pid; }
     std::string OutLine() { return LineFrom(m_out); }
     std::string ErrLine() { return LineFrom(m_err); }
 

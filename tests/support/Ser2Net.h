@@ -23,10 +23,18 @@
 class Ser2Net {
 public:
     static constexpr const char* kProgram = "/usr/sbin/ser2net";
+    // Where it keeps the UUCP locks of the devices it holds.
+    static constexpr const char* kLockFolder = "/var/lock";
     static bool Installed() { return ::access(kProgram, X_OK) == 0; }
 
-    explicit Ser2Net(const std::string& device) : m_rfc2217Port(FreePort()), m_tcpPort(FreePort())
+    // ser2net locks a serial device while a client has it, but not a
+    // pseudo-terminal unless told to: Uucp tells it to, as for a real device.
+    enum class Locks { AsOnAPty, Uucp };
+
+    explicit Ser2Net(const std::string& device, Locks locks = Locks::AsOnAPty)
+        : m_rfc2217Port(FreePort()), m_tcpPort(FreePort())
     {
+        const std::string connector = locks == Locks::Uucp ? "serialdev(nouucplock=false)," : "serialdev,";
         char dir[] = "/tmp/brenvik-ser2net-XXXXXX";
         if (!::mkdtemp(dir))
             throw std::runtime_error("mkdtemp");
@@ -34,10 +42,10 @@ public:
         std::ofstream(m_dir / "ser2net.yaml")
             << "connection: &rfc2217\n"
             << "  accepter: telnet(rfc2217),tcp,127.0.0.1," << m_rfc2217Port << "\n"
-            << "  connector: serialdev," << device << ",9600n81,local\n"
+            << "  connector: " << connector << device << ",9600n81,local\n"
             << "connection: &raw\n"
             << "  accepter: tcp,127.0.0.1," << m_tcpPort << "\n"
-            << "  connector: serialdev," << device << ",16457n81,local\n";
+            << "  connector: " << connector << device << ",16457n81,local\n";
         Start();
     }
     ~Ser2Net()
@@ -49,6 +57,7 @@ public:
     Ser2Net& operator=(const Ser2Net&) = delete;
 
     std::string Rfc2217Url() const { return "rfc2217://127.0.0.1:" + std::to_string(m_rfc2217Port); }
+    pid_t Pid() const { return m_process ? m_process->Pid() : -1; }
     std::string TcpUrl() const { return "tcp://127.0.0.1:" + std::to_string(m_tcpPort); }
 
     // Starts the server (again, after Stop) on its ports.
