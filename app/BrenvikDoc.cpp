@@ -65,8 +65,14 @@ int CBrenvikDoc::LoadFromRegistry()
 
 int CBrenvikDoc::SaveToRegistry()
 {
+    if (!settings::WriteInt(m_store, settings::kActiveComPort, m_ActiveComPort))
+        return 0;
+    // A first run's starting values that nobody read, wrote or typed stay
+    // unstored: the next run still offers them as starting values, and asks
+    // before a Set writes them to a transceiver.
+    if (!m_bSettingsWereStored && HoldsStartingValues())
+        return 1;
     const std::pair<settings::IntValue, int> numbers[] = {
-        {settings::kActiveComPort, m_ActiveComPort},
         {settings::kRFChannel, m_RFChannel},
         {settings::kPwKey, m_PwKey},
         {settings::kNetWorkID, m_NetWorkID},
@@ -76,6 +82,12 @@ int CBrenvikDoc::SaveToRegistry()
             return 0;
     }
     return settings::WriteText(m_store, settings::kNetName, m_NetName.toStdString()) ? 1 : 0;
+}
+
+bool CBrenvikDoc::HoldsStartingValues() const
+{
+    return m_RFChannel == settings::kRFChannel.fallback && m_PwKey == settings::kPwKey.fallback
+        && m_NetWorkID == settings::kNetWorkID.fallback && m_NetName.toStdString() == settings::kNetName.fallback;
 }
 
 int CBrenvikDoc::LoadProjectFile(const QString&)

@@ -52,6 +52,8 @@ public:
 
 private:
     bool BaseOnNewDocument();
+    // Whether the group settings are what an empty store reads as.
+    bool HoldsStartingValues() const;
 
     // Where GroupSettings are kept: the same store on every system the window runs on.
     settings::CQtSettingsStore m_store;

@@ -123,7 +123,7 @@ TEST_F(FormTest, WithoutRepliesGetFailsKeepsThePlaceholdersAndSetSendsNothing)
 // run stored (a replacement transceiver) or a Get read without a question.
 TEST_F(FormTest, SetWritesOnlyValuesThatCameFromATransceiverAnEarlierRunOrTheUser)
 {
-    enum class Step { Get, GetPending, TypeNameChannelKey, LateSettingsReply, Set };
+    enum class Step { Get, GetPending, TypeNameChannelKey, LateSettingsReply, CloseAndRunAgain, Set };
     const struct {
         const char* name;
         bool storedByEarlierRun;
@@ -138,6 +138,9 @@ TEST_F(FormTest, SetWritesOnlyValuesThatCameFromATransceiverAnEarlierRunOrTheUse
         {"first run, Yes", false, true, {Step::Set}, true, true, false, 4},
         {"first run, typed values, No", false, true, {Step::TypeNameChannelKey, Step::Set}, false, true, false, 0},
         {"first run after a Get", false, true, {Step::Get, Step::Set}, false, false, false, 4},
+        {"first run only opened and closed, No", false, true, {Step::CloseAndRunAgain, Step::Set}, false, true, false, 0},
+        {"first run, typed values, closed", false, true, {Step::TypeNameChannelKey, Step::CloseAndRunAgain, Step::Set},
+         false, false, false, 4},
         {"stored by an earlier run", true, true, {Step::Set}, false, false, false, 4},
         {"failed Get", true, false, {Step::Get, Step::Set}, true, false, true, 0},
         {"failed Get, all but the group ID typed", true, false, {Step::Get, Step::TypeNameChannelKey, Step::Set},
@@ -175,6 +178,10 @@ TEST_F(FormTest, SetWritesOnlyValuesThatCameFromATransceiverAnEarlierRunOrTheUse
                 break;
             case Step::LateSettingsReply:
                 View().DecodeGroupMessage(bus::PackGroupMessage(bus::MakeSettingsReply({"Late", 3, 14, 2})));
+                break;
+            case Step::CloseAndRunAgain:
+                Exit();
+                Start();
                 break;
             case Step::Set:
                 Click(IDC_SET);
