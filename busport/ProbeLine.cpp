@@ -19,12 +19,26 @@ namespace {
 
 // How long a network interface may take to accept a connection, line settings included.
 constexpr std::chrono::milliseconds kInterfaceProbeTimeout {500};
+// How long a plain stream's server is given to turn the program away: it
+// does so as soon as it accepts, with a line of text, then the end.
+constexpr std::chrono::milliseconds kRefusalWait {200};
+
+bool IsPlainStream(const std::string& url)
+{
+    const auto network = ParseNetworkAddress(url);
+    const auto* address = network ? std::get_if<NetworkAddress>(&*network) : nullptr;
+    return address && address->protocol == NetworkAddress::Protocol::RawTcp;
+}
 
 bus::LineError TryInterface(const std::string& url)
 {
     CBusPort port;
     port.SetConnectTimeout(kInterfaceProbeTimeout);
-    return port.Open(url, LineSettings {});
+    bus::LineError error = port.Open(url, LineSettings {});
+    const auto end = std::chrono::steady_clock::now() + kRefusalWait;
+    while (!error && IsPlainStream(url) && std::chrono::steady_clock::now() < end)
+        error = port.WaitForEvent(std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()));
+    return error;
 }
 
 } // namespace

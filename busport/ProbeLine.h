@@ -15,7 +15,8 @@ namespace busport {
 // none looked at) names it, else an exclusive open is tried and released at
 // once. A network interface is connected to as the programs connect, with a
 // short time-out, so its failure reads in a network line's words
-// (OpenErrorText).
+// (OpenErrorText); a plain stream's server is then given a moment to turn
+// the program away (Busy).
 bus::LineError ProbeLine(const std::string& device, const std::string& lockFolder);
 
 // Who holds the device's UUCP lock in `lockFolder` while alive; nothing

@@ -28,14 +28,15 @@ void LookAtNetworkInterface(PortReport& report)
     report.text = "network interface";
 }
 
-// Connects to the network interface with the bus's own line and goes at once.
+// Connects to the network interface as the window's Port Selection does.
 void ProbeNetworkInterface(PortReport& report)
 {
-    busport::CBusPort port;
-    const bus::LineError error = port.Open(report.candidate.path, busport::LineSettings {});
-    port.Close();
-    report.state = error ? "unreachable" : "reachable";
-    report.text = error ? "unreachable: " + busport::OpenErrorText(report.candidate.path, error) : "reachable";
+    const bus::LineError error = busport::ProbeLine(report.candidate.path, {});
+    const bool busy = error.fault == bus::LineFault::Busy;  // it answered, and turned the program away
+    report.state = !error ? "reachable" : busy ? "busy" : "unreachable";
+    report.text = !error ? "reachable"
+        : busy           ? busport::OpenErrorText(report.candidate.path, error)
+                         : "unreachable: " + busport::OpenErrorText(report.candidate.path, error);
 }
 
 // The exact answer: an exclusive open, released at once.

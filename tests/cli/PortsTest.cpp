@@ -232,26 +232,31 @@ TEST(CliPorts, ForgetRemovesAMappingAndGivesTheNumberBackToTheBuiltInTable)
 
 TEST(CliPorts, ANetworkInterfaceIsNeverAbsentAndOnlyAProbeConnects)
 {
-    ScriptedServer listening([](int) {});
+    ScriptedServer listening([](int client) { ScriptedServer::ReadUntilClosed(client); });
     const std::string reachable = listening.Url("tcp");
     // A port that was listening a moment ago and is closed now.
     const std::string unreachable = ScriptedServer([](int) {}, false).Url("tcp");
+    // One whose port another client has: a plain stream's server says so after accepting.
+    const std::string text = "Port already in use\r\n";
+    ScriptedServer refusing([&](int client) { ScriptedServer::Send(client, ScriptedServer::Bytes(text.begin(), text.end())); });
     struct Case {
         bool probe;
-        std::string com4, com6;
+        std::string com4, com6, com7;
     };
     const Case cases[] = {
-        {false, "network interface", "network interface"},
-        {true, "reachable", "unreachable: "},
+        {false, "network interface", "network interface", "network interface"},
+        {true, "reachable", "unreachable: ", "busy: the server turned the connection away"},
     };
     for (const Case& c : cases) {
         CliHarness cli;
         cli.Map(4, reachable);
         cli.Map(6, unreachable);
+        cli.Map(7, refusing.Url("tcp"));
         const CliRun run = cli.Run(c.probe ? std::vector<std::string> {"ports", "--probe"} : std::vector<std::string> {"ports"});
         ASSERT_EQ(run.code, cli::ExitOk) << run.err;
         EXPECT_NE(LineOf(run.out, "COM4 ").find("  " + c.com4), std::string::npos) << run.out;
         EXPECT_NE(LineOf(run.out, "COM6 ").find("  " + c.com6), std::string::npos) << run.out;
+        EXPECT_NE(LineOf(run.out, "COM7 ").find("  " + c.com7), std::string::npos) << run.out;
         const CliRun json = cli.Run({"ports", "--json"});
         EXPECT_NE(json.out.find("\"device\": \"" + reachable + "\", \"state\": \"network\""), std::string::npos);
     }
