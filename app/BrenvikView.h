@@ -121,6 +121,8 @@ public:
     void SetLockFolder(std::string folder) { m_portStatus.SetLockFolder(std::move(folder)); }
     // True while the form waits for its port's device to appear.
     bool IsWatchingForPort() const { return m_portStatus.IsWatching(); }
+    // True while a network interface is tried before connecting again.
+    bool IsTryingInterface() const { return m_portStatus.IsTryingInterface(); }
 
 signals:
     // A scan started (the figures start again) or counted a level reply.

@@ -17,6 +17,8 @@
 CPortStatus::CPortStatus(busport::CBusPort& port, CSerialCWnd& serial, QObject& window, std::function<void()> reopen)
     : m_port(port), m_serial(serial), m_window(window), m_reopen(std::move(reopen))
 {
+    m_interfaceTryLook.setInterval(10);
+    m_interfaceTryLook.callOnTimeout([this] { TakeInterfaceAnswer(); });
 }
 
 CPortStatus::~CPortStatus() = default;
@@ -38,6 +40,7 @@ std::chrono::seconds CPortStatus::ReconnectDelay(int attempt)
 bus::LineError CPortStatus::Open(int comPort)
 {
     const std::optional<Reconnect> reconnecting = std::exchange(m_reconnect, std::nullopt);
+    ForgetInterfaceTry();
     m_portWatch.reset();
     m_bInterfaceNotReady = false;
     const std::string name = QString::asprintf("\\\\.\\COM%d", comPort).toStdString();
@@ -71,6 +74,7 @@ void CPortStatus::Close()
 {
     m_portWatch.reset();
     m_reconnect.reset();
+    ForgetInterfaceTry();
     if (m_port.IsOpen())
         m_port.Close();
 }
@@ -95,11 +99,35 @@ void CPortStatus::NoticeVanishedDevice()
 
 void CPortStatus::Tick(std::chrono::milliseconds elapsed)
 {
-    if (!m_reconnect)
+    if (!m_reconnect || m_interfaceTry.valid())
         return;
     m_reconnect->wait -= elapsed;
-    if (m_reconnect->wait <= std::chrono::milliseconds(0))
-        m_reopen(); // its Open connects again, or waits longer
+    if (m_reconnect->wait > std::chrono::milliseconds(0))
+        return;
+    m_interfaceTry = std::async(std::launch::async, busport::ProbeLine, m_portPath, std::string());
+    m_interfaceTryLook.start();
+}
+
+void CPortStatus::ForgetInterfaceTry()
+{
+    m_interfaceTryLook.stop();
+    m_interfaceTry = {};  // waits for a try under way: at most its short time-out
+}
+
+void CPortStatus::TakeInterfaceAnswer()
+{
+    if (!m_interfaceTry.valid() || m_interfaceTry.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    m_interfaceTryLook.stop();
+    const bus::LineError error = m_interfaceTry.get();
+    // One that answers, or turns the program away, is opened: its Open says
+    // what became of it. One that does not answer is tried again later.
+    if (!error || error.fault == bus::LineFault::Busy) {
+        m_reopen();
+        return;
+    }
+    ReconnectLater(m_reconnect ? m_reconnect->attempt + 1 : 0);
+    ShowNote(error);
 }
 
 void CPortStatus::ReconnectLater(int attempt)

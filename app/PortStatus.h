@@ -2,8 +2,10 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,9 +52,13 @@ public:
     // server ended the connection is connected to again after 1, 2, 4 ... 30 s,
     // until it connects or its server turns the program away (busy).
     void NoticeVanishedDevice();
-    // A tick of the form's timer, `elapsed` after the one before: reopens
-    // the port once the wait before connecting again is over.
+    // A tick of the form's timer, `elapsed` after the one before: once the
+    // wait before connecting again is over, tries the network interface on a
+    // thread of its own (a host that does not answer would hold the window
+    // for the whole connection time-out) and reopens the port when it answers.
     void Tick(std::chrono::milliseconds elapsed);
+    // True while that try is under way.
+    bool IsTryingInterface() const { return m_interfaceTry.valid(); }
     // A send went out or failed: a write held back by RTS/CTS past its
     // time-out means the interface is not ready, until the next send goes.
     void NoteSend(const bus::LineError& sent);
@@ -81,6 +87,9 @@ private:
 
     void WatchForPort();
     void ReconnectLater(int attempt);
+    // The try of the interface answered: reopen, or wait longer.
+    void TakeInterfaceAnswer();
+    void ForgetInterfaceTry();
     // Says in the status line's tooltip what the port is, or why it is closed.
     void ShowNote(const bus::LineError& error, Loss loss = Loss::NotOpened);
 
@@ -100,6 +109,8 @@ private:
     // Waits for the port's device while it is absent.
     std::unique_ptr<CPortWatch> m_portWatch;
     std::optional<Reconnect> m_reconnect;
+    std::future<bus::LineError> m_interfaceTry;
+    QTimer m_interfaceTryLook;  // looks for its answer from the event loop
     // The interface held the last message back (CTS low) past the write time-out.
     bool m_bInterfaceNotReady = false;
 };
