@@ -223,7 +223,7 @@ TEST_F(AppStartTest, SigintClosesAnOpenModalDialogFirst)
     app.OnCommand(ID_APP_ABOUT); // returns once the signal has ended the box
     EXPECT_TRUE(aboutWasOpen);
     ASSERT_TRUE(WaitUntil([&] { return !app.MainFrame()->isVisible(); }));
-    EXPECT_EQ(GetProfileString("Settings\\Ints", "m_RFChannel"), "11");
+    EXPECT_EQ(GetProfileString("Settings\\Ints", "m_ActiveComPort"), "1");
 }
 
 TEST_F(AppStartTest, DroppedFileIsOnlyRecorded)

@@ -53,8 +53,9 @@ TEST_P(ProgramSignalTest, SignalClosesTheWindowAndSaves)
     EXPECT_EQ(m_program.exitCode(), 0);
     EXPECT_EQ(Saved("FilePaths/g_ProjectFilePath"), Project());
     EXPECT_FALSE(Saved("WindowPos/WindowPos").isEmpty());
-    EXPECT_EQ(Saved("Settings/Ints/m_RFChannel"), "11");
-    EXPECT_EQ(Saved("Settings/Strings/m_NetName"), "Olv12345");
+    EXPECT_EQ(Saved("Settings/Ints/m_ActiveComPort"), "1");
+    // A first run's untouched starting values stay unstored.
+    EXPECT_EQ(Saved("Settings/Strings/m_NetName"), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(TermAndInt, ProgramSignalTest, ::testing::Values(SIGTERM, SIGINT));
