@@ -1,5 +1,7 @@
 #include "serial/SerialComWin32.h"
 
+#include "serial/Deadline.h"
+
 #include <algorithm>
 
 using namespace win32;
@@ -198,16 +200,22 @@ LONG CComPortWin32::Wait(DWORD mask, DWORD timeoutMs, DWORD& events, std::atomic
 {
     // Only a SetMask or EndWaits from now on ends this wait.
     ::ResetEvent(m_waitWake);
-    ::ResetEvent(m_waitEvent);
-    OVERLAPPED overlapped {};
-    overlapped.hEvent = m_waitEvent;
-    DWORD word = 0;
-    if (!::WaitCommEvent(m_port, &word, &overlapped)) {
+    const Deadline deadline(timeoutMs);
+    for (;;) {
+        ::ResetEvent(m_waitEvent);
+        OVERLAPPED overlapped {};
+        overlapped.hEvent = m_waitEvent;
+        DWORD word = 0;
+        if (::WaitCommEvent(m_port, &word, &overlapped)) {
+            events = word & mask;
+            return 0;
+        }
         if (::GetLastError() != ERROR_IO_PENDING)
             return LastFailure(systemError);
         armed = true;
         const HANDLE waits[] = {m_waitEvent, m_waitWake};
-        const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, timeoutMs);
+        // No limit left is -1, which is INFINITE.
+        const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, static_cast<DWORD>(deadline.RemainingMs()));
         DWORD unused = 0;
         if (woke != WAIT_OBJECT_0) {
             // Ended or out of time: the wait must be over before its record goes.
@@ -219,9 +227,15 @@ LONG CComPortWin32::Wait(DWORD mask, DWORD timeoutMs, DWORD& events, std::atomic
         }
         if (!::GetOverlappedResult(m_port, &overlapped, &unused, kAfterTheEvent) && !EndedWithoutEvents(word))
             return LastFailure(systemError);
+        // Ended without events and without being asked to: the driver gave
+        // up on its own (Wine does within a millisecond on a pseudo-terminal,
+        // whose modem lines it cannot read), and the wait goes on until its
+        // time runs out.
+        if (word != 0 || ::WaitForSingleObject(m_waitWake, 0) == WAIT_OBJECT_0) {
+            events = word & mask;
+            return 0;
+        }
     }
-    events = word & mask;
-    return 0;
 }
 
 template <typename Transfer>

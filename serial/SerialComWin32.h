@@ -14,7 +14,8 @@
 // that runs out of time is cancelled (CancelIo) and counts what moved; a
 // write's bytes still in the driver's queue are discarded and not counted. A
 // wait is an overlapped WaitCommEvent beside an event that SetMask and
-// EndWaits signal; the listener's pass is its own WaitCommEvent beside a
+// EndWaits signal, started again when the driver ends it with no events
+// unasked; the listener's pass is its own WaitCommEvent beside a
 // stop event, in one WaitForMultipleObjects, and stays pending across
 // passes that the stop did not end.
 class CComPortWin32 final : public ISerialBackend {

@@ -92,8 +92,7 @@ LONG CSerialLine::Close()
     // A wait on another thread ends now and must be gone before the port
     // it waits on is let go.
     m_backend->EndWaits();
-    for (int waits = m_waitsInProgress.load(); waits != 0; waits = m_waitsInProgress.load())
-        m_waitsInProgress.wait(waits);
+    m_waitsInProgress.WaitUntilNone();
     m_backend.reset();
     return 0;
 }
@@ -160,14 +159,13 @@ LONG CSerialLine::WaitForPortEvent(OVERLAPPED* overlapped, DWORD timeoutMs)
         return refused;
     // Counted before the port is looked at again: a Close that took the
     // port away first is seen here, any later one waits for this call.
-    m_waitsInProgress.fetch_add(1);
+    m_waitsInProgress.Enter();
     struct Leave {
         CSerialLine& line;
         ~Leave()
         {
             line.m_waitArmed = false;
-            line.m_waitsInProgress.fetch_sub(1);
-            line.m_waitsInProgress.notify_all();
+            line.m_waitsInProgress.Leave();
         }
     } leave {*this};
     if (!IsOpen())

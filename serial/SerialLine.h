@@ -1,5 +1,6 @@
 #pragma once
 
+#include "serial/ActiveCalls.h"
 #include "serial/LineParams.h"
 #include "serial/PortAddress.h"
 #include "serial/SerialTypes.h"
@@ -158,7 +159,7 @@ protected:
     std::atomic<win32::DWORD> m_pendingEvents {0};
     std::atomic<win32::DWORD> m_eventMask {0};
     // WaitForPortEvent calls under way; Close waits for them to leave.
-    std::atomic<int> m_waitsInProgress {0};
+    CActiveCalls m_waitsInProgress;
     // True while a wait is pending: a SetMask or Close from now on ends it.
     std::atomic<bool> m_waitArmed {false};
 

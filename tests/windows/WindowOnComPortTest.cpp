@@ -4,9 +4,15 @@
 // on one, stored as the port's "Lines" entry), BRENVIK_TEST_SIM the
 // simulator's starting settings as the form shows them, "NAME,ID,CHANNEL,KEY".
 // scripts/test-windows checks what the simulator was sent, and the registry
-// after the close.
+// after the close. A second simulator serves as a network interface:
+// BRENVIK_TEST_URL is its URL, BRENVIK_TEST_URL_SIM its settings.
 
 #include "tests/e2e/FormFixture.h"
+
+#include <QComboBox>
+
+#include "busport/LineSettingsText.h"
+#include "platform/WindowStyles.h"
 
 namespace {
 
@@ -16,6 +22,40 @@ QString Environment(const char* name)
     if (value.isEmpty())
         ADD_FAILURE() << name << " is not set (scripts/test-windows sets it)";
     return value;
+}
+
+// A COM number whose "Ports" entry is a network interface, picked in Port
+// Setup: the window names the port by its COM number and the interface by
+// its URL. It sends nothing on BRENVIK_TEST_COM, whose conversation the
+// runner checks, and runs before the case whose close stores what the
+// runner reads from the registry.
+TEST_F(FormTest, GetThroughANetworkInterfaceOnACOMNumber)
+{
+    const QString url = Environment("BRENVIK_TEST_URL");
+    constexpr int number = 3;
+    MapPort(number, url.toStdString());
+    Start(Timing::WallClock);
+    QStringList items, tips;
+    WithPortDialog([&](CPortSelectionDialog& dialog) {
+        QComboBox& combo = *dialog.m_portCombo;
+        for (int i = 0; i < combo.count(); ++i) {
+            items << combo.itemText(i);
+            tips << combo.itemData(i, Qt::ToolTipRole).toString();
+        }
+        QTest::keyClick(&combo, Qt::Key_Down);
+        QTest::mouseClick(GetDlgItem(dialog, IDOK), Qt::LeftButton);
+    });
+    m_app->MainFrame()->OnCommand(ID_PORT_SETUP);
+    EXPECT_EQ(items, QStringList {QStringLiteral("COM%1").arg(number)});
+    EXPECT_EQ(tips, QStringList {url});
+    EXPECT_EQ(Doc().m_ActiveComPort, number);
+    const QString open = QStringLiteral("COM Port %1 Open").arg(number);
+    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_PORT_STATUS) == open; })) << Text(IDC_PORT_STATUS).toStdString();
+    EXPECT_EQ(Ctrl(IDC_PORT_STATUS).toolTip(),
+              url + ", " + QString::fromStdString(busport::LineSettingsText(busport::LineSettings {})));
+
+    EXPECT_EQ(Get(), QStringList {"Got Settings Ok"});
+    EXPECT_EQ(Settings(), Environment("BRENVIK_TEST_URL_SIM").split(','));
 }
 
 // One run, in the order a user goes: the simulator's log is checked against
