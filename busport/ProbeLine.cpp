@@ -3,6 +3,7 @@
 #include "busport/BusPort.h"
 #include "busport/SerialResult.h"
 #include "serial/NetworkAddress.h"
+#include "serial/NetworkPort.h"
 #include "serial/ProbePort.h"
 #include "serial/Sockets.h"
 
@@ -19,9 +20,8 @@ namespace {
 
 // How long a network interface may take to accept a connection, line settings included.
 constexpr std::chrono::milliseconds kInterfaceProbeTimeout {500};
-// How long a plain stream's server is given to turn the program away: it
-// does so as soon as it accepts, with a line of text, then the end.
-constexpr std::chrono::milliseconds kRefusalWait {200};
+// As long as the connection probe gives a plain stream's server to turn the program away.
+constexpr std::chrono::milliseconds kRefusalWait {CNetworkPort::kRefusalWaitMs};
 
 bool IsPlainStream(const std::string& url)
 {

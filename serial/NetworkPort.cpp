@@ -157,10 +157,6 @@ LONG TurnedAway(LONG result, int& systemError)
 constexpr std::chrono::milliseconds kTurnedAwayRetry {500};
 constexpr std::chrono::milliseconds kTurnedAwayPause {20};
 
-// How long a probe gives a plain stream's server to turn it away; a server
-// that does so sends its line of text as soon as it accepts.
-constexpr DWORD kRefusalWaitMs = 200;
-
 std::uint32_t RfcParity(int parity)
 {
     return static_cast<std::uint32_t>(parity) + 1;  // NOPARITY .. SPACEPARITY -> 1 .. 5
@@ -527,7 +523,7 @@ int ProbeNetworkPort(const NetworkAddress& address, DWORD timeoutMs, std::error_
     int systemError = 0;
     LONG result = CNetworkPort::Connect(address, timeoutMs, port, systemError);
     if (result == ERROR_SUCCESS)
-        result = port->AwaitRefusal(std::min<DWORD>(timeoutMs, kRefusalWaitMs), systemError);
+        result = port->AwaitRefusal(std::min<DWORD>(timeoutMs, CNetworkPort::kRefusalWaitMs), systemError);
     // A failure always keeps a reason: one without an errno of its own (a
     // name that did not resolve) reads as an unreachable host.
     if (reason)

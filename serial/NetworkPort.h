@@ -59,6 +59,9 @@ public:
     // How long a connection and each answer of the server may take, unless
     // the line's owner says otherwise.
     static constexpr win32::DWORD kDefaultTimeoutMs = 2000;
+    // How long a probe gives a plain stream's server to turn it away; a
+    // server that does so sends its line of text as soon as it accepts.
+    static constexpr win32::DWORD kRefusalWaitMs = 200;
 
     // Connects to an address; the name resolution and the connection
     // together take at most `timeoutMs`.
