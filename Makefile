@@ -55,7 +55,7 @@ windows windows-tests:
 	elif [[ $@ == windows ]]; then \
 	  echo "make windows: built brenvik-cli.exe and brenvik-sim.exe in build-windows/bin/. The window, the zip"; \
 	  echo "and the installer need Qt for Windows, which Debian does not ship: scripts/build-qt-windows builds it"; \
-	  echo "once from Debian's own source into $$qt (about an hour on two cores); then make windows again."; \
+	  echo "once from Debian's own source into $$qt (about 16 min on two idle cores); then make windows again."; \
 	fi
 
 # The Windows tests alone; they reach the Linux brenvik-sim and brenvik-cli.
